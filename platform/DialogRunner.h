@@ -1,0 +1,79 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class DicomImage;
+
+// The modal dialogs that the loader factory and the renderer factory open.
+// The application runs the real windows; tests script the values.
+
+// Raw import: the nine values the loader takes, plus the file length shown.
+struct CRawDialogValues {
+    std::uint64_t fileSize = 0;
+    int m_nDimX = 128, m_nDimY = 128, m_nDimZ = 128;
+    int m_nBits = 8;
+    int m_bLittleEndian = 1;
+    float m_fScaleX = 1.0f, m_fScaleY = 1.0f, m_fScaleZ = 1.0f;
+    int m_nOffset = 0;
+};
+
+// DICOM review: what the factory writes before the dialog runs and reads
+// after OK. The preview image stays owned by the caller.
+struct CDcmDialogValues {
+    std::string m_strMessage;
+    int m_nNewX = 0, m_nNewY = 0;
+    int m_nWindowLevel = 0, m_nWindowWidth = 0;
+    int m_bAuto = 0;
+    float m_fScaleX = 1.0f, m_fScaleY = 1.0f, m_fScaleZ = 1.0f;
+    DicomImage* m_pPreviewImage = nullptr;
+};
+
+// Renderer choice: capabilities in, type and classification out.
+struct CRendererDialogValues {
+    int m_nRendererType = 0;
+    int m_nClassification = 0;
+    bool m_bIsMesh = false, m_bRgb = false;
+    int m_nBits = 8;
+    bool m_b3D = false, m_bTexShader = false, m_bPaletted = false, m_bFragProgram = false;
+    int m_bRescale = 0;
+    bool m_bRescaleStored = false; // OK pressed: the rescale choice goes to the settings
+};
+
+class IDialogRunner {
+public:
+    virtual ~IDialogRunner() = default;
+    // Each returns true when the dialog ended with OK.
+    virtual bool RunRawDialog(CRawDialogValues& values) = 0;
+    virtual bool RunDcmDialog(CDcmDialogValues& values) = 0;
+    virtual bool RunRendererDialog(CRendererDialogValues& values) = 0;
+};
+
+// Test runner: each call takes the next scripted answer (OK with the given
+// values, or Cancel) and records what it was shown.
+class CScriptedDialogRunner : public IDialogRunner {
+public:
+    struct RawAnswer {
+        bool ok;
+        CRawDialogValues values;
+    };
+    struct DcmAnswer {
+        bool ok;
+        // Applied to the shown values when set.
+        bool changeValues = false;
+        CDcmDialogValues values;
+    };
+    bool RunRawDialog(CRawDialogValues& values) override;
+    bool RunDcmDialog(CDcmDialogValues& values) override;
+    bool RunRendererDialog(CRendererDialogValues& values) override;
+
+    std::vector<RawAnswer> rawAnswers;
+    std::vector<DcmAnswer> dcmAnswers;
+    std::vector<CRawDialogValues> rawShown;
+    std::vector<CDcmDialogValues> dcmShown;
+    std::vector<CRendererDialogValues> rendererShown;
+};
+
+// The installed runner; a default that cancels every dialog.
+IDialogRunner& DialogRunner();
+void SetDialogRunner(IDialogRunner* runner);

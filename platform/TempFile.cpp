@@ -1,0 +1,61 @@
+#include "platform/TempFile.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include "platform/File.h"
+
+std::string GetTempFolder()
+{
+    std::error_code ec;
+    auto p = std::filesystem::temp_directory_path(ec);
+    return ec ? std::string("/tmp") : p.string();
+}
+
+std::string CreateTempFileName(const std::string& prefix, const std::string& folder)
+{
+    std::string pattern = folder;
+    if (!pattern.empty() && pattern.back() != '/')
+        pattern += '/';
+    pattern += prefix + "XXXXXX";
+    std::vector<char> buf(pattern.begin(), pattern.end());
+    buf.push_back('\0');
+    int fd = ::mkstemp(buf.data());
+    if (fd < 0)
+        return {};
+    ::close(fd);
+    return std::string(buf.data());
+}
+
+CSafeSave::CSafeSave(std::string target) : m_strTarget(std::move(target))
+{
+    std::filesystem::path t(m_strTarget);
+    std::string folder = t.has_parent_path() ? t.parent_path().string() : std::string(".");
+    m_strTemp = CreateTempFileName("." + t.filename().string() + ".", folder);
+    if (!m_strTemp.empty()) {
+        // mkstemp makes the file 0600; give it the mode a plain create would.
+        mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::chmod(m_strTemp.c_str(), 0666 & ~mask);
+    }
+}
+
+CSafeSave::~CSafeSave()
+{
+    if (!m_bDone && !m_strTemp.empty())
+        CFile::Remove(m_strTemp);
+}
+
+bool CSafeSave::Commit()
+{
+    if (m_strTemp.empty() || m_bDone)
+        return false;
+    m_bDone = true;
+    if (CFile::Rename(m_strTemp, m_strTarget))
+        return true;
+    CFile::Remove(m_strTemp);
+    return false;
+}

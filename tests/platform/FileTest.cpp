@@ -1,0 +1,160 @@
+#include <gtest/gtest.h>
+
+#include "platform/FaultInjection.h"
+#include "platform/File.h"
+#include "platform/FileFinder.h"
+#include "platform/TempFile.h"
+#include "platform/TextFile.h"
+#include "support/TempDir.h"
+
+TEST(CFile, CreateWriteReadSeekAndLength)
+{
+    TempDir dir;
+    CFile f;
+    ASSERT_TRUE(f.Open(dir.File("a.bin"), CFile::modeCreate | CFile::modeWrite | CFile::typeBinary));
+    f.Write("abcdef", 6);
+    f.Close();
+
+    ASSERT_TRUE(f.Open(dir.File("a.bin"), CFile::modeRead));
+    EXPECT_EQ(f.GetLength(), 6u);
+    char buf[8] = {};
+    f.Seek(2, CFile::begin);
+    EXPECT_EQ(f.Read(buf, 8), 4u) << "a read past the end is short, not an error";
+    EXPECT_STREQ(buf, "cdef");
+}
+
+TEST(CFile, OpenFailsWithCauseForMissingFileAndDirectory)
+{
+    TempDir dir;
+    CFile f;
+    CFileException::Cause cause = CFileException::none;
+    EXPECT_FALSE(f.Open(dir.File("missing"), CFile::modeRead, &cause));
+    EXPECT_EQ(cause, CFileException::fileNotFound);
+    EXPECT_FALSE(f.Open(dir.Path(), CFile::modeRead));
+}
+
+TEST(CFile, CreateTruncatesUnlessNoTruncate)
+{
+    TempDir dir;
+    std::string p = dir.Write("t.bin", "0123456789");
+    {
+        CFile f;
+        ASSERT_TRUE(f.Open(p, CFile::modeCreate | CFile::modeNoTruncate | CFile::modeReadWrite));
+        EXPECT_EQ(f.GetLength(), 10u);
+    }
+    {
+        CFile f;
+        ASSERT_TRUE(f.Open(p, CFile::modeCreate | CFile::modeWrite));
+        EXPECT_EQ(f.GetLength(), 0u);
+    }
+}
+
+TEST(CFile, WriteBeyondInjectedBudgetThrowsDiskFull)
+{
+    TempDir dir;
+    CFile f;
+    ASSERT_TRUE(f.Open(dir.File("w.bin"), CFile::modeCreate | CFile::modeWrite));
+    FaultInjection::ArmWriteBudget(4);
+    f.Write("abcd", 4);
+    try {
+        f.Write("e", 1);
+        FAIL() << "expected an exception";
+    } catch (const CFileException& e) {
+        EXPECT_EQ(e.m_cause, CFileException::diskFull);
+    }
+    FaultInjection::Disarm();
+}
+
+TEST(TextFiles, WriterEndsLinesWithCrLfAndReaderStripsCr)
+{
+    TempDir dir;
+    CTextWriter w;
+    ASSERT_TRUE(w.Open(dir.File("t.txt")));
+    w.WriteString("OFF\n");
+    w.WriteFormat("%d %.8f\n", 3, 0.5);
+    ASSERT_TRUE(w.Close());
+    EXPECT_EQ(TempDir::Read(dir.File("t.txt")), "OFF\r\n3 0.50000000\r\n");
+
+    CLineReader r;
+    ASSERT_TRUE(r.Open(dir.File("t.txt")));
+    std::string line;
+    std::vector<std::string> lines;
+    while (r.ReadString(line))
+        lines.push_back(line);
+    EXPECT_EQ(lines, (std::vector<std::string>{"OFF", "3 0.50000000"}));
+}
+
+TEST(TextFiles, WriterReportsFailedWrite)
+{
+    TempDir dir;
+    CTextWriter w;
+    ASSERT_TRUE(w.Open(dir.File("t.txt")));
+    FaultInjection::ArmWriteBudget(2);
+    w.WriteString("too long\n");
+    FaultInjection::Disarm();
+    EXPECT_FALSE(w.Close());
+}
+
+TEST(TempFiles, UniqueNamesWithPrefixInTempFolder)
+{
+    TempDir dir;
+    EXPECT_EQ(GetTempFolder(), dir.Path());
+    std::string a = CreateTempFileName("~vx");
+    std::string b = CreateTempFileName("~vx");
+    EXPECT_NE(a, b);
+    EXPECT_EQ(dir.FilesStartingWith("~vx").size(), 2u);
+    EXPECT_EQ(CreateTempFileName("~vx", dir.File("no-such-folder")), "");
+}
+
+TEST(SafeSave, CommitReplacesTargetAndAbandonLeavesItUntouched)
+{
+    TempDir dir;
+    std::string target = dir.Write("model.vxq", "old");
+    {
+        CSafeSave save(target);
+        ASSERT_FALSE(save.TempPath().empty());
+        CFile f;
+        ASSERT_TRUE(f.Open(save.TempPath(), CFile::modeCreate | CFile::modeWrite));
+        f.Write("half", 4);
+        // no commit: as when a write failed
+    }
+    EXPECT_EQ(TempDir::Read(target), "old");
+    EXPECT_EQ(dir.FilesStartingWith(".").size(), 0u) << "temporary file removed";
+    {
+        CSafeSave save(target);
+        CFile f;
+        ASSERT_TRUE(f.Open(save.TempPath(), CFile::modeCreate | CFile::modeWrite));
+        f.Write("new", 3);
+        f.Close();
+        EXPECT_TRUE(save.Commit());
+    }
+    EXPECT_EQ(TempDir::Read(target), "new");
+}
+
+TEST(FileFinder, WildcardTable)
+{
+    struct Row {
+        const char* name;
+        const char* pattern;
+        bool match;
+    } rows[] = {
+        {"slice001.raw", "*.*", true},   {"noext", "*.*", true},        {"a.dcm", "*.dcm", true},
+        {"A.DCM", "*.dcm", true},        {"a.dcmx", "*.dcm", false},    {"img1", "img?", true},
+        {"img12", "img?", false},        {"noext", "noext.*", true},    {"x.tar.gz", "*.gz", true},
+        {"abc", "a*c", true},            {"abd", "a*c", false},         {"", "*", true},
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(MatchesWildcard(r.name, r.pattern), r.match) << r.name << " ~ " << r.pattern;
+}
+
+TEST(FileFinder, ResultsAreSortedByName)
+{
+    TempDir dir;
+    for (const char* n : {"c.raw", "a.raw", "b.txt", "b.raw"})
+        dir.Write(n, "x");
+    std::vector<std::string> names;
+    for (const auto& f : FindFiles(dir.Path(), "*.raw"))
+        names.push_back(f.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"a.raw", "b.raw", "c.raw"}));
+    EXPECT_EQ(FindFiles(dir.File("none")).size(), 0u);
+}

@@ -1,0 +1,141 @@
+#include "data/Histogram.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "data/AppSettings.h"
+#include "data/MessageLog.h"
+#include "data/Volume.h"
+
+namespace {
+// Steps 5 to 7 of the build: display entries against the peak of bins 1..255.
+void BuildDisplay(const std::uint32_t counts[256], std::uint8_t display[256])
+{
+    std::uint32_t peak = *std::max_element(counts + 1, counts + 256);
+    for (int i = 0; i < 256; ++i) {
+        if (i == 0 && counts[0] > peak)
+            display[0] = 255;
+        else if (peak == 0)
+            display[i] = 0;
+        else
+            display[i] = std::uint8_t(std::trunc(double(counts[i]) / peak * 255.0 + 0.5));
+    }
+}
+
+template <class T, class Bin> void CountVoxels(const T* v, std::int64_t n, std::uint32_t counts[256], Bin bin,
+                                               std::uint16_t& lo, std::uint16_t& hi)
+{
+    T mn = v[0], mx = v[0];
+    for (std::int64_t i = 0; i < n; ++i) {
+        T x = v[i];
+        ++counts[bin(x)];
+        mn = std::min(mn, x);
+        mx = std::max(mx, x);
+    }
+    lo = mn;
+    hi = mx;
+}
+} // namespace
+
+void ComputeHistogram(CVolume& volume, CHistogram& h)
+{
+    h = CHistogram();
+    std::uint8_t* data = volume.LockData();
+    if (!data)
+        return;
+    h.m_nTotal = volume.m_nVoxels;
+    const std::int64_t n = volume.m_nVoxels;
+    if (n > 0) {
+        if (volume.m_nBytesPerVoxel == 2) {
+            // Bins of trunc(v * (1/65536) * 255 + 0.5), tabled once per value range.
+            static const auto table = [] {
+                std::array<std::uint8_t, 65536> t{};
+                for (int v = 0; v < 65536; ++v)
+                    t[v] = std::uint8_t(std::trunc(v * (1.0 / 65536.0) * 255.0 + 0.5));
+                return t;
+            }();
+            CountVoxels(reinterpret_cast<const std::uint16_t*>(data), n, h.m_counts,
+                        [](std::uint16_t v) { return table[v]; }, h.m_nMin, h.m_nMax);
+        } else {
+            CountVoxels(data, n, h.m_counts, [](std::uint8_t v) { return v; }, h.m_nMin, h.m_nMax);
+        }
+    }
+    volume.UnlockData();
+    BuildDisplay(h.m_counts, h.m_display);
+    double cumulative = 0.0;
+    for (int i = 0; i < 256; ++i) {
+        h.m_probability[i] = h.m_nTotal > 0 ? double(h.m_counts[i]) / h.m_nTotal : 0.0;
+        cumulative = i == 0 ? h.m_probability[0] : cumulative + h.m_probability[i];
+        h.m_cumulative[i] = cumulative;
+    }
+}
+
+void LinearWindowLUT(std::uint8_t out[256], const std::uint8_t* display, const CHistogram& h)
+{
+    if (!display)
+        display = h.m_display;
+    int lo = 255;
+    for (int i = 0; i < 255; ++i)
+        if (display[i] != 0) {
+            lo = i;
+            break;
+        }
+    int hi = lo;
+    for (int i = 255; i > lo; --i)
+        if (display[i] != 0) {
+            hi = i;
+            break;
+        }
+    if (hi == lo) {
+        std::fill(out, out + 256, std::uint8_t(128));
+        return;
+    }
+    const double k = 255.0 / (hi - lo);
+    for (int j = 0; j < 256; ++j) {
+        double v = j * k - lo * 255.0 / (hi - lo);
+        out[j] = std::uint8_t(std::trunc(std::clamp(v, 0.0, 255.0)));
+    }
+}
+
+void EqualiseLUT(std::uint8_t out[256], const CHistogram& h)
+{
+    std::uint8_t map[256];
+    std::uint32_t counts[256] = {};
+    for (int i = 0; i < 256; ++i) {
+        map[i] = std::uint8_t(std::trunc(std::clamp(h.m_cumulative[i], 0.0, 1.0) * 255.0 + 0.5));
+        counts[map[i]] += h.m_counts[i];
+    }
+    std::uint8_t display[256];
+    BuildDisplay(counts, display);
+    std::uint8_t window[256];
+    LinearWindowLUT(window, display, h);
+    for (int i = 0; i < 256; ++i)
+        out[i] = window[map[i]];
+}
+
+void CVolume::Threshold(float fraction)
+{
+    std::uint8_t* data = LockData();
+    if (!data)
+        return;
+    const std::int64_t n = m_nVoxels;
+    if (m_nBytesPerVoxel == 2) {
+        const std::uint32_t cutoff = std::uint32_t(std::max(0.0, std::trunc(double(fraction) * 65536.0)));
+        auto* v = reinterpret_cast<std::uint16_t*>(data);
+        for (std::int64_t i = 0; i < n; ++i)
+            v[i] = v[i] <= cutoff ? 0 : v[i];
+    } else {
+        const std::uint32_t cutoff = std::uint32_t(std::max(0.0, std::trunc(double(fraction) * 256.0)));
+        for (std::int64_t i = 0; i < n; ++i)
+            data[i] = data[i] <= cutoff ? 0 : data[i];
+    }
+    UnlockData();
+}
+
+void CVolume::BuildHistogram()
+{
+    CMessageLog::ShowStatus("Building histogram ...", true);
+    Threshold(m_pSettings->m_fMinAlpha);
+    ComputeHistogram(*this, m_histogram);
+    CMessageLog::ShowStatus(nullptr, false);
+}

@@ -17,9 +17,6 @@ CMesh::~CMesh() = default;
 
 void CMesh::UpdateBounds() { m_bDirty = false; }
 
-// Replaced by the native file writer.
-bool CMesh::Save(const std::string&) { return false; }
-
 void CMesh::BoundsFromVertices()
 {
     m_bDirty = false;

@@ -31,6 +31,9 @@ public:
     bool IsMesh() const override { return true; }
     bool IsVolume() const override { return false; }
     std::string GetInfo() override;
+    // Triangle exports as text; indices taken three at a time.
+    bool SaveOFF(const std::string& path);
+    bool SaveSMF(const std::string& path);
     // Brings the bounds up to date; the base keeps the stored bounds.
     virtual void UpdateBounds();
 

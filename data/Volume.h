@@ -115,8 +115,8 @@ class CNativeVolume : public CVolume {
 public:
     CNativeVolume();
     CNativeVolume(int x, int y, int z, int bits);
-    // Reads the native volume layout from an open file positioned at 0.
-    bool Read(CFile& file);
+    // Fills a freshly constructed volume from a native grey volume file.
+    bool Read(const std::string& path);
 };
 
 class CDicomVolume : public CVolume {
@@ -133,7 +133,9 @@ public:
 
     void SetVoxel(int x, int y, int z, std::uint16_t value) override;
     bool Save(const std::string& path) override;
-    bool Read(CFile& file);
+    bool Save8Bit(const std::string& path) override { return Save(path); }
+    // Fills a freshly constructed volume from a native RGB volume file.
+    bool Read(const std::string& path);
     // Allocates a zero-filled colour block of 3 bytes per voxel.
     bool AllocateColour();
     // The view's grey conversion: drops the colour block.

@@ -1,0 +1,63 @@
+// Raw voxel, OFF and SMF writers behind the view's export commands.
+#include "data/DataLock.h"
+#include "data/Mesh.h"
+#include "data/SafeWrite.h"
+#include "data/Volume.h"
+
+bool CVolume::ExportRaw(const std::string& path)
+{
+    if (m_nDataBytes == 0)
+        return false;
+    return SaveBinarySafely(path, [this](CFile& f) {
+        CDataLock lock(*this);
+        if (!lock.Get())
+            return false;
+        f.WriteHuge(lock.Get(), m_nDataBytes);
+        return true;
+    });
+}
+
+namespace {
+// Whole triples only: a trailing partial triple of a non-triangle list would
+// read past the indices.
+template <class Fn> void ForEachTriple(const CMesh& m, Fn&& fn)
+{
+    if (!m.m_pIndices)
+        return;
+    for (std::int64_t i = 0; i + 3 <= m.m_nIndices; i += 3)
+        fn(m.m_pIndices[i], m.m_pIndices[i + 1], m.m_pIndices[i + 2]);
+}
+
+int VertexCount(const CMesh& m) { return m.m_pVertices ? m.m_nVertices : 0; }
+} // namespace
+
+bool CMesh::SaveOFF(const std::string& path)
+{
+    return SaveTextSafely(path, [this](CTextWriter& out) {
+        if (m_bDirty)
+            UpdateBounds();
+        out.WriteString("OFF\n");
+        out.WriteFormat("%d %d %d\n", m_nVertices, m_nPolygons, 0);
+        for (int i = 0; i < VertexCount(*this); ++i) {
+            const CVector3& v = m_pVertices[i];
+            out.WriteFormat("%.8f %.8f %.8f\n", double(v.x), double(v.y), double(v.z));
+        }
+        ForEachTriple(*this, [&](int a, int b, int c) { out.WriteFormat("3 %d %d %d\n", a, b, c); });
+    });
+}
+
+bool CMesh::SaveSMF(const std::string& path)
+{
+    return SaveTextSafely(path, [this](CTextWriter& out) {
+        if (m_bDirty)
+            UpdateBounds();
+        out.WriteString("begin\n");
+        for (int i = 0; i < VertexCount(*this); ++i) {
+            const CVector3& v = m_pVertices[i];
+            out.WriteFormat("v %.8f %.8f %.8f\n", double(v.x), double(v.y), double(v.z));
+        }
+        // 1-based, corners in reverse order.
+        ForEachTriple(*this, [&](int a, int b, int c) { out.WriteFormat("f %d %d %d\n", c + 1, b + 1, a + 1); });
+        out.WriteString("end\n");
+    });
+}

@@ -1,0 +1,115 @@
+#include "data/ModelLoader.h"
+
+#include <cstring>
+
+#include "data/DicomBranch.h"
+#include "data/MessageLog.h"
+#include "data/NativeMesh.h"
+#include "data/RawLoader.h"
+#include "data/Volume.h"
+#include "platform/DialogRunner.h"
+#include "platform/File.h"
+
+namespace {
+using LoaderMaker = std::unique_ptr<CModelLoader> (*)(const std::string& path);
+
+std::unique_ptr<CModelLoader> MakeNativeLoader(const std::string&) { return std::make_unique<CNativeLoader>(); }
+
+// The dialog is shown even for a file that cannot be opened (it then shows a
+// size of 0); Cancel chooses no loader, so the DICOM default follows.
+std::unique_ptr<CModelLoader> MakeRawLoader(const std::string& path)
+{
+    CRawDialogValues values;
+    CFile f;
+    if (f.Open(path, CFile::modeRead | CFile::typeBinary)) {
+        try {
+            values.fileSize = f.GetLength();
+        } catch (const CFileException&) {
+        }
+        f.Close();
+    }
+    if (!DialogRunner().RunRawDialog(values))
+        return nullptr;
+    return std::make_unique<CRawLoader>(values);
+}
+
+struct LoaderEntry {
+    const char* extension;
+    LoaderMaker make;
+};
+
+// Every file kind with a loader of its own; a new kind is one row here.
+// Whole-string comparison: "VXQ", "vxqz" or "" match nothing.
+constexpr LoaderEntry kLoaders[] = {
+    {"vxq", MakeNativeLoader},
+    {"arv", MakeNativeLoader},
+    {"raw", MakeRawLoader},
+};
+} // namespace
+
+std::unique_ptr<CModelSeries> RunModelLoader(CModelLoader& loader, const std::string& path)
+{
+    auto series = std::make_unique<CModelSeries>();
+    CMessageLog::ShowStatus("Loading data ... please wait", true);
+    bool ok = false;
+    try {
+        ok = loader.Load(path, *series);
+    } catch (...) {
+        // A loader that throws (a file error, memory) has failed like any other.
+        ok = false;
+    }
+    if (!ok)
+        return nullptr; // with the series go the models the loader appended
+    return series;
+}
+
+std::unique_ptr<CModelSeries> LoadModelFile(const std::string& path, const std::string& extension)
+{
+    std::unique_ptr<CModelLoader> loader;
+    for (const LoaderEntry& entry : kLoaders)
+        if (extension == entry.extension) {
+            loader = entry.make(path);
+            break;
+        }
+    if (!loader)
+        return LoadDicomFile(path);
+    return RunModelLoader(*loader, path);
+}
+
+bool CNativeLoader::Load(const std::string& path, CModelSeries& series)
+{
+    CFile f;
+    if (!f.Open(path, CFile::modeRead | CFile::typeBinary))
+        return false;
+    std::uint8_t words[8];
+    if (f.Read(words, 4) != 4)
+        return false;
+    std::int32_t first = 0, second = 0;
+    std::memcpy(&first, words, 4);
+    std::unique_ptr<CModel> model;
+    bool ok = false;
+    if (first < 0) {
+        f.Close();
+        auto mesh = std::make_unique<CNativeMesh>();
+        ok = mesh->Read(path);
+        model = std::move(mesh);
+    } else {
+        if (f.Read(words + 4, 4) != 4)
+            return false;
+        f.Close();
+        std::memcpy(&second, words + 4, 4);
+        if (second >= 0) {
+            auto volume = std::make_unique<CNativeVolume>();
+            ok = volume->Read(path);
+            model = std::move(volume);
+        } else {
+            auto volume = std::make_unique<CRgbVolume>();
+            ok = volume->Read(path);
+            model = std::move(volume);
+        }
+    }
+    if (!ok)
+        return false;
+    series.push_back(std::move(model));
+    return true;
+}

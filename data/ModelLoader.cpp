@@ -5,6 +5,8 @@
 #include "data/DicomBranch.h"
 #include "data/MessageLog.h"
 #include "data/NativeMesh.h"
+#include "data/ObjLoader.h"
+#include "data/OffLoader.h"
 #include "data/RawLoader.h"
 #include "data/Volume.h"
 #include "platform/DialogRunner.h"
@@ -13,7 +15,7 @@
 namespace {
 using LoaderMaker = std::unique_ptr<CModelLoader> (*)(const std::string& path);
 
-std::unique_ptr<CModelLoader> MakeNativeLoader(const std::string&) { return std::make_unique<CNativeLoader>(); }
+template <class Loader> std::unique_ptr<CModelLoader> Make(const std::string&) { return std::make_unique<Loader>(); }
 
 // The dialog is shown even for a file that cannot be opened (it then shows a
 // size of 0); Cancel chooses no loader, so the DICOM default follows.
@@ -41,9 +43,11 @@ struct LoaderEntry {
 // Every file kind with a loader of its own; a new kind is one row here.
 // Whole-string comparison: "VXQ", "vxqz" or "" match nothing.
 constexpr LoaderEntry kLoaders[] = {
-    {"vxq", MakeNativeLoader},
-    {"arv", MakeNativeLoader},
+    {"vxq", Make<CNativeLoader>},
+    {"arv", Make<CNativeLoader>},
     {"raw", MakeRawLoader},
+    {"obj", Make<CObjLoader>},
+    {"off", Make<COffLoader>},
 };
 } // namespace
 

@@ -1,0 +1,428 @@
+#include "data/DicomLoader.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+
+#include <dcmtk/config/osconfig.h>
+#include <dcmtk/dcmdata/dcdeftag.h>
+#include <dcmtk/dcmdata/dcfilefo.h>
+#include <dcmtk/dcmdata/dcistrmb.h>
+#include <dcmtk/dcmdata/dcstack.h>
+#include <dcmtk/dcmimgle/dcmimage.h>
+
+#include "data/AppSettings.h"
+#include "data/MessageLog.h"
+#include "data/Volume.h"
+#include "platform/FileFinder.h"
+#include "platform/Format.h"
+
+namespace {
+// Longer values stay in the file until first used, so a folder scan reads
+// headers only.
+constexpr Uint32 kMaxReadLength = 4096;
+// Old-style ACR-NEMA files and wrong palette tags are tolerated; the pixel
+// data may be dropped from the dataset once the image holds it.
+constexpr unsigned long kImageFlags = CIF_AcrNemaCompatibility | CIF_WrongPaletteAttributeTags | CIF_MayDetachPixelData;
+
+enum class Marker { none, exact, otherCase };
+
+Marker ReadMarker(const std::string& path)
+{
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return Marker::none;
+    char marker[4] = {};
+    bool read = std::fseek(f, 128, SEEK_SET) == 0 && std::fread(marker, 1, 4, f) == 4;
+    std::fclose(f);
+    if (!read)
+        return Marker::none;
+    if (std::memcmp(marker, "DICM", 4) == 0)
+        return Marker::exact;
+    for (int i = 0; i < 4; ++i)
+        if (std::tolower(static_cast<unsigned char>(marker[i])) != "dicm"[i])
+            return Marker::none;
+    return Marker::otherCase;
+}
+
+// The toolkit only knows the upper-case marker; a file whose marker differs
+// in case alone is parsed from memory with the marker corrected.
+bool LoadCorrectedMarker(DcmFileFormat& file, const std::string& path)
+{
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return false;
+    std::vector<char> bytes;
+    char chunk[65536];
+    for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, f)) > 0;)
+        bytes.insert(bytes.end(), chunk, chunk + n);
+    std::fclose(f);
+    if (bytes.size() < 132)
+        return false;
+    std::memcpy(bytes.data() + 128, "DICM", 4);
+    DcmInputBufferStream stream;
+    stream.setBuffer(bytes.data(), offile_off_t(bytes.size()));
+    stream.setEos();
+    file.transferInit();
+    OFCondition status = file.read(stream, EXS_Unknown, EGL_noChange, kMaxReadLength);
+    file.transferEnd();
+    return status.good();
+}
+
+// Loads with the transfer syntax detected, group lengths unchanged, long
+// values deferred and the read mode detected.
+bool ReadDicomFile(DcmFileFormat& file, const std::string& path, Marker marker)
+{
+    if (marker == Marker::otherCase)
+        return LoadCorrectedMarker(file, path);
+    return file.loadFile(OFFilename(path.c_str()), EXS_Unknown, EGL_noChange, kMaxReadLength, ERM_autoDetect).good();
+}
+
+bool ReadDicomFile(DcmFileFormat& file, const std::string& path) { return ReadDicomFile(file, path, ReadMarker(path)); }
+
+std::string ReadString(DcmDataset* dataset, const DcmTagKey& tag)
+{
+    OFString value;
+    if (dataset->findAndGetOFString(tag, value, 0, OFFalse).bad())
+        return std::string();
+    return std::string(value.c_str(), value.length());
+}
+
+// The first element with `tag` anywhere in the file, nested items included.
+DcmElement* FindElement(DcmFileFormat& file, const DcmTagKey& tag)
+{
+    DcmStack stack;
+    if (file.search(tag, stack, ESM_fromHere, OFTrue).bad() || stack.empty())
+        return nullptr;
+    DcmObject* object = stack.top();
+    return object && object->isLeaf() ? static_cast<DcmElement*>(object) : nullptr;
+}
+
+bool FindFloat(DcmFileFormat& file, const DcmTagKey& tag, double& value)
+{
+    DcmElement* e = FindElement(file, tag);
+    Float64 v = 0;
+    if (!e || e->getFloat64(v, 0).bad())
+        return false;
+    value = v;
+    return true;
+}
+
+// A size that is missing, zero, negative or not a number means "unknown".
+float UsableSize(double size) { return std::isfinite(size) && size > 0.0 && size < 3.0e38 ? float(size) : 1.0f; }
+
+std::int32_t TruncToInt(double v)
+{
+    if (!std::isfinite(v))
+        return 0;
+    v = std::trunc(v);
+    v = std::clamp(v, double(std::numeric_limits<std::int32_t>::min()), double(std::numeric_limits<std::int32_t>::max()));
+    return std::int32_t(v);
+}
+
+bool ImageUsable(const DicomImage& image)
+{
+    EI_Status s = image.getStatus();
+    return s == EIS_Normal || s == EIS_InvalidValue;
+}
+} // namespace
+
+CDicomLoader::CDicomLoader() = default;
+CDicomLoader::~CDicomLoader() = default;
+
+std::string CDicomLoader::GetFolder(const std::string& path)
+{
+    std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+void CDicomLoader::SetWindow(double centre, double width)
+{
+    if (!std::isfinite(centre) || !std::isfinite(width)) {
+        m_bWindowValid = false;
+        return;
+    }
+    m_nWindowCentre = TruncToInt(centre);
+    // The toolkit refuses widths below 1 and would then render unwindowed.
+    m_nWindowWidth = std::max(TruncToInt(width), 1);
+    m_bWindowValid = true;
+}
+
+void CDicomLoader::UseSingleFile(const std::string& path)
+{
+    m_lstSlices.assign(1, DicomSlice{1, path});
+    m_nInstanceStep = 1;
+    m_nFirstInstance = m_nLastInstance = 1;
+}
+
+bool CDicomLoader::Probe(const std::string& path, int& files, int& width, int& height, int& bits, float& voxelX,
+                         float& voxelY, float& voxelZ)
+{
+    CMessageLog::ShowStatus("Finding study, series & acquisition ...", true);
+    const Marker marker = ReadMarker(path);
+    if (marker == Marker::none)
+        return false;
+
+    DcmFileFormat file;
+    if (!ReadDicomFile(file, path, marker))
+        return false;
+    DcmDataset* dataset = file.getDataset();
+    std::string study, series;
+    {
+        DicomImage image(&file, dataset->getOriginalXfer(), kImageFlags, 0, 0);
+        if (!ImageUsable(image))
+            return false;
+        // Colour images would be read as grey garbage, and an empty image
+        // gives a volume with no voxels.
+        if (!image.isMonochrome() || image.getWidth() == 0 || image.getHeight() == 0 ||
+            image.getWidth() > unsigned(std::numeric_limits<int>::max()) ||
+            image.getHeight() > unsigned(std::numeric_limits<int>::max()))
+            return false;
+
+        double z = 0.0;
+        double x = 1.0, y = 1.0;
+        study = ReadString(dataset, DCM_StudyInstanceUID);
+        series = ReadString(dataset, DCM_SeriesInstanceUID);
+        (void)ReadString(dataset, DCM_AcquisitionNumber);
+        double v = 0.0;
+        if (FindFloat(file, DCM_SliceThickness, v))
+            z = v;
+        if (FindFloat(file, DCM_SpacingBetweenSlices, v))
+            z = v;
+        if (DcmElement* e = FindElement(file, DCM_PixelSpacing)) {
+            OFString rows, columns;
+            e->getOFString(rows, 0, OFTrue);
+            e->getOFString(columns, 1, OFTrue);
+            y = std::strtod(rows.c_str(), nullptr);
+            x = std::strtod(columns.c_str(), nullptr);
+        }
+        m_fVoxelX = UsableSize(x);
+        m_fVoxelY = UsableSize(y);
+        m_fVoxelZ = float(z);
+
+        m_nSrcWidth = m_nWidth = int(image.getWidth());
+        m_nSrcHeight = m_nHeight = int(image.getHeight());
+        m_nBits = image.getDepth();
+
+        double mn = 0, mx = 0;
+        bool haveRange = image.getMinMaxValues(mn, mx, 0) != 0;
+        if (haveRange) {
+            m_dMinValue = mn;
+            m_dMaxValue = mx;
+        }
+        double centre = 0.0, w = 0.0;
+        if (image.setWindow(0UL) && image.getWindow(centre, w) && (TruncToInt(centre) != 0 || TruncToInt(w) != 0))
+            SetWindow(centre, w);
+        else if (haveRange)
+            SetWindow((mx + mn) * 0.5, (mx - (mx + mn) * 0.5) * 2.0);
+        else
+            m_bWindowValid = false;
+    }
+
+    m_bRangeScanned = true;
+    if (CAppSettings::GetInstance()->m_bScanDicomFolder)
+        ScanFolder(GetFolder(path), study, series);
+    // A scan that found nothing usable (the chosen file has no instance
+    // number either) still loads the chosen file.
+    if (!CAppSettings::GetInstance()->m_bScanDicomFolder || m_lstSlices.empty())
+        UseSingleFile(path);
+
+    std::int64_t span = std::int64_t(m_nLastInstance) - m_nFirstInstance;
+    m_nSlices = span / (m_nInstanceStep == 0 ? 1 : m_nInstanceStep) + 1;
+    // Zero means no spacing was stored; the other unusable values are faults.
+    m_fVoxelZ = UsableSize(m_fVoxelZ);
+
+    m_bProbed = true;
+    files = int(m_lstSlices.size());
+    width = m_nWidth;
+    height = m_nHeight;
+    bits = m_nBits;
+    voxelX = m_fVoxelX;
+    voxelY = m_fVoxelY;
+    voxelZ = m_fVoxelZ;
+    return true;
+}
+
+void CDicomLoader::ScanFolder(const std::string& folder, const std::string& study, const std::string& series)
+{
+    std::vector<DicomSlice> found;
+    std::int64_t locations = 0;
+    double lowest = 0.0, highest = 0.0;
+    for (const FoundFile& entry : FindFiles(folder, "*.*")) {
+        if (entry.isDirectory)
+            continue;
+        DcmFileFormat file;
+        if (!ReadDicomFile(file, entry.path))
+            continue;
+        CMessageLog::ShowStatus(FormatString("Analysing %s ...", entry.name.c_str()).c_str(), true);
+        DcmDataset* dataset = file.getDataset();
+        if (ReadString(dataset, DCM_StudyInstanceUID) != study || ReadString(dataset, DCM_SeriesInstanceUID) != series)
+            continue;
+        (void)ReadString(dataset, DCM_AcquisitionNumber);
+        DcmElement* number = FindElement(file, DCM_InstanceNumber);
+        Sint32 instance = 0;
+        if (!number || number->getSint32(instance, 0).bad())
+            continue;
+        found.push_back({instance, entry.path});
+
+        double location = 0.0;
+        bool hasLocation = FindFloat(file, DCM_SliceLocation, location) && std::isfinite(location);
+        if (found.size() == 1) {
+            m_nFirstInstance = m_nLastInstance = instance;
+        } else {
+            m_nFirstInstance = std::min(m_nFirstInstance, instance);
+            m_nLastInstance = std::max(m_nLastInstance, instance);
+        }
+        if (hasLocation) {
+            // The range starts at the first location read, so that a file
+            // without one does not pull the range towards 0.
+            if (locations == 0) {
+                lowest = highest = location;
+            } else {
+                lowest = std::min(lowest, location);
+                highest = std::max(highest, location);
+            }
+            ++locations;
+        }
+    }
+
+    m_lstSlices.clear();
+    if (found.empty())
+        return;
+    if (locations > 1 && lowest < highest)
+        m_fVoxelZ = float((highest - lowest) / double(locations - 1));
+
+    std::int64_t step = std::int64_t(m_nLastInstance) - m_nFirstInstance;
+    for (const DicomSlice& s : found) {
+        std::int64_t d = std::int64_t(s.instance) - m_nFirstInstance;
+        if (d > 0 && d < step)
+            step = d;
+    }
+    m_nInstanceStep = step;
+
+    std::stable_sort(found.begin(), found.end(),
+                     [](const DicomSlice& a, const DicomSlice& b) { return a.instance < b.instance; });
+    m_lstSlices = std::move(found);
+    m_bRangeScanned = false;
+}
+
+void CDicomLoader::ScanValueRange()
+{
+    if (m_bRangeScanned)
+        return;
+    m_bRangeScanned = true;
+    for (const DicomSlice& s : m_lstSlices) {
+        DcmFileFormat file;
+        if (!ReadDicomFile(file, s.path))
+            continue;
+        DicomImage image(&file, file.getDataset()->getOriginalXfer(), kImageFlags, 0, 0);
+        double mn = 0, mx = 0;
+        if (image.getStatus() == EIS_InvalidValue || !image.getMinMaxValues(mn, mx, 0))
+            continue;
+        if (mn < m_dMinValue)
+            m_dMinValue = mn;
+        if (mx > m_dMaxValue)
+            m_dMaxValue = mx;
+    }
+}
+
+void CDicomLoader::ApplyChanges(int width, int height, int bits, float scaleX, float scaleY, float scaleZ,
+                                int windowLevel, int windowWidth, bool bAuto)
+{
+    // A size below one pixel cannot be loaded; keep the image's own.
+    m_nWidth = width > 0 ? width : m_nSrcWidth;
+    m_nHeight = height > 0 ? height : m_nSrcHeight;
+    m_nBits = bits;
+    m_fVoxelZ = UsableSize(scaleZ);
+    m_fVoxelX = UsableSize(double(m_nSrcWidth) / double(m_nWidth) * double(scaleX));
+    m_fVoxelY = UsableSize(double(m_nSrcHeight) / double(m_nHeight) * double(scaleY));
+    if (bAuto) {
+        ScanValueRange();
+        if (m_dMinValue <= m_dMaxValue)
+            SetWindow(std::trunc((m_dMaxValue + m_dMinValue + 1.0) * 0.5), std::trunc(m_dMaxValue - m_dMinValue + 1.0));
+        else
+            m_bWindowValid = false;
+    } else {
+        SetWindow(windowLevel, windowWidth);
+    }
+}
+
+std::unique_ptr<CDicomVolume> CDicomLoader::ReadVolume()
+{
+    const int bits = m_nBits <= 8 ? 8 : 16;
+    if (m_nSlices < 1 || m_nSlices > std::numeric_limits<int>::max())
+        return nullptr;
+    auto volume = std::make_unique<CDicomVolume>(m_nWidth, m_nHeight, int(m_nSlices), bits);
+    if (!volume->m_pData)
+        return nullptr;
+    volume->m_bDirty = true;
+    volume->SetVoxelSize(m_fVoxelX, m_fVoxelY, m_fVoxelZ);
+    std::uint8_t* voxels = volume->LockData();
+    if (!voxels)
+        return nullptr;
+
+    const std::size_t sliceBytes = std::size_t(ComputeVolumeSize(m_nWidth, m_nHeight, 1, bits).bytes);
+    const std::int64_t divisor = m_nInstanceStep > 1 ? m_nInstanceStep : 1;
+    const int count = int(m_lstSlices.size());
+    for (int i = 0; i < count; ++i) {
+        CMessageLog::ShowStatus(FormatString("Loading slice %d of %d ...", i + 1, count).c_str(), true);
+        const DicomSlice& slice = m_lstSlices[std::size_t(i)];
+        const std::int64_t index = (std::int64_t(slice.instance) - m_nFirstInstance) / divisor;
+        if (index < 0 || index >= m_nSlices)
+            continue;
+
+        DcmFileFormat file;
+        if (!ReadDicomFile(file, slice.path))
+            continue;
+        DcmDataset* dataset = file.getDataset();
+        dataset->loadAllDataIntoMemory();
+        const E_TransferSyntax xfer = dataset->getOriginalXfer();
+        dataset->chooseRepresentation(xfer, nullptr);
+        DicomImage image(&file, xfer, kImageFlags, 0, 0);
+        if (!ImageUsable(image) || !image.isMonochrome())
+            continue;
+        // Every file is brought to the size being loaded, not just when the
+        // user asked for another size: a file of the series with its own size
+        // would otherwise be read past its end.
+        std::unique_ptr<DicomImage> scaled;
+        DicomImage* source = &image;
+        if (image.getWidth() != unsigned(m_nWidth) || image.getHeight() != unsigned(m_nHeight)) {
+            scaled.reset(image.createScaledImage(static_cast<unsigned long>(m_nWidth),
+                                                 static_cast<unsigned long>(m_nHeight), 1, 0));
+            if (!scaled || scaled->getWidth() != unsigned(m_nWidth) || scaled->getHeight() != unsigned(m_nHeight))
+                continue;
+            source = scaled.get();
+        }
+        if (m_bWindowValid)
+            source->setWindow(double(m_nWindowCentre), double(m_nWindowWidth));
+        const void* out = source->getOutputData(bits, 0, 0);
+        if (!out || source->getOutputDataSize(bits) < sliceBytes)
+            continue;
+        // The toolkit's rows then columns, one or two bytes in machine order,
+        // are exactly the layout of one slice of the volume.
+        std::memcpy(voxels + std::size_t(index) * sliceBytes, out, sliceBytes);
+    }
+
+    volume->BuildHistogram();
+    return volume;
+}
+
+bool CDicomLoader::Load(const std::string& path, CModelSeries& series)
+{
+    if (!m_bProbed) {
+        int files = 0, width = 0, height = 0, bits = 0;
+        float x = 0, y = 0, z = 0;
+        if (!Probe(path, files, width, height, bits, x, y, z))
+            return false;
+    }
+    std::unique_ptr<CDicomVolume> volume = ReadVolume();
+    if (!volume)
+        return false;
+    volume->BuildDiskCache();
+    volume->UnlockData();
+    series.push_back(std::move(volume));
+    return true;
+}

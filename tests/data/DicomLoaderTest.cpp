@@ -1,0 +1,661 @@
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <dcmtk/config/osconfig.h>
+#include <dcmtk/dcmdata/dcdeftag.h>
+#include <dcmtk/dcmdata/dcdict.h>
+#include <dcmtk/dcmdata/dcfilefo.h>
+#include <dcmtk/dcmdata/dcuid.h>
+#include <dcmtk/oflog/oflog.h>
+#include <dcmtk/dcmimgle/dcmimage.h>
+#include <gtest/gtest.h>
+
+#include "data/AppSettings.h"
+#include "data/DicomCodecs.h"
+#include "data/DicomLoader.h"
+#include "data/MessageLog.h"
+#include "data/Volume.h"
+#include "support/TempDir.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+const std::string kPydicom = "/usr/lib/python3/dist-packages/pydicom/data/test_files/";
+
+// Compressed transfer syntaxes load only with the decoders registered.
+CDicomCodecs g_codecs;
+// The broken test files make the toolkit log hundreds of lines.
+const bool g_quiet = (OFLog::configure(OFLogger::FATAL_LOG_LEVEL), true);
+
+// A grey image written with the toolkit; pixel (x, y) = base + (x + y*columns)*slope.
+struct ImageSpec {
+    std::string study = "1.2.826.0.1.3680043.10.1";
+    std::string series = "1.2.826.0.1.3680043.10.1.1";
+    std::optional<int> instance = 1;
+    std::optional<std::string> location, thickness, spacing, pixelSpacing, centre, width;
+    int rows = 8, columns = 8, bits = 16;
+    std::string photometric = "MONOCHROME2";
+    int base = 100, slope = 10;
+};
+
+void WriteImage(const std::string& path, const ImageSpec& s)
+{
+    DcmFileFormat file;
+    DcmDataset* d = file.getDataset();
+    char uid[100];
+    d->putAndInsertString(DCM_SOPClassUID, UID_SecondaryCaptureImageStorage);
+    d->putAndInsertString(DCM_SOPInstanceUID, dcmGenerateUniqueIdentifier(uid, SITE_INSTANCE_UID_ROOT));
+    d->putAndInsertString(DCM_StudyInstanceUID, s.study.c_str());
+    d->putAndInsertString(DCM_SeriesInstanceUID, s.series.c_str());
+    if (s.instance)
+        d->putAndInsertString(DCM_InstanceNumber, std::to_string(*s.instance).c_str());
+    auto put = [&](const DcmTagKey& tag, const std::optional<std::string>& v) {
+        if (v)
+            d->putAndInsertString(tag, v->c_str());
+    };
+    put(DCM_SliceLocation, s.location);
+    put(DCM_SliceThickness, s.thickness);
+    put(DCM_SpacingBetweenSlices, s.spacing);
+    put(DCM_PixelSpacing, s.pixelSpacing);
+    put(DCM_WindowCenter, s.centre);
+    put(DCM_WindowWidth, s.width);
+    d->putAndInsertUint16(DCM_SamplesPerPixel, 1);
+    d->putAndInsertString(DCM_PhotometricInterpretation, s.photometric.c_str());
+    d->putAndInsertUint16(DCM_Rows, Uint16(s.rows));
+    d->putAndInsertUint16(DCM_Columns, Uint16(s.columns));
+    d->putAndInsertUint16(DCM_BitsAllocated, Uint16(s.bits));
+    d->putAndInsertUint16(DCM_BitsStored, Uint16(s.bits));
+    d->putAndInsertUint16(DCM_HighBit, Uint16(s.bits - 1));
+    d->putAndInsertUint16(DCM_PixelRepresentation, 0);
+    const std::size_t n = std::size_t(s.rows) * std::size_t(s.columns);
+    if (s.bits == 16) {
+        std::vector<Uint16> px(n);
+        for (std::size_t i = 0; i < n; ++i)
+            px[i] = Uint16(s.base + int(i) * s.slope);
+        d->putAndInsertUint16Array(DCM_PixelData, px.data(), unsigned(n));
+    } else {
+        std::vector<Uint8> px(n + (n & 1));
+        for (std::size_t i = 0; i < n; ++i)
+            px[i] = Uint8(s.base + int(i) * s.slope);
+        d->putAndInsertUint8Array(DCM_PixelData, px.data(), unsigned(px.size()));
+    }
+    ASSERT_TRUE(file.saveFile(OFFilename(path.c_str()), EXS_LittleEndianExplicit, EET_ExplicitLength, EGL_recalcGL,
+                              EPD_noChange, 0, 0, EWM_createNewMeta)
+                    .good())
+        << path;
+}
+
+void RunTool(const std::string& command) { ASSERT_EQ(std::system((command + " >/dev/null 2>&1").c_str()), 0) << command; }
+
+std::string FormatName(int i) { return "im" + std::to_string(i) + ".dcm"; }
+
+std::string Quote(const std::string& s) { return "'" + s + "'"; }
+
+// What the toolkit renders for one file at the given size, window and depth.
+std::vector<std::uint8_t> Render(const std::string& path, int width, int height, int centre, int windowWidth, int bits)
+{
+    DcmFileFormat file;
+    EXPECT_TRUE(file.loadFile(OFFilename(path.c_str()), EXS_Unknown, EGL_noChange, 4096, ERM_autoDetect).good());
+    DicomImage full(&file, file.getDataset()->getOriginalXfer(), 0UL, 0UL, 0UL);
+    DicomImage* image = &full;
+    std::unique_ptr<DicomImage> scaled;
+    if (full.getWidth() != unsigned(width) || full.getHeight() != unsigned(height)) {
+        scaled.reset(full.createScaledImage(static_cast<unsigned long>(width), static_cast<unsigned long>(height), 1, 0));
+        image = scaled.get();
+    }
+    image->setWindow(double(centre), double(windowWidth));
+    const std::size_t bytes = std::size_t(width) * height * (bits / 8);
+    auto* out = static_cast<const std::uint8_t*>(image->getOutputData(bits, 0, 0));
+    EXPECT_NE(out, nullptr) << path;
+    return out ? std::vector<std::uint8_t>(out, out + bytes) : std::vector<std::uint8_t>(bytes);
+}
+
+std::vector<std::uint8_t> Voxels(CVolume& v)
+{
+    std::uint8_t* p = v.LockData();
+    std::vector<std::uint8_t> out(p, p + (p ? v.m_nDataBytes : 0));
+    v.UnlockData();
+    return out;
+}
+
+std::vector<std::uint8_t> Slice(const std::vector<std::uint8_t>& voxels, const CVolume& v, int z)
+{
+    const std::size_t bytes = std::size_t(v.m_nDimX) * v.m_nDimY * v.m_nBytesPerVoxel;
+    return std::vector<std::uint8_t>(voxels.begin() + std::ptrdiff_t(z * bytes),
+                                     voxels.begin() + std::ptrdiff_t((z + 1) * bytes));
+}
+
+struct Probed {
+    bool ok = false;
+    int files = 0, width = 0, height = 0, bits = 0;
+    float x = 0, y = 0, z = 0;
+};
+
+Probed ProbeFile(CDicomLoader& loader, const std::string& path, bool scan)
+{
+    CAppSettings::GetInstance()->m_bScanDicomFolder = scan;
+    Probed p;
+    p.ok = loader.Probe(path, p.files, p.width, p.height, p.bits, p.x, p.y, p.z);
+    return p;
+}
+
+CDicomVolume* LoadInto(CDicomLoader& loader, const std::string& path, CModelSeries& series)
+{
+    if (!loader.Load(path, series) || series.size() != 1)
+        return nullptr;
+    return dynamic_cast<CDicomVolume*>(series[0].get());
+}
+
+// Voxels are compared with the toolkit's rendering, so the loader's threshold
+// is off unless a test is about it.
+class DicomLoaderTest : public ::testing::Test {
+protected:
+    void SetUp() override { CAppSettings::GetInstance()->m_fMinAlpha = 0.0f; }
+    void TearDown() override
+    {
+        CAppSettings::GetInstance()->m_bScanDicomFolder = false;
+        CAppSettings::GetInstance()->m_fMinAlpha = CAppSettings().m_fMinAlpha;
+    }
+    TempDir dir;
+};
+} // namespace
+
+TEST(DicomToolkit, DataDictionaryIsLoaded)
+{
+    // Without a dictionary every tag is unknown and nothing is found; the
+    // package's dictionary must be reached with or without DCMDICTPATH.
+    EXPECT_TRUE(dcmDataDict.isDictionaryLoaded());
+}
+
+TEST_F(DicomLoaderTest, ProbeReadsVoxelSizeFromTheAttributes)
+{
+    struct Case {
+        const char* what;
+        std::optional<std::string> pixelSpacing, thickness, spacing;
+        float x, y, z;
+    };
+    const Case cases[] = {
+        {"rows then columns", "0.5\\0.7", std::nullopt, std::nullopt, 0.7f, 0.5f, 1.0f},
+        {"thickness alone", std::nullopt, "3", std::nullopt, 1.0f, 1.0f, 3.0f},
+        {"spacing wins over thickness", std::nullopt, "3", "4", 1.0f, 1.0f, 4.0f},
+        {"nothing stored", std::nullopt, std::nullopt, std::nullopt, 1.0f, 1.0f, 1.0f},
+        {"one spacing value: x missing", "0.5", std::nullopt, std::nullopt, 1.0f, 0.5f, 1.0f},
+        {"zero and negative spacings", "0\\-0.7", "-2", std::nullopt, 1.0f, 1.0f, 1.0f},
+        {"spacing that is not a number", "abc\\1e999", "0", std::nullopt, 1.0f, 1.0f, 1.0f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ImageSpec s;
+        s.pixelSpacing = c.pixelSpacing;
+        s.thickness = c.thickness;
+        s.spacing = c.spacing;
+        const std::string path = dir.File(std::string(c.what) + ".dcm");
+        WriteImage(path, s);
+        CDicomLoader loader;
+        Probed p = ProbeFile(loader, path, false);
+        ASSERT_TRUE(p.ok);
+        EXPECT_EQ(p.files, 1);
+        EXPECT_EQ(p.width, 8);
+        EXPECT_EQ(p.height, 8);
+        EXPECT_EQ(p.bits, 16);
+        EXPECT_FLOAT_EQ(p.x, c.x);
+        EXPECT_FLOAT_EQ(p.y, c.y);
+        EXPECT_FLOAT_EQ(p.z, c.z);
+        EXPECT_TRUE(loader.m_bProbed);
+    }
+}
+
+TEST_F(DicomLoaderTest, ProbeRefusesWhatIsNotAGreyDicomImage)
+{
+    ImageSpec empty;
+    empty.rows = 0;
+    WriteImage(dir.File("empty.dcm"), empty);
+    ImageSpec colour;
+    colour.photometric = "RGB";
+    WriteImage(dir.File("colour-tagged.dcm"), colour);
+    dir.Write("short.dcm", std::string(130, '\0'));
+    dir.Write("nomarker.dcm", std::string(128, '\0') + "DICX" + std::string(64, '\0'));
+    dir.Write("garbage.dcm", std::string(128, '\0') + "DICM" + std::string(500, '\xff'));
+    const std::string cases[] = {
+        dir.File("missing.dcm"),
+        dir.File("short.dcm"),
+        dir.File("nomarker.dcm"),
+        dir.File("garbage.dcm"),
+        dir.File("empty.dcm"),
+        dir.File("colour-tagged.dcm"),
+        kPydicom + "SC_rgb_small_odd.dcm",     // colour
+        kPydicom + "ExplVR_LitEndNoMeta.dcm",  // no preamble, so no marker
+        kPydicom + "rtplan.dcm",               // no image
+    };
+    for (const std::string& path : cases) {
+        SCOPED_TRACE(path);
+        CDicomLoader loader;
+        EXPECT_FALSE(ProbeFile(loader, path, false).ok);
+        EXPECT_FALSE(loader.m_bProbed);
+        CModelSeries series;
+        EXPECT_FALSE(loader.Load(path, series));
+        EXPECT_TRUE(series.empty());
+    }
+}
+
+TEST_F(DicomLoaderTest, LowerCaseMarkerLoadsLikeUpperCase)
+{
+    const std::string upper = dir.File("upper.dcm"), lower = dir.File("lower.dcm");
+    fs::copy_file(kPydicom + "MR_small.dcm", upper);
+    std::string bytes = TempDir::Read(upper);
+    bytes.replace(128, 4, "dicm");
+    dir.Write("lower.dcm", bytes);
+
+    CModelSeries a, b;
+    CDicomLoader la, lb;
+    CAppSettings::GetInstance()->m_bScanDicomFolder = false;
+    CDicomVolume* va = LoadInto(la, upper, a);
+    CDicomVolume* vb = LoadInto(lb, lower, b);
+    ASSERT_TRUE(va && vb);
+    EXPECT_EQ(vb->m_nDimX, 64);
+    EXPECT_EQ(Voxels(*va), Voxels(*vb));
+}
+
+TEST_F(DicomLoaderTest, WindowIsStoredOrComputed)
+{
+    struct Case {
+        const char* what;
+        std::optional<std::string> centre, width;
+        int base, slope;
+        int expCentre, expWidth;
+    };
+    // 8 x 8 pixels from base to base + 63 * slope.
+    const Case cases[] = {
+        {"stored window", "600", "1600", 100, 10, 600, 1600},
+        {"no window: from min and max", std::nullopt, std::nullopt, 100, 10, 415, 630},
+        {"window of zeros counts as none", "0", "0", 100, 10, 415, 630},
+        {"constant image: width at least 1", std::nullopt, std::nullopt, 500, 0, 500, 1},
+        {"stored width below 1: the toolkit refuses it", "40", "0.25", 100, 10, 415, 630},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ImageSpec s;
+        s.centre = c.centre;
+        s.width = c.width;
+        s.base = c.base;
+        s.slope = c.slope;
+        const std::string path = dir.File(std::string(c.what) + ".dcm");
+        WriteImage(path, s);
+        CDicomLoader loader;
+        ASSERT_TRUE(ProbeFile(loader, path, false).ok);
+        EXPECT_EQ(loader.m_nWindowCentre, c.expCentre);
+        EXPECT_EQ(loader.m_nWindowWidth, c.expWidth);
+        EXPECT_DOUBLE_EQ(loader.m_dMinValue, c.base);
+        EXPECT_DOUBLE_EQ(loader.m_dMaxValue, c.base + 63 * c.slope);
+    }
+}
+
+TEST_F(DicomLoaderTest, ApplyChangesTakesTheReviewedValues)
+{
+    // Three files of 8 x 8; the last one has the largest values.
+    for (int i = 1; i <= 3; ++i) {
+        ImageSpec s;
+        s.instance = i;
+        s.base = 100 * i;
+        s.centre = "300";
+        s.width = "200";
+        WriteImage(dir.File(FormatName(i)), s);
+    }
+    CDicomLoader loader;
+    ASSERT_TRUE(ProbeFile(loader, dir.File(FormatName(1)), true).ok);
+
+    // Auto: over every file of the series, with the + 1 of the review.
+    loader.ApplyChanges(4, 4, 16, 0.5f, 0.25f, 2.0f, 0, 0, true);
+    EXPECT_EQ(loader.m_nWindowCentre, int((100 + 300 + 630 + 1) * 0.5));
+    EXPECT_EQ(loader.m_nWindowWidth, 300 + 630 - 100 + 1);
+    EXPECT_EQ(loader.m_nWidth, 4);
+    EXPECT_EQ(loader.m_nHeight, 4);
+    EXPECT_FLOAT_EQ(loader.m_fVoxelX, 1.0f) << "half the width doubles the voxel width";
+    EXPECT_FLOAT_EQ(loader.m_fVoxelY, 0.5f);
+    EXPECT_FLOAT_EQ(loader.m_fVoxelZ, 2.0f);
+
+    // Manual window; the size ratio is not an integer; bad sizes become 1.
+    loader.ApplyChanges(6, 0, 8, 1.5f, 1.0f, 0.0f, -20, 0, false);
+    EXPECT_EQ(loader.m_nWindowCentre, -20);
+    EXPECT_EQ(loader.m_nWindowWidth, 1);
+    EXPECT_EQ(loader.m_nHeight, 8) << "a height of 0 keeps the image's own";
+    EXPECT_FLOAT_EQ(loader.m_fVoxelX, 8.0f / 6.0f * 1.5f);
+    EXPECT_FLOAT_EQ(loader.m_fVoxelZ, 1.0f);
+    EXPECT_EQ(loader.m_nBits, 8);
+}
+
+TEST_F(DicomLoaderTest, FolderScanOrdersAndPlacesTheSeries)
+{
+    struct File {
+        File(std::string n, std::optional<int> i, std::optional<std::string> l = std::nullopt, bool other = false)
+            : name(std::move(n)), instance(i), location(std::move(l)), otherSeries(other)
+        {
+        }
+        std::string name;
+        std::optional<int> instance;
+        std::optional<std::string> location;
+        bool otherSeries;
+    };
+    struct Case {
+        const char* what;
+        std::vector<File> files;     // the first one is chosen
+        std::optional<std::string> thickness;
+        int slices;
+        std::int64_t step;
+        float z;
+        std::vector<std::string> expected; // file that fills each slice ("" = none)
+    };
+    std::vector<File> forty;
+    std::vector<std::string> fortyOrder;
+    for (int i = 1; i <= 40; ++i) {
+        // Names run against the instance numbers.
+        forty.push_back({"f" + std::to_string(1000 - 7 * i), i, std::nullopt});
+        fortyOrder.push_back("f" + std::to_string(1000 - 7 * i));
+    }
+    const std::vector<Case> cases = {
+        {"two series share the study", {{"a", 1}, {"b", 2}, {"c", 1, std::nullopt, true}, {"d", 3}}, std::nullopt,
+         3, 1, 1.0f, {"a", "b", "d"}},
+        {"forty in instance order whatever the names", forty, std::nullopt, 40, 1, 1.0f, fortyOrder},
+        {"steps of ten", {{"b", 20}, {"a", 30}, {"c", 10}}, std::nullopt, 3, 10, 1.0f, {"c", "b", "a"}},
+        {"1, 3, 4: step 2, the later entry wins", {{"a", 1}, {"b", 3}, {"c", 4}}, std::nullopt, 2, 2, 1.0f,
+         {"a", "c"}},
+        {"locations give z whatever the thickness", {{"a", 1, "0.0"}, {"b", 2, "2.5"}, {"c", 3, "5.0"}}, "7", 3, 1,
+         2.5f, {"a", "b", "c"}},
+        {"first file without a location does not pull z towards 0",
+         {{"a", 1}, {"b", 2, "100.0"}, {"c", 3, "102.5"}}, std::nullopt, 3, 1, 2.5f, {"a", "b", "c"}},
+        {"negative instance numbers", {{"a", 1}, {"b", -3}, {"c", -1}}, std::nullopt, 3, 2, 1.0f, {"b", "c", "a"}},
+        {"instance numbers beyond six digits", {{"a", 1000004}, {"b", 999998}, {"c", 1000000}, {"d", 1000002}},
+         std::nullopt, 4, 2, 1.0f, {"b", "c", "d", "a"}},
+        {"equal numbers: the later name wins", {{"b", 1}, {"a", 1}, {"c", 2}}, std::nullopt, 2, 1, 1.0f,
+         {"b", "c"}},
+        {"one distinct number: step 0, one slice", {{"a", 5}, {"b", 5}}, std::nullopt, 1, 0, 1.0f, {"b"}},
+        {"files without a number are left out", {{"a", 2}, {"b", std::nullopt}, {"c", 4}}, std::nullopt, 2, 2, 1.0f,
+         {"a", "c"}},
+        {"nothing numbered: the chosen file alone", {{"a", std::nullopt}, {"b", std::nullopt}}, "3", 1, 1, 3.0f,
+         {"a"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir folder;
+        for (std::size_t i = 0; i < c.files.size(); ++i) {
+            const File& f = c.files[i];
+            ImageSpec s;
+            s.instance = f.instance;
+            s.location = f.location;
+            s.thickness = c.thickness;
+            s.base = 1000 + 50 * int(i); // tells the files apart
+            s.slope = 1;
+            s.centre = "1500";
+            s.width = "3000";
+            if (f.otherSeries)
+                s.series += ".2";
+            WriteImage(folder.File(f.name), s);
+        }
+        // Neither a sub-folder nor a stray file joins the series.
+        fs::create_directory(folder.File("zz-folder"));
+        folder.Write("zz-notes.txt", "not an image");
+
+        CDicomLoader loader;
+        Probed p = ProbeFile(loader, folder.File(c.files[0].name), true);
+        ASSERT_TRUE(p.ok);
+        EXPECT_EQ(loader.m_nInstanceStep, c.step);
+        EXPECT_EQ(loader.m_nSlices, c.slices);
+        EXPECT_FLOAT_EQ(p.z, c.z);
+
+        CModelSeries series;
+        CDicomVolume* v = LoadInto(loader, folder.File(c.files[0].name), series);
+        ASSERT_NE(v, nullptr);
+        ASSERT_EQ(v->m_nDimZ, c.slices);
+        const auto voxels = Voxels(*v);
+        for (int z = 0; z < c.slices; ++z)
+            EXPECT_EQ(Slice(voxels, *v, z), Render(folder.File(c.expected[std::size_t(z)]), 8, 8, 1500, 3000, 16))
+                << "slice " << z << " should be " << c.expected[std::size_t(z)];
+    }
+}
+
+TEST_F(DicomLoaderTest, RealSeriesLoadsFromItsFolder)
+{
+    const std::string folder = kPydicom + "dicomdirtests/98892001/CT5N/";
+    CDicomLoader loader;
+    Probed p = ProbeFile(loader, folder + "2392", true);
+    ASSERT_TRUE(p.ok);
+    EXPECT_EQ(p.files, 5);
+    EXPECT_EQ(p.width, 16);
+    EXPECT_FLOAT_EQ(p.x, 0.488281f);
+    EXPECT_FLOAT_EQ(p.z, 2.5f) << "from the slice locations, 2.5 apart";
+    EXPECT_EQ(loader.m_nWindowCentre, 40);
+    EXPECT_EQ(loader.m_nWindowWidth, 400);
+    CModelSeries series;
+    CDicomVolume* v = LoadInto(loader, folder + "2392", series);
+    ASSERT_NE(v, nullptr);
+    EXPECT_EQ(v->m_nDimZ, 5);
+    EXPECT_EQ(v->m_nBits, 16);
+    EXPECT_EQ(v->m_histogram.m_nTotal, 16 * 16 * 5);
+    // Instance 6 is file 2062, the first slice.
+    const auto voxels = Voxels(*v);
+    EXPECT_EQ(Slice(voxels, *v, 0), Render(folder + "2062", 16, 16, 40, 400, 16));
+}
+
+TEST_F(DicomLoaderTest, OutputDepthAndByteOrder)
+{
+    struct Case {
+        const char* what;
+        int bits, base, slope;
+        int volumeBits;
+    };
+    const Case cases[] = {
+        {"16-bit data", 16, 0x1234, 0x101, 16},
+        {"8-bit data", 8, 10, 3, 8},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ImageSpec s;
+        s.bits = c.bits;
+        s.base = c.base;
+        s.slope = c.slope;
+        const std::string path = dir.File(std::string(c.what) + ".dcm");
+        WriteImage(path, s);
+        CDicomLoader loader;
+        ASSERT_TRUE(ProbeFile(loader, path, false).ok);
+        CModelSeries series;
+        CDicomVolume* v = LoadInto(loader, path, series);
+        ASSERT_NE(v, nullptr);
+        EXPECT_EQ(v->m_nBits, c.volumeBits);
+        const auto voxels = Voxels(*v);
+        const auto expected = Render(path, 8, 8, loader.m_nWindowCentre, loader.m_nWindowWidth, c.volumeBits);
+        if (c.volumeBits == 16) {
+            // Each voxel holds the rendered value low byte first.
+            ASSERT_EQ(voxels.size(), 128u);
+            const auto* values = reinterpret_cast<const std::uint16_t*>(expected.data());
+            for (int i = 0; i < 64; ++i) {
+                EXPECT_EQ(voxels[2 * i], values[i] & 0xFF);
+                EXPECT_EQ(voxels[2 * i + 1], values[i] >> 8);
+            }
+            EXPECT_NE(values[40] & 0xFF, values[40] >> 8) << "the check must tell the bytes apart";
+        } else {
+            EXPECT_EQ(voxels, expected);
+        }
+    }
+}
+
+TEST_F(DicomLoaderTest, ThresholdClearsTheLowestValues)
+{
+    ImageSpec s;
+    s.bits = 8;
+    s.base = 0;
+    s.slope = 4;
+    WriteImage(dir.File("ramp.dcm"), s);
+    CAppSettings::GetInstance()->m_fMinAlpha = 0.05f; // 8-bit cut-off: trunc(0.05 * 256) = 12
+    CDicomLoader loader;
+    ASSERT_TRUE(ProbeFile(loader, dir.File("ramp.dcm"), false).ok);
+    CModelSeries series;
+    CDicomVolume* v = LoadInto(loader, dir.File("ramp.dcm"), series);
+    ASSERT_NE(v, nullptr);
+    auto expected = Render(dir.File("ramp.dcm"), 8, 8, loader.m_nWindowCentre, loader.m_nWindowWidth, 8);
+    ASSERT_GT(std::count_if(expected.begin(), expected.end(), [](std::uint8_t b) { return b > 0 && b <= 12; }), 0);
+    for (auto& b : expected)
+        b = b <= 12 ? 0 : b;
+    EXPECT_EQ(Voxels(*v), expected);
+}
+
+TEST_F(DicomLoaderTest, ReviewedSizeIsLoadedScaled)
+{
+    for (int i = 1; i <= 2; ++i) {
+        ImageSpec s;
+        s.instance = i;
+        s.rows = s.columns = 16;
+        s.pixelSpacing = "0.5\\0.7";
+        s.base = 10 * i;
+        s.centre = "1300";
+        s.width = "2600";
+        WriteImage(dir.File(FormatName(i)), s);
+    }
+    CDicomLoader loader;
+    Probed p = ProbeFile(loader, dir.File(FormatName(1)), true);
+    ASSERT_TRUE(p.ok);
+    loader.ApplyChanges(8, 8, 16, p.x, p.y, p.z, 1300, 2600, false);
+    CModelSeries series;
+    CDicomVolume* v = LoadInto(loader, dir.File(FormatName(1)), series);
+    ASSERT_NE(v, nullptr);
+    EXPECT_EQ(v->m_nDimX, 8);
+    EXPECT_EQ(v->m_nDimY, 8);
+    EXPECT_FLOAT_EQ(v->m_fScaleX, 1.4f);
+    EXPECT_FLOAT_EQ(v->m_fScaleY, 1.0f);
+    const auto voxels = Voxels(*v);
+    EXPECT_EQ(Slice(voxels, *v, 1), Render(dir.File(FormatName(2)), 8, 8, 1300, 2600, 16));
+}
+
+TEST_F(DicomLoaderTest, BadSlicesStayZeroAndOthersLoad)
+{
+    // Slice 2 has its own size (read past its end if copied at the probed
+    // size); slice 3 is gone by the time the slices are read; slice 4 is
+    // colour.
+    for (int i = 1; i <= 4; ++i) {
+        ImageSpec s;
+        s.instance = i;
+        s.rows = s.columns = (i == 2 ? 4 : 16);
+        s.centre = "1000";
+        s.width = "2000";
+        s.base = 200 * i;
+        s.slope = 1;
+        if (i == 4)
+            s.photometric = "PALETTE COLOR";
+        WriteImage(dir.File(FormatName(i)), s);
+    }
+    CDicomLoader loader;
+    ASSERT_TRUE(ProbeFile(loader, dir.File(FormatName(1)), true).ok);
+    EXPECT_EQ(loader.m_nSlices, 4);
+    fs::remove(dir.File(FormatName(3)));
+    CModelSeries series;
+    CDicomVolume* v = LoadInto(loader, dir.File(FormatName(1)), series);
+    ASSERT_NE(v, nullptr);
+    const auto voxels = Voxels(*v);
+    const std::vector<std::uint8_t> zero(16 * 16 * 2, 0);
+    EXPECT_EQ(Slice(voxels, *v, 0), Render(dir.File(FormatName(1)), 16, 16, 1000, 2000, 16));
+    EXPECT_EQ(Slice(voxels, *v, 1), Render(dir.File(FormatName(2)), 16, 16, 1000, 2000, 16))
+        << "the smaller file is scaled to the size being loaded";
+    EXPECT_EQ(Slice(voxels, *v, 2), zero);
+    EXPECT_EQ(Slice(voxels, *v, 3), zero);
+}
+
+TEST_F(DicomLoaderTest, CompressedFilesGiveTheSameVoxels)
+{
+    const std::string ct = dir.File("ct.dcm");
+    const std::string mr = kPydicom + "MR_small.dcm";
+    fs::copy_file(kPydicom + "CT_small.dcm", ct);
+    RunTool("dcmcrle " + Quote(ct) + " " + Quote(dir.File("ct-rle.dcm")));
+    RunTool("dcmcjpeg " + Quote(ct) + " " + Quote(dir.File("ct-jpeg.dcm")));
+    RunTool("dcmcjpeg " + Quote(mr) + " " + Quote(dir.File("mr-jpeg.dcm")));
+    RunTool("dcmcrle " + Quote(mr) + " " + Quote(dir.File("mr-rle.dcm")));
+    struct Case {
+        std::string original, other;
+    };
+    const Case cases[] = {
+        {mr, kPydicom + "MR_small_RLE.dcm"},
+        {mr, kPydicom + "MR_small_bigendian.dcm"},
+        {mr, kPydicom + "MR_small_implicit.dcm"},
+        {mr, dir.File("mr-jpeg.dcm")},
+        {mr, dir.File("mr-rle.dcm")},
+        {ct, dir.File("ct-rle.dcm")},
+        {ct, dir.File("ct-jpeg.dcm")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.other);
+        CDicomLoader a, b;
+        CModelSeries sa, sb;
+        CAppSettings::GetInstance()->m_bScanDicomFolder = false;
+        CDicomVolume* va = LoadInto(a, c.original, sa);
+        CDicomVolume* vb = LoadInto(b, c.other, sb);
+        ASSERT_TRUE(va && vb);
+        EXPECT_EQ(va->m_nDimX, vb->m_nDimX);
+        const auto voxels = Voxels(*va);
+        EXPECT_EQ(voxels, Voxels(*vb));
+        EXPECT_NE(std::count(voxels.begin(), voxels.end(), 0), std::ptrdiff_t(voxels.size()));
+    }
+}
+
+TEST_F(DicomLoaderTest, EveryToolkitTestFileLoadsOrFailsCleanly)
+{
+    std::vector<std::string> paths;
+    for (const auto& e : fs::recursive_directory_iterator(kPydicom))
+        if (e.is_regular_file())
+            paths.push_back(e.path().string());
+    std::sort(paths.begin(), paths.end());
+    ASSERT_GT(paths.size(), 100u);
+    int loaded = 0;
+    for (const std::string& path : paths) {
+        SCOPED_TRACE(path);
+        CDicomLoader loader;
+        CModelSeries series;
+        CAppSettings::GetInstance()->m_bScanDicomFolder = false;
+        if (!loader.Load(path, series)) {
+            EXPECT_TRUE(series.empty());
+            continue;
+        }
+        ASSERT_EQ(series.size(), 1u);
+        auto* v = dynamic_cast<CDicomVolume*>(series[0].get());
+        ASSERT_NE(v, nullptr);
+        EXPECT_EQ(v->m_nDimZ, 1);
+        EXPECT_EQ(std::int64_t(v->m_nDataBytes), std::int64_t(v->m_nDimX) * v->m_nDimY * v->m_nBytesPerVoxel);
+        ++loaded;
+    }
+    // The grey images among them (CT, MR, RT dose, JPEG, RLE, the folder series) load.
+    EXPECT_GT(loaded, 40);
+}
+
+TEST_F(DicomLoaderTest, BusyTextsFollowTheSteps)
+{
+    for (int i = 1; i <= 2; ++i) {
+        ImageSpec s;
+        s.instance = i;
+        WriteImage(dir.File(FormatName(i)), s);
+    }
+    CRecordingLogOwner owner;
+    CMessageLog* log = CMessageLog::GetInstance(&owner);
+    ASSERT_EQ(log->m_pView, &owner);
+    CDicomLoader loader;
+    ASSERT_TRUE(ProbeFile(loader, dir.File(FormatName(1)), true).ok);
+    CModelSeries series;
+    ASSERT_TRUE(loader.Load(dir.File(FormatName(1)), series));
+    delete log;
+    EXPECT_EQ(owner.ShownTexts(), (std::vector<std::string>{
+                                      "Finding study, series & acquisition ...",
+                                      "Analysing im1.dcm ...",
+                                      "Analysing im2.dcm ...",
+                                      "Loading slice 1 of 2 ...",
+                                      "Loading slice 2 of 2 ...",
+                                      "Building histogram ...",
+                                  }));
+    EXPECT_FALSE(owner.statuses.back().show) << "hidden after the histogram";
+}
+
+TEST(CDicomLoader, GetFolderKeepsTheSeparator)
+{
+    EXPECT_EQ(CDicomLoader::GetFolder("/data/ct/slice1.dcm"), "/data/ct/");
+    EXPECT_EQ(CDicomLoader::GetFolder("slice1.dcm"), "");
+}

@@ -1,13 +1,198 @@
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "data/MessageLog.h"
+#include "data/PlaneView.h"
 #include "data/Volume.h"
+#include "platform/TempFile.h"
 
-// The disk cache writer; until the cache files exist the volume keeps its
-// voxels in memory, which is the defined state of a volume without a cache.
-void CVolume::BuildDiskCache() { UnlockData(); }
+namespace {
+constexpr const char* kCachePrefix = "~vx";
+// Planes of the x file are extracted in batches of about this many bytes, so
+// the strided gather runs over the volume once instead of once per plane.
+constexpr std::int64_t kBatchBytes = 16 << 20;
 
-void CVolume::CloseCache(bool)
+// One plane-view file: written plane by plane, one write per plane, then
+// reopened read-only. Throws CFileException on any failure.
+class CPlaneWriter {
+public:
+    explicit CPlaneWriter(const std::string& path)
+    {
+        CFileException::Cause cause = CFileException::generic;
+        if (!m_file.Open(path, CFile::modeCreate | CFile::modeWrite | CFile::typeBinary, &cause))
+            throw CFileException(cause, path);
+    }
+    void Write(const std::uint8_t* p, std::int64_t bytes) { m_file.WriteHuge(p, std::uint64_t(bytes)); }
+    void Close() { m_file.Close(); }
+
+private:
+    CFile m_file;
+};
+
+std::unique_ptr<CFile> Reopen(const std::string& path, unsigned mode)
+{
+    auto file = std::make_unique<CFile>();
+    CFileException::Cause cause = CFileException::generic;
+    if (!file->Open(path, mode | CFile::typeBinary, &cause))
+        throw CFileException(cause, path);
+    return file;
+}
+
+template <class T> void WritePlaneFile(int axis, const T* v, int dx, int dy, int dz, std::int64_t planeBytes,
+                                       CPlaneWriter& out)
+{
+    const int planes = axis == 0 ? dx : axis == 1 ? dy : dz;
+    const int batch = axis == 0 ? int(std::clamp<std::int64_t>(kBatchBytes / planeBytes, 1, planes)) : 1;
+    std::unique_ptr<std::uint8_t[]> buf(new std::uint8_t[std::size_t(planeBytes * batch)]);
+    for (int p = 0; p < planes; p += batch) {
+        const int n = std::min(batch, planes - p);
+        ExtractPlanes(axis, v, dx, dy, dz, p, p + n, buf.get());
+        for (int i = 0; i < n; ++i)
+            out.Write(buf.get() + i * planeBytes, planeBytes);
+    }
+}
+} // namespace
+
+void CVolume::BuildDiskCache()
+{
+    const std::string folder = GetTempFolder();
+    CMessageLog::ShowStatus("Extracting planar views ...", true);
+    // Lock before closing the old set: a swapped-out volume is reloaded from
+    // its swap file first instead of losing its voxels with it.
+    std::uint8_t* data = LockData();
+    if (!data) {
+        CMessageLog::ShowStatus(nullptr, false);
+        return;
+    }
+    CloseCache(false);
+    m_nPlaneBytes[0] = m_nDimY * m_nDimZ;
+    m_nPlaneBytes[1] = m_nDimZ * m_nDimX;
+    m_nPlaneBytes[2] = m_nDimX * m_nDimY;
+    try {
+        for (int axis = 0; axis < 3; ++axis) {
+            m_pszCacheFile[axis] = CreateTempFileName(kCachePrefix, folder);
+            if (m_pszCacheFile[axis].empty())
+                throw CFileException(CFileException::generic, folder);
+            CPlaneWriter writer(m_pszCacheFile[axis]);
+            if (m_nBytesPerVoxel == 2)
+                WritePlaneFile(axis, reinterpret_cast<const std::uint16_t*>(data), m_nDimX, m_nDimY, m_nDimZ,
+                               m_nPlaneBytes[axis], writer);
+            else
+                WritePlaneFile(axis, data, m_nDimX, m_nDimY, m_nDimZ, m_nPlaneBytes[axis], writer);
+            writer.Close();
+            m_pCacheFile[axis] = Reopen(m_pszCacheFile[axis], CFile::modeRead);
+        }
+        CMessageLog::ShowStatus("Building disk cache ...", true);
+        m_pszCacheFile[3] = CreateTempFileName(kCachePrefix, folder);
+        if (m_pszCacheFile[3].empty())
+            throw CFileException(CFileException::generic, folder);
+        {
+            CPlaneWriter writer(m_pszCacheFile[3]);
+            writer.Write(data, m_nDataBytes);
+            writer.Close();
+        }
+        m_pCacheFile[3] = Reopen(m_pszCacheFile[3], CFile::modeReadWrite);
+    } catch (const std::exception&) {
+        // A full disk or unwritable folder: drop the new set and keep the
+        // voxels in memory as a volume without a cache.
+        for (auto& f : m_pCacheFile)
+            f.reset();
+        for (auto& name : m_pszCacheFile) {
+            if (!name.empty())
+                CFile::Remove(name);
+            name.clear();
+        }
+    }
+    UnlockData();
+    CMessageLog::ShowStatus(nullptr, false);
+}
+
+void CVolume::CloseCache(bool discard)
 {
     for (auto& f : m_pCacheFile)
         f.reset();
+    for (auto& name : m_pszSavedCacheFile) {
+        if (!name.empty())
+            CFile::Remove(name);
+        name.clear();
+    }
+    const bool complete = std::all_of(m_pszCacheFile.begin(), m_pszCacheFile.end(),
+                                      [](const std::string& n) { return !n.empty(); });
+    if (!discard && complete)
+        std::swap(m_pszSavedCacheFile, m_pszCacheFile);
+    for (auto& name : m_pszCacheFile) {
+        if (!name.empty())
+            CFile::Remove(name);
+        name.clear();
+    }
 }
 
-bool CVolume::ReadPlaneView(int, int, std::uint8_t*) { return false; }
+bool CVolume::ReadPlaneView(int axis, int plane, std::uint8_t* out)
+{
+    if (axis < 0 || axis > 2)
+        return false;
+    const int dims[3] = {m_nDimX, m_nDimY, m_nDimZ};
+    if (plane < 0 || plane >= dims[axis] || m_nVoxels <= 0)
+        return false;
+    const std::int64_t bytes = std::int64_t(m_nVoxels) / dims[axis];
+    if (CFile* f = m_pCacheFile[axis].get()) {
+        try {
+            f->Seek(plane * bytes, CFile::begin);
+            if (f->ReadHuge(out, std::uint64_t(bytes)) == std::uint64_t(bytes))
+                return true;
+        } catch (const CFileException&) {
+        }
+    }
+    // No usable plane-view file: build the plane from the voxels.
+    if (m_pData) {
+        if (m_nBytesPerVoxel == 2)
+            ExtractPlanes(axis, reinterpret_cast<const std::uint16_t*>(m_pData.get()), m_nDimX, m_nDimY, m_nDimZ,
+                          plane, plane + 1, out);
+        else
+            ExtractPlanes(axis, m_pData.get(), m_nDimX, m_nDimY, m_nDimZ, plane, plane + 1, out);
+        return true;
+    }
+    if (!HasSwapFile()) {
+        std::memset(out, 0, std::size_t(bytes));
+        return false;
+    }
+    // Swapped out without plane views: read the rows the plane needs from
+    // the swap file into a one-plane volume rather than loading everything.
+    const int sx = axis == 0 ? 1 : m_nDimX, sy = axis == 1 ? 1 : m_nDimY, sz = axis == 2 ? 1 : m_nDimZ;
+    std::vector<std::uint8_t> sub(std::size_t(bytes) * std::size_t(m_nBytesPerVoxel));
+    const int x0 = axis == 0 ? plane : 0;
+    for (int z = 0; z < sz; ++z)
+        for (int y = 0; y < sy; ++y)
+            if (!ReadVoxelRow(x0, sx, axis == 1 ? plane : y, axis == 2 ? plane : z,
+                              &sub[(std::size_t(z) * sy + y) * sx * m_nBytesPerVoxel]))
+                std::fill_n(&sub[(std::size_t(z) * sy + y) * sx * m_nBytesPerVoxel], sx * m_nBytesPerVoxel, 0);
+    if (m_nBytesPerVoxel == 2)
+        ExtractPlanes(axis, reinterpret_cast<const std::uint16_t*>(sub.data()), sx, sy, sz, 0, 1, out);
+    else
+        ExtractPlanes(axis, sub.data(), sx, sy, sz, 0, 1, out);
+    return true;
+}
+
+bool CVolume::ReadVoxelRow(int x0, int count, int y, int z, std::uint8_t* out)
+{
+    if (x0 < 0 || count < 0 || y < 0 || z < 0 || y >= m_nDimY || z >= m_nDimZ || count > m_nDimX - x0)
+        return false;
+    const std::int64_t first = x0 + (std::int64_t(y) + std::int64_t(z) * m_nDimY) * m_nDimX;
+    const std::uint64_t bytes = std::uint64_t(count) * std::uint64_t(m_nBytesPerVoxel);
+    if (m_pData) {
+        std::memcpy(out, m_pData.get() + first * m_nBytesPerVoxel, bytes);
+        return true;
+    }
+    if (!HasSwapFile())
+        return false;
+    try {
+        CFile& swap = *m_pCacheFile[3];
+        swap.Seek(first * m_nBytesPerVoxel, CFile::begin);
+        return swap.ReadHuge(out, bytes) == bytes;
+    } catch (const CFileException&) {
+        return false;
+    }
+}

@@ -35,6 +35,13 @@ template <class T, class Bin> void CountVoxels(const T* v, std::int64_t n, std::
     lo = mn;
     hi = mx;
 }
+// trunc(fraction * range), kept within 0..range so that no fraction
+// (negative, huge or NaN) makes an undefined conversion.
+std::uint32_t Cutoff(float fraction, double range)
+{
+    const double c = std::trunc(double(fraction) * range);
+    return c > 0.0 ? std::uint32_t(std::min(c, range)) : 0u;
+}
 } // namespace
 
 void ComputeHistogram(CVolume& volume, CHistogram& h)
@@ -90,11 +97,10 @@ void LinearWindowLUT(std::uint8_t out[256], const std::uint8_t* display, const C
         std::fill(out, out + 256, std::uint8_t(128));
         return;
     }
-    const double k = 255.0 / (hi - lo);
-    for (int j = 0; j < 256; ++j) {
-        double v = j * k - lo * 255.0 / (hi - lo);
-        out[j] = std::uint8_t(std::trunc(std::clamp(v, 0.0, 255.0)));
-    }
+    // j*(255/(hi-lo)) - lo*255/(hi-lo) in exact integers: in doubles the
+    // ramp lands a hair under 255 at hi (254 for lo 100, hi 200).
+    for (int j = 0; j < 256; ++j)
+        out[j] = std::uint8_t(std::clamp((j - lo) * 255 / (hi - lo), 0, 255));
 }
 
 void EqualiseLUT(std::uint8_t out[256], const CHistogram& h)
@@ -120,12 +126,12 @@ void CVolume::Threshold(float fraction)
         return;
     const std::int64_t n = m_nVoxels;
     if (m_nBytesPerVoxel == 2) {
-        const std::uint32_t cutoff = std::uint32_t(std::max(0.0, std::trunc(double(fraction) * 65536.0)));
+        const std::uint32_t cutoff = Cutoff(fraction, 65536.0);
         auto* v = reinterpret_cast<std::uint16_t*>(data);
         for (std::int64_t i = 0; i < n; ++i)
             v[i] = v[i] <= cutoff ? 0 : v[i];
     } else {
-        const std::uint32_t cutoff = std::uint32_t(std::max(0.0, std::trunc(double(fraction) * 256.0)));
+        const std::uint32_t cutoff = Cutoff(fraction, 256.0);
         for (std::int64_t i = 0; i < n; ++i)
             data[i] = data[i] <= cutoff ? 0 : data[i];
     }

@@ -1,5 +1,6 @@
 #include "data/Volume.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -182,13 +183,16 @@ void CVolume::SetVoxel(int x, int y, int z, std::uint16_t value)
 }
 
 namespace {
-int SliceIndex(float half, float p, float scale, int dim, bool reverse)
+// Slice index of world coordinate p, clamped to 0..dim-1. Far points clamp
+// like near ones; a zero or non-finite scale gives no index (NaN), and the
+// axis then keeps its current slice.
+int SliceIndex(float half, float p, float scale, int dim, bool reverse, int current)
 {
     double v = (double(half) + double(p)) / double(scale) + 0.5;
-    // A zero or non-finite scale gives no defined index: use the first slice.
-    int i = 0;
-    if (std::isfinite(v) && std::fabs(v) < 2e9)
-        i = int(std::trunc(v));
+    if (std::isnan(v) || scale == 0.0f || !std::isfinite(scale))
+        return current;
+    v = std::clamp(v, -2.0, double(dim) + 2.0);
+    int i = int(std::trunc(v));
     if (reverse)
         i = dim - i - 1;
     return i;
@@ -199,9 +203,9 @@ int Clamp(int v, int dim) { return v < 0 ? 0 : (v > dim - 1 ? std::max(dim - 1, 
 void CVolume::SetEntryPoint(const CVector3& p, int sx, int sy, int sz)
 {
     m_vEntry = p;
-    m_nSliceX = Clamp(sx >= 0 ? sx : SliceIndex(m_fHalfX, p.x, m_fScaleX, m_nDimX, false), m_nDimX);
-    m_nSliceY = Clamp(sy >= 0 ? sy : SliceIndex(m_fHalfY, p.y, m_fScaleY, m_nDimY, true), m_nDimY);
-    m_nSliceZ = Clamp(sz >= 0 ? sz : SliceIndex(m_fHalfZ, p.z, m_fScaleZ, m_nDimZ, false), m_nDimZ);
+    m_nSliceX = Clamp(sx >= 0 ? sx : SliceIndex(m_fHalfX, p.x, m_fScaleX, m_nDimX, false, m_nSliceX), m_nDimX);
+    m_nSliceY = Clamp(sy >= 0 ? sy : SliceIndex(m_fHalfY, p.y, m_fScaleY, m_nDimY, true, m_nSliceY), m_nDimY);
+    m_nSliceZ = Clamp(sz >= 0 ? sz : SliceIndex(m_fHalfZ, p.z, m_fScaleZ, m_nDimZ, false, m_nSliceZ), m_nDimZ);
 }
 
 void CVolume::SetTargetFromDirection(const CVector3& d)

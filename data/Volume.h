@@ -71,9 +71,15 @@ public:
     void CloseCache(bool discard);
     bool HasSwapFile() const { return m_pCacheFile[3] != nullptr; }
     // Reads plane `plane` of the 8-bit plane view of `axis` (0 x, 1 y, 2 z)
-    // into `out` (m_nPlaneBytes[axis] bytes), from the cache file when there
-    // is one, else from the voxels. False when the plane is outside.
+    // into `out` (dimY*dimZ, dimZ*dimX or dimX*dimY bytes), from the cache
+    // file when there is one, else from the voxels. False when the plane is
+    // outside or the volume has no voxels.
     bool ReadPlaneView(int axis, int plane, std::uint8_t* out);
+    // Copies the raw bytes of `count` voxels of row (y, z) from x0 on, from
+    // memory or, when swapped out, from the swap file without loading the
+    // volume. False (out untouched or partly filled) when the row lies
+    // outside or cannot be read.
+    bool ReadVoxelRow(int x0, int count, int y, int z, std::uint8_t* out);
 
     // Exports and operations.
     bool ExportRaw(const std::string& path);

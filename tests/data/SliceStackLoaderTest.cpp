@@ -126,7 +126,8 @@ TEST(CRgbStackLoader, BusyTextsNameEachFileThenTheHistogram)
     const std::string b = dir.Write("s/b", std::string(3, 'y'));
     CModelSeries series;
     ASSERT_TRUE(CRgbStackLoader(1, 1, 1, 1, 1).Load(dir.File("s") + "/*.*", series));
-    EXPECT_EQ(log.owner.ShownTexts(), (std::vector<std::string>{a, b, "Building histogram ..."}));
+    EXPECT_EQ(log.owner.ShownTexts(), (std::vector<std::string>{a, b, "Building histogram ...", "Extracting planar views ...",
+                                                               "Building disk cache ..."}));
     ASSERT_FALSE(log.owner.statuses.empty());
     EXPECT_FALSE(log.owner.statuses.back().show);
 }
@@ -155,8 +156,9 @@ TEST(CSliceStackLoader, BigEndianValuesScaledByTheStacksMaximum)
     EXPECT_EQ(log.log->m_lines, (std::vector<std::string>{"Maximum value = 1000"}));
     EXPECT_GE(log.owner.refreshes, 1);
     const auto shown = log.owner.ShownTexts();
-    ASSERT_EQ(shown.size(), 5u);
-    EXPECT_EQ(shown.back(), "Building histogram ...");
+    ASSERT_EQ(shown.size(), 7u);
+    EXPECT_EQ(shown[4], "Building histogram ...");
+    EXPECT_EQ(shown.back(), "Building disk cache ...");
 }
 
 TEST(CSliceStackLoader, AllZeroStackGivesZeroVoxels)

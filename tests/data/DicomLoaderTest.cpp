@@ -650,8 +650,10 @@ TEST_F(DicomLoaderTest, BusyTextsFollowTheSteps)
                                       "Loading slice 1 of 2 ...",
                                       "Loading slice 2 of 2 ...",
                                       "Building histogram ...",
+                                      "Extracting planar views ...",
+                                      "Building disk cache ...",
                                   }));
-    EXPECT_FALSE(owner.statuses.back().show) << "hidden after the histogram";
+    EXPECT_FALSE(owner.statuses.back().show) << "hidden after the disk cache";
 }
 
 TEST(CDicomLoader, GetFolderKeepsTheSeparator)

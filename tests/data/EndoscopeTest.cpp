@@ -1,0 +1,464 @@
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <limits>
+#include <numbers>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "data/EndoscopeLoader.h"
+#include "data/EndoscopeModel.h"
+#include "support/TempDir.h"
+
+namespace {
+constexpr double kPi = std::numbers::pi;
+
+// A little-endian record of a fixed size, written field by field.
+struct Record {
+    explicit Record(std::size_t size) : bytes(size, '\0') {}
+    template <class T> Record& Put(std::size_t at, T value)
+    {
+        std::memcpy(&bytes[at], &value, sizeof value); // the build machine is little-endian
+        return *this;
+    }
+    Record& Put3f(std::size_t at, float x, float y, float z) { return Put(at, x).Put(at + 4, y).Put(at + 8, z); }
+    std::string bytes;
+};
+
+std::string Header1(std::int16_t sensors, double tip, std::initializer_list<double> lengths)
+{
+    Record h(183);
+    h.Put(0, std::uint32_t(0xF1290001)).Put(37, sensors).Put(39, tip);
+    std::size_t at = 47;
+    for (double l : lengths)
+        h.Put(at, l), at += 8;
+    return h.bytes;
+}
+
+struct Item {
+    float x, y, z, theta, phi;
+    bool valid;
+};
+std::string Frame1(std::initializer_list<Item> items, std::int16_t marker)
+{
+    Record f(380);
+    std::size_t at = 4;
+    for (const Item& i : items) {
+        f.Put3f(at, i.x, i.y, i.z).Put(at + 12, i.theta).Put(at + 16, i.phi).Put(at + 20, std::uint8_t(i.valid));
+        at += 21;
+    }
+    f.Put(340, marker);
+    return f.bytes;
+}
+
+std::string Marker(double x, double y, double z)
+{
+    Record m(410);
+    m.Put(123, x).Put(131, y).Put(139, z);
+    return m.bytes;
+}
+
+struct Sensor {
+    bool valid;
+    float px, py, pz, dx, dy, dz;
+};
+// A frame record of version 2 (shift 0, 654 bytes) or 3 (shift 4, 651 bytes).
+std::string FrameV(int version, std::initializer_list<Sensor> sensors, bool frameValid, float target,
+                   bool extension = false)
+{
+    const std::size_t s = version == 3 ? 4 : 0;
+    Record f(version == 3 ? 651 : 654);
+    int i = 0;
+    for (const Sensor& v : sensors) {
+        f.Put(2 + s + i, std::uint8_t(v.valid));
+        f.Put3f(18 + s + 12 * i, v.px, v.py, v.pz);
+        f.Put3f(210 + s + 12 * i, v.dx, v.dy, v.dz);
+        ++i;
+    }
+    for (int k = 0; k < 15; ++k)
+        f.Put(402 + s + 4 * k, float(k + 1) * 0.25f);
+    f.Put3f(492 + s, target, 2 * target, 3 * target);
+    f.Put(612 + s, std::uint8_t(frameValid));
+    if (version == 3)
+        f.Put(650, std::uint8_t(extension));
+    return f.bytes + (extension ? std::string(21, '\x7f') : "");
+}
+
+std::string Head2() { return Record(4).Put(0, std::uint32_t(0x7149331A)).bytes + Record(101).Put(80, 7).bytes; }
+std::string Head3()
+{
+    const unsigned char id[16] = {0x26, 0x8F, 0xF2, 0xD2, 0xB4, 0x38, 0x94, 0x4F,
+                                  0x85, 0x7A, 0x98, 0xE1, 0x6B, 0xF7, 0x5A, 0x93};
+    return std::string(reinterpret_cast<const char*>(id), 16) + Record(97).Put(76, 7).bytes;
+}
+
+int OpenDescriptors()
+{
+    int n = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator("/proc/self/fd"))
+        ++n;
+    return n;
+}
+
+CEndoscopeModel& Model(CModelSeries& s, std::size_t i) { return static_cast<CEndoscopeModel&>(*s.at(i)); }
+
+void ExpectNear(const CVector3& a, const CVector3& b, float tol = 1e-4f)
+{
+    EXPECT_NEAR(a.x, b.x, tol);
+    EXPECT_NEAR(a.y, b.y, tol);
+    EXPECT_NEAR(a.z, b.z, tol);
+}
+} // namespace
+
+TEST(CEndoscopeLoader, VersionsByTheirFirstBytes)
+{
+    TempDir dir;
+    const std::string v1 = Header1(2, 0, {});
+    struct Case {
+        const char* what;
+        std::string main;
+        bool end, mar;
+        int version;
+    };
+    const Case cases[] = {
+        {"version 1 with both companions", v1, true, true, 1},
+        {"version 1 without the marker file", v1, true, false, -1},
+        {"version 1 without the frame file", v1, false, true, -1},
+        {"version 1 with a short header", v1.substr(0, 100), true, true, -1},
+        {"version 2", Head2(), false, false, 2},
+        {"version 3", Head3(), false, false, 3},
+        {"identifier with one byte changed", "\x27" + Head3().substr(1), false, false, -1},
+        {"something else", "not a capture at all", false, false, -1},
+        {"empty file", "", false, false, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove(dir.File("scan.end"));
+        std::filesystem::remove(dir.File("scan.mar"));
+        const std::string path = dir.Write("scan.img", c.main);
+        if (c.end)
+            dir.Write("scan.end", Frame1({{0, 0, 0, 0, 0, true}, {0, 0, 1, 0, 0, true}}, 0));
+        if (c.mar)
+            dir.Write("scan.mar", Marker(0, 0, 0));
+        const int fds = OpenDescriptors();
+        CEndoscopeLoader loader;
+        CModelSeries series;
+        EXPECT_EQ(loader.Load(path, series), c.version > 0);
+        EXPECT_EQ(OpenDescriptors(), fds) << "every file is closed again";
+        if (c.version < 0) {
+            EXPECT_TRUE(series.empty());
+        }
+        CFile file;
+        ASSERT_TRUE(file.Open(path, CFile::modeRead));
+        EXPECT_EQ(CEndoscopeLoader().DetectVersion(file), c.version);
+    }
+    CModelSeries series;
+    EXPECT_FALSE(CEndoscopeLoader().Load(dir.File("absent.img"), series));
+}
+
+TEST(CEndoscopeLoader, Version1FramesWithTipAndMarkers)
+{
+    TempDir dir;
+    // Two sensors and a tip of length 0.5: three points; the lengths start at
+    // the tip length.
+    const std::string path = dir.Write("scan.img", Header1(2, 0.5, {0.09, 0.18, 0.27}));
+    const Item a{1, 2, 3, 0, 0, true}, b{1, 2, 3.09f, 0.5f, 0.25f, true};
+    std::string frames = Frame1({a, b}, 1);
+    frames += Frame1({a, {0, 0, 0, 0, 0, false}}, 7);   // marker past the file: target of frame 0
+    frames += Frame1({{9, 9, 9, 1, 1, false}, b}, 0);    // first sensor invalid: dropped
+    frames += Frame1({a, b}, -2);                        // negative index: the last marker read (frame 2's)
+    frames += Frame1({a, b}, 0).substr(0, 200);          // partial record: ignored
+    dir.Write("scan.end", frames);
+    dir.Write("scan.mar", Marker(1, 1, 1) + Marker(0.1, 0.2, 0.3) + "short");
+
+    CModelSeries series;
+    ASSERT_TRUE(CEndoscopeLoader().Load(path, series));
+    ASSERT_EQ(series.size(), 3u);
+    CEndoscopeModel& m = Model(series, 0);
+    EXPECT_EQ(m.m_nPoints, 3);
+    EXPECT_NEAR(m.m_fSegmentLength[0], 50.0f, 1e-4);
+    EXPECT_NEAR(m.m_fSegmentLength[1], 9.0f, 1e-4);
+    EXPECT_NEAR(m.m_fSegmentLength[2], 18.0f, 1e-4);
+    // The tip lies 0.5 x 100 along item 0's direction (0, 0, 1).
+    ExpectNear(m.m_vPoint[0], {100, 200, 350});
+    ExpectNear(m.m_vPoint[1], {100, 200, 300});
+    ExpectNear(m.m_vPoint[2], {100, 200, 309});
+    EXPECT_DOUBLE_EQ(m.m_dAngle[2][0], 0.5);
+    EXPECT_DOUBLE_EQ(m.m_dAngle[2][1], 0.25);
+    EXPECT_TRUE(m.m_bPointValid[0] && m.m_bPointValid[1] && m.m_bPointValid[2]);
+    ExpectNear(m.m_vTarget, {10, 20, 30});
+    EXPECT_TRUE(m.m_bDirty);
+
+    CEndoscopeModel& kept = Model(series, 1);
+    EXPECT_FALSE(kept.m_bPointValid[2]);
+    ExpectNear(kept.m_vTarget, {10, 20, 30});
+    ExpectNear(Model(series, 2).m_vTarget, {100, 100, 100});
+}
+
+TEST(CEndoscopeLoader, Version1WithoutTipAndSensorCountLimits)
+{
+    struct Case {
+        const char* what;
+        std::int16_t sensors;
+        double tip;
+        int points;
+        float firstLength;
+    };
+    const Case cases[] = {
+        {"no tip: n points, lengths from offset 47", 2, 0.0, 2, 9.0f},
+        {"more sensors than slots", 40, 0.0, 16, 9.0f},
+        {"more sensors than slots with a tip", 16, 1.0, 16, 100.0f},
+        {"negative sensor count", -5, 0.0, 0, 9.0f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        const std::string path = dir.Write("s.img", Header1(c.sensors, c.tip, {0.09, 0.18}));
+        std::initializer_list<Item> items = {{0, 0, 0, 0, 0, true},  {0, 0, 1, 0, 0, true},  {0, 0, 2, 0, 0, true},
+                                             {0, 0, 3, 0, 0, true},  {0, 0, 4, 0, 0, true},  {0, 0, 5, 0, 0, true},
+                                             {0, 0, 6, 0, 0, true},  {0, 0, 7, 0, 0, true},  {0, 0, 8, 0, 0, true},
+                                             {0, 0, 9, 0, 0, true},  {0, 0, 10, 0, 0, true}, {0, 0, 11, 0, 0, true},
+                                             {0, 0, 12, 0, 0, true}, {0, 0, 13, 0, 0, true}, {0, 0, 14, 0, 0, true},
+                                             {0, 0, 15, 0, 0, true}};
+        dir.Write("s.end", Frame1(items, 0));
+        dir.Write("s.mar", Marker(0, 0, 0));
+        CModelSeries series;
+        ASSERT_TRUE(CEndoscopeLoader().Load(path, series));
+        if (c.points < 2) {
+            EXPECT_TRUE(series.empty());
+            continue;
+        }
+        ASSERT_EQ(series.size(), 1u);
+        CEndoscopeModel& m = Model(series, 0);
+        EXPECT_EQ(m.m_nPoints, c.points);
+        EXPECT_NEAR(m.m_fSegmentLength[0], c.firstLength, 1e-4);
+        const int last = c.points - 1;
+        EXPECT_NEAR(m.m_vPoint[last].z, c.tip != 0 ? 100.0f * (last - 1) : 100.0f * last, 1e-3);
+    }
+}
+
+TEST(CEndoscopeLoader, Versions2And3)
+{
+    const Sensor down{true, 1, 2, 3, 0, 0, -1};
+    const Sensor side{true, 1, 2, 4, 0, 1, 0};
+    struct Case {
+        const char* what;
+        int version;
+        std::string file;
+        std::size_t models;
+        double theta0;
+    };
+    const Case cases[] = {
+        {"version 2: (0, 0, -1) points down", 2,
+         Head2() + FrameV(2, {down, side}, true, 0.5f) + FrameV(2, {down, side}, false, 0.5f) +
+             FrameV(2, {down, {false, 0, 0, 0, 0, 0, 1}}, true, 0.5f) + FrameV(2, {down, side}, true, 0.5f).substr(9),
+         1, kPi},
+        {"version 3: stored negated, so (0, 0, -1) points up; extension skipped", 3,
+         Head3() + FrameV(3, {down, side}, true, 0.5f, true) + FrameV(3, {down, side}, true, 0.5f), 2, 0.0},
+        {"version 2 with no valid frame", 2, Head2() + FrameV(2, {down, side}, false, 0.5f), 0, 0},
+        {"version 3 header only", 3, Head3(), 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        CModelSeries series;
+        ASSERT_TRUE(CEndoscopeLoader().Load(dir.Write("c.img", c.file), series));
+        ASSERT_EQ(series.size(), c.models);
+        for (std::size_t i = 0; i < c.models; ++i) {
+            CEndoscopeModel& m = Model(series, i);
+            EXPECT_EQ(m.m_nPoints, 15);
+            EXPECT_NEAR(m.m_fSegmentLength[0], 25.0f, 1e-4);
+            EXPECT_NEAR(m.m_fSegmentLength[14], 375.0f, 1e-3);
+            EXPECT_EQ(m.m_fSegmentLength[15], 0.0f);
+            ExpectNear(m.m_vPoint[0], {100, 200, 300});
+            ExpectNear(m.m_vTarget, {50, 100, 150});
+            EXPECT_DOUBLE_EQ(m.m_dAngle[0][0], c.theta0);
+            // (0, 1, 0), negated in version 3: theta pi/2, phi -pi/2 or pi/2.
+            EXPECT_DOUBLE_EQ(m.m_dAngle[1][0], kPi / 2);
+            EXPECT_DOUBLE_EQ(m.m_dAngle[1][1], c.version == 3 ? -kPi / 2 : kPi / 2);
+            EXPECT_TRUE(m.m_bPointValid[0] && m.m_bPointValid[1]);
+            EXPECT_FALSE(m.m_bPointValid[2]);
+        }
+    }
+}
+
+namespace {
+// A chain of points on a straight line along unit direction u, each 9 apart
+// unless lengths say otherwise; point directions point backwards, as the
+// tangents are the negated directions.
+void StraightChain(CEndoscopeModel& m, const CVector3& u, std::vector<float> lengths, const CVector3& target)
+{
+    const double theta = std::acos(-u.z), phi = std::atan2(-u.y, -u.x);
+    CVector3 p;
+    for (std::size_t i = 0; i < lengths.size(); ++i) {
+        m.m_vPoint[i] = p;
+        m.m_dAngle[i][0] = theta;
+        m.m_dAngle[i][1] = phi;
+        m.m_bPointValid[i] = 1;
+        p += u * lengths[i];
+    }
+    m.SetSegmentLengths(int(lengths.size()), lengths.data());
+    m.m_vTarget = target;
+    m.m_bDirty = true;
+}
+} // namespace
+
+TEST(CEndoscopeModel, TubeEndsAtTheSampleNearestTheTarget)
+{
+    struct Case {
+        const char* what;
+        std::vector<float> lengths;
+        CVector3 target;
+        int rings;
+    };
+    const Case cases[] = {
+        {"straight 9 and 9, target at the far end: sample 2 wins", {9, 9}, {0, 0, 9}, 4},
+        {"target on sample 1", {9, 9}, {0, 0, 3}, 3},
+        {"target between samples 1 and 2: the first of equals", {9, 9}, {0, 0, 4.5f}, 3},
+        {"target nearest the first point", {9, 9}, {0, 0, -1}, 0},
+        {"9 and 18: 3 and 6 samples, all candidates used", {9, 18, 18}, {0, 0, 100}, 10},
+        {"a single point", {9}, {0, 0, 9}, 0},
+        {"no positive length", {0, -3}, {0, 0, 9}, 0},
+        {"no finite length", {std::numeric_limits<float>::infinity(), std::numeric_limits<float>::quiet_NaN()},
+         {0, 0, 9}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CEndoscopeModel m;
+        StraightChain(m, {0, 0, 1}, c.lengths, c.target);
+        EXPECT_GE(m.GetSize(), 0.0f);
+        EXPECT_FALSE(m.m_bDirty);
+        EXPECT_EQ(m.m_nRings, c.rings);
+        EXPECT_EQ(m.m_nVertices, 8 * c.rings);
+        EXPECT_EQ(m.m_nPolygons, c.rings ? 8 * c.rings - 2 : 0);
+        EXPECT_EQ(m.m_nIndices, c.rings ? 32 * c.rings - 8 : 0);
+        EXPECT_TRUE(m.m_lstSamples.empty());
+        if (c.rings == 0) {
+            EXPECT_EQ(m.m_vMin, CVector3());
+            EXPECT_EQ(m.m_vMax, CVector3());
+            EXPECT_EQ(m.m_fDiagonal, 0.0f);
+            continue;
+        }
+        EXPECT_EQ(m.m_nPrimitive, kGlQuads);
+        // Centre points 3 apart along z, then one extrapolated.
+        for (int r = 0; r <= c.rings; ++r)
+            ExpectNear(m.m_pCentreline[r], {0, 0, 3.0f * r});
+        for (int i = 0; i < m.m_nIndices; ++i)
+            ASSERT_TRUE(m.m_pIndices[i] >= 0 && m.m_pIndices[i] < m.m_nVertices);
+    }
+}
+
+TEST(CEndoscopeModel, IndexTableOfThreeRings)
+{
+    CEndoscopeModel m;
+    StraightChain(m, {0, 0, 1}, {9, 9}, {0, 0, 3});
+    m.UpdateCentre();
+    ASSERT_EQ(m.m_nIndices, 88);
+    std::vector<int> expected = {0,  1,  2,  3,  4,  5,  6,  7,  0,  3,  4,  7,
+                                 23, 22, 21, 20, 19, 18, 17, 16, 23, 20, 19, 16};
+    const int side[32] = {0, 8, 9, 1, 1, 9, 10, 2, 2, 10, 11, 3, 3, 11, 12, 4,
+                          5, 4, 12, 13, 6, 5, 13, 14, 7, 6, 14, 15, 0, 7, 15, 8};
+    for (int o : {0, 8})
+        for (int v : side)
+            expected.push_back(o + v);
+    EXPECT_EQ(std::vector<int>(m.m_pIndices.get(), m.m_pIndices.get() + 88), expected);
+}
+
+TEST(CEndoscopeModel, RingsAreOctagonsAcrossTheCurveAndBoundTheTube)
+{
+    const CVector3 u(1.0f / 3, 2.0f / 3, 2.0f / 3);
+    CEndoscopeModel m;
+    StraightChain(m, u, {9, 9}, u * 9.0f);
+    m.m_fTubeRadius = 2.0f;
+    CVector3 first, second;
+    m.GetBounds(first, second);
+    ASSERT_EQ(m.m_nRings, 4);
+    for (int r = 0; r < 4; ++r) {
+        const CVector3 c = m.m_pCentreline[r];
+        for (int v = 0; v < 8; ++v) {
+            const CVector3 o = m.m_pVertices[8 * r + v] - c;
+            EXPECT_NEAR(o.Length(), 2.0f, 1e-4) << r << "," << v;
+            EXPECT_NEAR(Dot(o, u), 0.0f, 1e-4) << "ring across the path";
+            // The straight sweep repeats ring 0 at each centre point.
+            ExpectNear(o, m.m_pVertices[v] - m.m_pCentreline[0]);
+        }
+    }
+    // Bounds from the vertices with the corner rule, so the camera sees it.
+    float minX = 1e9f, maxY = -1e9f, maxZ = -1e9f;
+    for (int i = 0; i < m.m_nVertices; ++i) {
+        minX = std::min(minX, m.m_pVertices[i].x);
+        maxY = std::max(maxY, m.m_pVertices[i].y);
+        maxZ = std::max(maxZ, m.m_pVertices[i].z);
+    }
+    EXPECT_EQ(first, CVector3(minX, maxY, maxZ));
+    EXPECT_GT(first.x, -3.0f);
+    EXPECT_LT(second.y, 3.0f);
+    EXPECT_GT(m.GetSize(), 9.0f);
+    EXPECT_FLOAT_EQ(m.m_fDiagonal, m.GetSize());
+}
+
+TEST(CEndoscopeModel, MitreSweep)
+{
+    CVector3 ring[8];
+    for (int v = 0; v < 8; ++v)
+        ring[v] = CVector3(std::cos(v * 0.785f), std::sin(v * 0.785f), 0);
+    struct Case {
+        const char* what;
+        CVector3 c2;
+        bool moved; // plain translation by s
+    };
+    const Case cases[] = {
+        {"straight on", {0, 0, 2}, true},
+        {"right-angle bend", {1, 0, 1}, false},
+        {"folding back: no mitre plane", {0, 0, 0}, true},
+    };
+    const CVector3 c0(0, 0, 0), c1(0, 0, 1), s = c1 - c0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CVector3 next[8];
+        CEndoscopeModel::SweepRing(ring, c0, c1, c.c2, next);
+        CVector3 q = s;
+        CVector3 out = c.c2 - c1;
+        q.Normalize();
+        out.Normalize();
+        q += out;
+        for (int v = 0; v < 8; ++v) {
+            ASSERT_TRUE(std::isfinite(next[v].x) && std::isfinite(next[v].y) && std::isfinite(next[v].z));
+            // Each vertex slides along s only.
+            EXPECT_NEAR(next[v].x, ring[v].x, 1e-6);
+            EXPECT_NEAR(next[v].y, ring[v].y, 1e-6);
+            if (c.moved)
+                EXPECT_NEAR(next[v].z, ring[v].z + 1, 1e-6);
+            else
+                EXPECT_NEAR(Dot(next[v] - c1, q), 0.0f, 1e-5) << "in the mitre plane";
+        }
+    }
+}
+
+TEST(CEndoscopeModel, RebuildsWhenDirtyAndCapsSamples)
+{
+    CEndoscopeModel m;
+    StraightChain(m, {0, 0, 1}, {9, 9}, {0, 0, 9});
+    EXPECT_EQ(m.GetSize() > 0, true);
+    EXPECT_EQ(m.m_nRings, 4);
+    const float same[2] = {9, 9};
+    m.SetSegmentLengths(2, same);
+    EXPECT_FALSE(m.m_bDirty) << "unchanged lengths leave the tube as it is";
+    const float longer[2] = {18, 9};
+    m.SetSegmentLengths(2, longer);
+    EXPECT_TRUE(m.m_bDirty);
+    CVector3 a, b;
+    m.GetBounds(a, b);
+    // Six samples on the longer segment, tangents of 18: z = 18t - 27t^2 + 18t^3
+    // puts sample 5 nearest the far end.
+    EXPECT_EQ(m.m_nRings, 7);
+
+    // One very long segment after a tiny one would ask for millions of samples.
+    CEndoscopeModel big;
+    StraightChain(big, {0, 0, 1}, {1e-3f, 1e3f, 9}, {0, 0, 2000});
+    big.GetBounds(a, b);
+    EXPECT_GT(big.m_nRings, 3);
+    EXPECT_LE(big.m_nRings, 2 * CEndoscopeModel::kMaxSamplesPerSegment + 1);
+}

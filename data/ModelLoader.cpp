@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "data/DicomBranch.h"
+#include "data/EndoscopeLoader.h"
 #include "data/MessageLog.h"
 #include "data/NativeMesh.h"
 #include "data/ObjLoader.h"
@@ -46,6 +47,7 @@ constexpr LoaderEntry kLoaders[] = {
     {"vxq", Make<CNativeLoader>},
     {"arv", Make<CNativeLoader>},
     {"raw", MakeRawLoader},
+    {"img", Make<CEndoscopeLoader>},
     {"obj", Make<CObjLoader>},
     {"off", Make<COffLoader>},
 };

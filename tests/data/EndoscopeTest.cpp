@@ -10,6 +10,8 @@
 
 #include "data/EndoscopeLoader.h"
 #include "data/EndoscopeModel.h"
+#include "data/ModelLoader.h"
+#include "platform/Prompter.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -461,4 +463,47 @@ TEST(CEndoscopeModel, RebuildsWhenDirtyAndCapsSamples)
     big.GetBounds(a, b);
     EXPECT_GT(big.m_nRings, 3);
     EXPECT_LE(big.m_nRings, 2 * CEndoscopeModel::kMaxSamplesPerSegment + 1);
+}
+
+// The factory's rows for meshes and captures: the exact lower-case extension
+// picks the loader; an empty capture is a success; a failed load is null.
+TEST(LoadModelFile, MeshAndCaptureExtensions)
+{
+    const Sensor a{true, 0, 0, 0, 0, 0, -1}, b{true, 0, 0, 0.09f, 0, 0, -1};
+    struct Case {
+        const char* what;
+        std::string extension, content;
+        int models; // -1: null
+        const char* description;
+        bool asksDicom;
+    };
+    const Case cases[] = {
+        {"obj", "obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n", 1, "Polygonal mesh model from an OBJ format file.",
+         false},
+        {"off", "off", "OFF\n3 1\n0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n", 1,
+         "Polygonal mesh model from an OFF format file.", false},
+        {"img", "img", Head2() + FrameV(2, {a, b}, true, 0.1f), 1,
+         "Endoscope model built with a mesh from Quellin data capture.", false},
+        {"img without a usable frame", "img", Head2(), 0, "", false},
+        {"bad off", "off", "OFF\n0 0\n", -1, "", false},
+        {"bad img", "img", "nothing", -1, "", false},
+        {"upper case goes to DICOM", "OBJ", "v 0 0 0\nf 1 1 1\n", -1, "", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        CScriptedPrompter prompter;
+        CPrompterScope scope(&prompter);
+        auto series = LoadModelFile(dir.Write("file." + c.extension, c.content), c.extension);
+        EXPECT_EQ(prompter.asked.size(), c.asksDicom ? 1u : 0u);
+        if (c.models < 0) {
+            EXPECT_EQ(series, nullptr);
+            continue;
+        }
+        ASSERT_NE(series, nullptr);
+        ASSERT_EQ(series->size(), std::size_t(c.models));
+        if (c.models) {
+            EXPECT_EQ(series->at(0)->m_pszDescription, c.description);
+        }
+    }
 }

@@ -51,6 +51,25 @@ bool ReadSlice(const std::string& path, std::int64_t skip, std::uint8_t* buf, st
     return true;
 }
 
+// Reads the files in order into `buf`, one slice each, showing each path in
+// the busy box, and hands every slice read to `take`. A file that does not
+// open leaves its slice to the next file, so the last slices may stay unread.
+template <class Take>
+void ReadSlices(const std::vector<std::string>& paths, int slices, std::int64_t skip, std::uint8_t* buf,
+                std::uint64_t count, Take take)
+{
+    int slice = 0;
+    for (const std::string& path : paths) {
+        if (slice == slices)
+            break;
+        CMessageLog::ShowStatus(path.c_str(), true);
+        if (ReadSlice(path, skip, buf, count)) {
+            take();
+            ++slice;
+        }
+    }
+}
+
 // Histogram and disk cache, then the volume joins the series.
 void FinishVolume(std::unique_ptr<CVolume> volume, CModelSeries& series)
 {
@@ -87,17 +106,10 @@ bool CRgbStackLoader::Load(const std::string& pattern, CModelSeries& series)
         return false;
     std::uint8_t* colour = volume->m_pColour.get();
 
-    int slice = 0;
-    for (const std::string& path : paths) {
-        if (slice == m_nSlices)
-            break;
-        CMessageLog::ShowStatus(path.c_str(), true);
-        // A file that does not open leaves its slice to the next file.
-        if (!ReadSlice(path, 0, buf.get(), 3 * n))
-            continue;
-        const std::uint8_t* r = buf.get();
-        const std::uint8_t* g = r + n;
-        const std::uint8_t* b = g + n;
+    const std::uint8_t* r = buf.get();
+    const std::uint8_t* g = r + n;
+    const std::uint8_t* b = g + n;
+    ReadSlices(paths, m_nSlices, 0, buf.get(), 3 * n, [&] {
         for (std::size_t i = 0; i < n; ++i) {
             grey[i] = std::uint8_t(0.587f * float(g[i]) + 0.114f * float(b[i]) + 0.299f * float(r[i]));
             colour[3 * i] = b[i];
@@ -106,8 +118,7 @@ bool CRgbStackLoader::Load(const std::string& pattern, CModelSeries& series)
         }
         grey += n;
         colour += 3 * n;
-        ++slice;
-    }
+    });
     CMessageLog::ShowStatus(nullptr, false);
     buf.reset();
     FinishVolume(std::move(volume), series);
@@ -143,13 +154,7 @@ bool CSliceStackLoader::Load(const std::string& pattern, CModelSeries& series)
 
     std::uint16_t maximum = 0;
     std::uint16_t* out = work.get();
-    int slice = 0;
-    for (const std::string& path : paths) {
-        if (slice == m_nSlices)
-            break;
-        CMessageLog::ShowStatus(path.c_str(), true);
-        if (!ReadSlice(path, m_nHeaderBytes, buf.get(), 2 * n))
-            continue;
+    ReadSlices(paths, m_nSlices, m_nHeaderBytes, buf.get(), 2 * n, [&] {
         const std::uint8_t* in = buf.get();
         for (std::size_t i = 0; i < n; ++i) {
             const std::uint16_t v = std::uint16_t(in[2 * i] << 8 | in[2 * i + 1]);
@@ -157,8 +162,7 @@ bool CSliceStackLoader::Load(const std::string& pattern, CModelSeries& series)
             out[i] = v;
         }
         out += n;
-        ++slice;
-    }
+    });
     buf.reset();
     CMessageLog::Log(FormatString("Maximum value = %u", unsigned(maximum)));
 

@@ -159,16 +159,16 @@ bool CVolume::ReadPlaneView(int axis, int plane, std::uint8_t* out)
         std::memset(out, 0, std::size_t(bytes));
         return false;
     }
-    // Swapped out without plane views: read the rows the plane needs from
-    // the swap file into a one-plane volume rather than loading everything.
+    // Swapped out without plane views: read the runs of voxels the plane
+    // needs from the swap file into a one-plane volume instead of loading it.
     const int sx = axis == 0 ? 1 : m_nDimX, sy = axis == 1 ? 1 : m_nDimY, sz = axis == 2 ? 1 : m_nDimZ;
+    const std::int64_t run = axis == 2 ? bytes : sx; // a z plane is one run
     std::vector<std::uint8_t> sub(std::size_t(bytes) * std::size_t(m_nBytesPerVoxel));
-    const int x0 = axis == 0 ? plane : 0;
-    for (int z = 0; z < sz; ++z)
-        for (int y = 0; y < sy; ++y)
-            if (!ReadVoxelRow(x0, sx, axis == 1 ? plane : y, axis == 2 ? plane : z,
-                              &sub[(std::size_t(z) * sy + y) * sx * m_nBytesPerVoxel]))
-                std::fill_n(&sub[(std::size_t(z) * sy + y) * sx * m_nBytesPerVoxel], sx * m_nBytesPerVoxel, 0);
+    for (std::int64_t i = 0; i < bytes; i += run) {
+        const int y = axis == 1 ? plane : int(i / sx % sy), z = axis == 2 ? plane : int(i / sx / sy);
+        if (!ReadVoxels(axis == 0 ? plane : 0, y, z, run, &sub[std::size_t(i) * m_nBytesPerVoxel]))
+            std::fill_n(&sub[std::size_t(i) * m_nBytesPerVoxel], run * m_nBytesPerVoxel, 0);
+    }
     if (m_nBytesPerVoxel == 2)
         ExtractPlanes(axis, reinterpret_cast<const std::uint16_t*>(sub.data()), sx, sy, sz, 0, 1, out);
     else
@@ -176,11 +176,13 @@ bool CVolume::ReadPlaneView(int axis, int plane, std::uint8_t* out)
     return true;
 }
 
-bool CVolume::ReadVoxelRow(int x0, int count, int y, int z, std::uint8_t* out)
+bool CVolume::ReadVoxels(int x, int y, int z, std::int64_t count, std::uint8_t* out)
 {
-    if (x0 < 0 || count < 0 || y < 0 || z < 0 || y >= m_nDimY || z >= m_nDimZ || count > m_nDimX - x0)
+    if (x < 0 || y < 0 || z < 0 || x >= m_nDimX || y >= m_nDimY || z >= m_nDimZ || count < 0)
         return false;
-    const std::int64_t first = x0 + (std::int64_t(y) + std::int64_t(z) * m_nDimY) * m_nDimX;
+    const std::int64_t first = x + (std::int64_t(y) + std::int64_t(z) * m_nDimY) * m_nDimX;
+    if (count > std::int64_t(m_nVoxels) - first)
+        return false;
     const std::uint64_t bytes = std::uint64_t(count) * std::uint64_t(m_nBytesPerVoxel);
     if (m_pData) {
         std::memcpy(out, m_pData.get() + first * m_nBytesPerVoxel, bytes);

@@ -75,11 +75,11 @@ public:
     // file when there is one, else from the voxels. False when the plane is
     // outside or the volume has no voxels.
     bool ReadPlaneView(int axis, int plane, std::uint8_t* out);
-    // Copies the raw bytes of `count` voxels of row (y, z) from x0 on, from
-    // memory or, when swapped out, from the swap file without loading the
-    // volume. False (out untouched or partly filled) when the row lies
-    // outside or cannot be read.
-    bool ReadVoxelRow(int x0, int count, int y, int z, std::uint8_t* out);
+    // Copies the raw bytes of `count` consecutive voxels (in voxel order)
+    // from (x, y, z) on, from memory or, when swapped out, from the swap file
+    // in one read without loading the volume. False when the run leaves the
+    // volume or cannot be read whole.
+    bool ReadVoxels(int x, int y, int z, std::int64_t count, std::uint8_t* out);
 
     // Exports and operations.
     bool ExportRaw(const std::string& path);
@@ -115,6 +115,10 @@ public:
     std::int32_t m_nPlaneBytes[3] = {0, 0, 0};
 
     std::int32_t m_nLockCount = 0;
+
+private:
+    // Mirrors voxels (and an RGB volume's colour) along axis 0 x, 1 y, 2 z.
+    void Flip(int axis);
 };
 
 class CNativeVolume : public CVolume {

@@ -25,7 +25,7 @@ TEST(GlSeam, ContextNeedsAPixelFormat)
     EXPECT_EQ(s.CreateContext(), nullptr);
     ASSERT_TRUE(s.SetPixelFormat(kRendererPixelFormat));
     EXPECT_NE(s.CreateContext(), nullptr);
-    const GlCall& format = s.CallsOf("SetPixelFormat").at(0);
+    const GlCall format = s.CallsOf("SetPixelFormat").at(0);
     EXPECT_EQ(format.args, (std::vector<double>{1, 24, 16, 32}));
 }
 

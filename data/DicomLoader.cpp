@@ -133,6 +133,21 @@ bool ImageUsable(const DicomImage& image)
 CDicomLoader::CDicomLoader() = default;
 CDicomLoader::~CDicomLoader() = default;
 
+std::unique_ptr<DicomImage> CDicomLoader::CreatePreview(const std::string& path, int size)
+{
+    auto file = std::make_unique<DcmFileFormat>();
+    if (size < 1 || !ReadDicomFile(*file, path))
+        return nullptr;
+    const E_TransferSyntax xfer = file->getDataset()->getOriginalXfer();
+    // The image takes the file over: the scaled copy shares it and outlives
+    // the full-size image.
+    DicomImage full(file.release(), xfer, CIF_TakeOverExternalDataset, 0UL, 1UL);
+    if (full.getStatus() != EIS_Normal)
+        return nullptr;
+    return std::unique_ptr<DicomImage>(
+        full.createScaledImage(static_cast<unsigned long>(size), static_cast<unsigned long>(size), 1, 0));
+}
+
 std::string CDicomLoader::GetFolder(const std::string& path)
 {
     std::size_t slash = path.find_last_of('/');

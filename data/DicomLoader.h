@@ -4,9 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "data/Model.h"
+#include "data/ModelLoader.h"
 
 class CDicomVolume;
+class DicomImage;
 
 // One file of the series with the instance number that places it. The number
 // stays an integer so that numbers beyond six digits or below zero are sorted
@@ -20,10 +21,10 @@ struct DicomSlice {
 // series, into one CDicomVolume with a slice per file in instance order.
 // All parsing, decompression and rendering is the toolkit's; this class
 // decides membership, order, geometry and the display window.
-class CDicomLoader {
+class CDicomLoader : public CModelLoader {
 public:
     CDicomLoader();
-    virtual ~CDicomLoader();
+    ~CDicomLoader() override;
     CDicomLoader(const CDicomLoader&) = delete;
     CDicomLoader& operator=(const CDicomLoader&) = delete;
 
@@ -36,11 +37,14 @@ public:
                       int windowWidth, bool bAuto);
     // Probes when no probe has run, reads the volume, builds its disk cache
     // and appends it to the series.
-    virtual bool Load(const std::string& path, CModelSeries& series);
+    bool Load(const std::string& path, CModelSeries& series) override;
     // Everything Load does before the disk cache: the volume comes back with
     // its histogram and still holding the loader's data lock. Null on failure.
     std::unique_ptr<CDicomVolume> ReadVolume();
 
+    // The first frame of one file scaled to size x size, aspect not kept, for
+    // the review dialog. Null when the toolkit cannot render the file.
+    static std::unique_ptr<DicomImage> CreatePreview(const std::string& path, int size);
     // The path without its file name, trailing separator kept.
     static std::string GetFolder(const std::string& path);
     void ScanFolder(const std::string& folder, const std::string& study, const std::string& series);

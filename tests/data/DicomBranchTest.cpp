@@ -1,0 +1,169 @@
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "DicomTestImages.h"
+#include "data/AppSettings.h"
+#include "data/MessageLog.h"
+#include "data/ModelLoader.h"
+#include "data/Volume.h"
+#include "platform/DialogRunner.h"
+#include "platform/Prompter.h"
+#include "support/TempDir.h"
+
+namespace {
+const char* kQuestion = "Do you wish to scan for matching DICOM files in the same folder?\n\n"
+                        "If you click No, only the selected file will be loaded";
+
+// Scripted review dialog that also looks at the preview while it is shown.
+class CPreviewRunner : public CScriptedDialogRunner {
+public:
+    bool RunDcmDialog(CDcmDialogValues& values) override
+    {
+        const DicomImage* p = values.m_pPreviewImage;
+        previews.push_back(p ? std::to_string(p->getWidth()) + "x" + std::to_string(p->getHeight()) : "none");
+        return CScriptedDialogRunner::RunDcmDialog(values);
+    }
+    std::vector<std::string> previews;
+};
+
+// One factory call with the scan answer and review answer given; the log
+// owner records the busy box.
+struct Opened {
+    std::unique_ptr<CModelSeries> series;
+    CScriptedPrompter prompter;
+    CPreviewRunner dialogs;
+    CRecordingLogOwner owner;
+
+    Opened(const std::string& path, const std::string& ext, bool yes, std::vector<CScriptedDialogRunner::DcmAnswer> review)
+    {
+        prompter.answers = {yes ? IDYES : IDNO};
+        dialogs.dcmAnswers = std::move(review);
+        CPrompterScope scope(&prompter);
+        SetDialogRunner(&dialogs);
+        CMessageLog* log = CMessageLog::GetInstance(&owner);
+        series = LoadModelFile(path, ext);
+        delete log;
+        SetDialogRunner(nullptr);
+    }
+    CDicomVolume* Volume() const
+    {
+        return series && series->size() == 1 ? dynamic_cast<CDicomVolume*>((*series)[0].get()) : nullptr;
+    }
+    bool Shown(const std::string& text) const
+    {
+        for (const std::string& t : owner.ShownTexts())
+            if (t == text)
+                return true;
+        return false;
+    }
+};
+
+class DicomBranchTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (int i = 1; i <= 3; ++i) {
+            ImageSpec s;
+            s.instance = i;
+            s.rows = 16;
+            s.columns = 12;
+            s.stored = 12;
+            s.base = 100 * i;
+            s.slope = 1;
+            s.pixelSpacing = "0.5\\0.7";
+            s.thickness = "2";
+            WriteImage(dir.File(FormatName(i)), s);
+        }
+        path = dir.File(FormatName(2));
+    }
+    void TearDown() override { CAppSettings::GetInstance()->m_bScanDicomFolder = false; }
+    TempDir dir;
+    std::string path;
+};
+} // namespace
+
+TEST_F(DicomBranchTest, ScanAnswerChoosesFolderOrFile)
+{
+    struct Case {
+        bool yes;
+        int slices;
+    };
+    for (Case c : {Case{true, 3}, Case{false, 1}}) {
+        SCOPED_TRACE(c.yes ? "Yes" : "No");
+        Opened o(path, "dcm", c.yes, {});
+        ASSERT_EQ(o.prompter.asked.size(), 1u);
+        EXPECT_EQ(o.prompter.asked[0].text, kQuestion);
+        EXPECT_EQ(o.prompter.asked[0].style, unsigned(MB_YESNO | MB_ICONQUESTION));
+        EXPECT_EQ(CAppSettings::GetInstance()->m_bScanDicomFolder, c.yes);
+        EXPECT_EQ(o.Shown("Scanning for DICOM images ..."), c.yes);
+
+        ASSERT_EQ(o.dialogs.dcmShown.size(), 1u);
+        const CDcmDialogValues& shown = o.dialogs.dcmShown[0];
+        EXPECT_EQ(shown.m_strMessage, "Found " + std::to_string(c.slices) +
+                                          " files at 12 x 16 with 12 bits per voxel\n\nEnter changes below:");
+        EXPECT_EQ(shown.m_nNewX, 12);
+        EXPECT_EQ(shown.m_nNewY, 16);
+        EXPECT_FLOAT_EQ(shown.m_fScaleX, 0.7f);
+        EXPECT_FLOAT_EQ(shown.m_fScaleY, 0.5f);
+        EXPECT_FLOAT_EQ(shown.m_fScaleZ, 2.0f);
+        EXPECT_EQ(o.dialogs.previews, std::vector<std::string>{"128x128"});
+
+        // Closed without OK: loaded with the probed values; 12 bits load as 16.
+        CDicomVolume* v = o.Volume();
+        ASSERT_NE(v, nullptr);
+        EXPECT_EQ(v->m_nDimX, 12);
+        EXPECT_EQ(v->m_nDimY, 16);
+        EXPECT_EQ(v->m_nDimZ, c.slices);
+        EXPECT_EQ(v->m_nBits, 16);
+        EXPECT_FLOAT_EQ(v->m_fScaleX, 0.7f);
+        EXPECT_TRUE(o.Shown("Loading data ... please wait"));
+    }
+}
+
+TEST_F(DicomBranchTest, ReviewedValuesAreAppliedOnOk)
+{
+    CScriptedDialogRunner::DcmAnswer ok{true, true, {}};
+    ok.values.m_nNewX = 6;
+    ok.values.m_nNewY = 8;
+    ok.values.m_fScaleX = 0.7f;
+    ok.values.m_fScaleY = 0.5f;
+    ok.values.m_fScaleZ = 3.0f;
+    ok.values.m_nWindowLevel = 150;
+    ok.values.m_nWindowWidth = 90;
+    Opened o(path, "dcm", true, {ok});
+    CDicomVolume* v = o.Volume();
+    ASSERT_NE(v, nullptr);
+    EXPECT_EQ(v->m_nDimX, 6);
+    EXPECT_EQ(v->m_nDimY, 8);
+    EXPECT_EQ(v->m_nBits, 16) << "the dialog passes the depth of the 8-or-16 rule";
+    EXPECT_FLOAT_EQ(v->m_fScaleX, 1.4f);
+    EXPECT_FLOAT_EQ(v->m_fScaleY, 1.0f);
+    EXPECT_FLOAT_EQ(v->m_fScaleZ, 3.0f);
+}
+
+TEST_F(DicomBranchTest, WhatIsNotDicomEndsWithoutDialog)
+{
+    dir.Write("plain.jpg", std::string(400, 'x'));
+    dir.Write("volume.raw", std::string(4096, '\0'));
+    struct Case {
+        std::string file, ext;
+    };
+    const Case cases[] = {
+        {dir.File("plain.jpg"), "jpg"},
+        {dir.File("plain.jpg"), ""},
+        {dir.File("volume.raw"), "raw"}, // the raw dialog is cancelled first
+        {dir.File("missing.dcm"), "dcm"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file + " ." + c.ext);
+        Opened o(c.file, c.ext, true, {});
+        EXPECT_EQ(o.series, nullptr);
+        ASSERT_EQ(o.prompter.asked.size(), 1u);
+        EXPECT_EQ(o.prompter.asked[0].text, kQuestion);
+        EXPECT_TRUE(o.dialogs.dcmShown.empty());
+        ASSERT_FALSE(o.owner.statuses.empty());
+        EXPECT_TRUE(o.owner.statuses.back().show) << "the busy box stays for the view to close";
+    }
+}

@@ -309,7 +309,10 @@ TEST(NativeFile, TruncatedFilesAreRefused)
         EXPECT_NE(LoadNative(dir.Write("whole.vxq", whole)), nullptr);
         for (std::size_t n = 0; n < whole.size(); ++n) {
             SCOPED_TRACE(path + " cut to " + std::to_string(n));
-            EXPECT_EQ(LoadNative(dir.Write("cut.vxq", whole.substr(0, n))), nullptr);
+            // A new name each time: rewriting one file in place is slow on ext4.
+            const std::string cut = dir.Write("cut" + std::to_string(n), whole.substr(0, n));
+            EXPECT_EQ(LoadNative(cut), nullptr);
+            std::filesystem::remove(cut);
         }
     }
 }

@@ -1,0 +1,148 @@
+#include <functional>
+
+#include <gtest/gtest.h>
+
+#include "FileBytes.h"
+#include "data/Mesh.h"
+#include "data/Volume.h"
+#include "platform/FaultInjection.h"
+#include "platform/File.h"
+#include "support/TempDir.h"
+
+namespace {
+void MakeTriangle(CMesh& m)
+{
+    CVector3* v = m.SetVertexCount(3);
+    v[1] = {1, 0, 0};
+    v[2] = {0, 1, 0};
+    std::int32_t* i = m.SetIndexCount(3);
+    i[0] = 0;
+    i[1] = 1;
+    i[2] = 2;
+    m.m_nPolygons = 1;
+    m.m_nPrimitive = kGlTriangles;
+}
+
+struct FaultScope {
+    explicit FaultScope(std::int64_t bytes) { FaultInjection::ArmWriteBudget(bytes); }
+    ~FaultScope() { FaultInjection::Disarm(); }
+};
+} // namespace
+
+TEST(MeshExport, OffAndSmfTexts)
+{
+    TempDir dir;
+    CObjMesh triangle;
+    MakeTriangle(triangle);
+    CMesh empty;
+    // A quad list is not offered for export; only its whole triple is written.
+    CMesh quad;
+    MakeTriangle(quad);
+    quad.SetIndexCount(4)[3] = 2;
+    std::fill(quad.m_pIndices.get(), quad.m_pIndices.get() + 3, 1);
+    struct Row {
+        const char* what;
+        CMesh* mesh;
+        const char* off;
+        const char* smf;
+    } rows[] = {
+        {"one triangle", &triangle,
+         "OFF\r\n3 1 0\r\n0.00000000 0.00000000 0.00000000\r\n1.00000000 0.00000000 0.00000000\r\n"
+         "0.00000000 1.00000000 0.00000000\r\n3 0 1 2\r\n",
+         "begin\r\nv 0.00000000 0.00000000 0.00000000\r\nv 1.00000000 0.00000000 0.00000000\r\n"
+         "v 0.00000000 1.00000000 0.00000000\r\nf 3 2 1\r\nend\r\n"},
+        {"empty mesh", &empty, "OFF\r\n0 0 0\r\n", "begin\r\nend\r\n"},
+        {"four indices", &quad,
+         "OFF\r\n3 1 0\r\n0.00000000 0.00000000 0.00000000\r\n1.00000000 0.00000000 0.00000000\r\n"
+         "0.00000000 1.00000000 0.00000000\r\n3 1 1 1\r\n",
+         "begin\r\nv 0.00000000 0.00000000 0.00000000\r\nv 1.00000000 0.00000000 0.00000000\r\n"
+         "v 0.00000000 1.00000000 0.00000000\r\nf 2 2 2\r\nend\r\n"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        ASSERT_TRUE(r.mesh->SaveOFF(dir.File("m.off")));
+        EXPECT_EQ(TempDir::Read(dir.File("m.off")), r.off);
+        ASSERT_TRUE(r.mesh->SaveSMF(dir.File("m.smf")));
+        EXPECT_EQ(TempDir::Read(dir.File("m.smf")), r.smf);
+    }
+    EXPECT_FALSE(triangle.m_bDirty) << "bounds brought up to date";
+    EXPECT_FALSE(triangle.SaveOFF(dir.File("no/such/folder.off")));
+    EXPECT_FALSE(triangle.SaveSMF(dir.File("no/such/folder.smf")));
+}
+
+TEST(VolumeExport, RawIsTheVoxelArray)
+{
+    TempDir dir;
+    CVolume v8(2, 2, 2, 8), v16(2, 2, 2, 16);
+    for (int i = 0; i < 8; ++i) {
+        v8.SetVoxel(i & 1, (i >> 1) & 1, i >> 2, std::uint16_t(i + 20));
+        v16.SetVoxel(i & 1, (i >> 1) & 1, i >> 2, std::uint16_t(0x0102 * (i + 1)));
+    }
+    ASSERT_TRUE(v16.ExportRaw(dir.File("16.raw")));
+    const std::string raw16 = TempDir::Read(dir.File("16.raw"));
+    ASSERT_EQ(raw16.size(), 16u);
+    EXPECT_EQ(raw16.substr(0, 4), std::string("\x02\x01\x04\x02", 4)) << "little-endian, x fastest";
+    ASSERT_TRUE(v8.ExportRaw(dir.File("8.raw")));
+    ASSERT_TRUE(v8.Save(dir.File("8.vxq")));
+    EXPECT_EQ(TempDir::Read(dir.File("8.raw")), TempDir::Read(dir.File("8.vxq")).substr(288));
+    CVolume empty;
+    EXPECT_FALSE(empty.ExportRaw(dir.File("e.raw")));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("e.raw")));
+}
+
+TEST(VolumeExport, SwappedOutVolumeIsReloadedAndSwappedOutAgain)
+{
+    TempDir dir;
+    CVolume v(2, 2, 1, 8);
+    const std::string voxels("\x0A\x0B\x0C\x0D", 4);
+    // Swap the voxels out by hand: a swap file holding them, no array.
+    const std::string swap = dir.Write("swap", voxels);
+    v.m_pCacheFile[3] = std::make_unique<CFile>();
+    ASSERT_TRUE(v.m_pCacheFile[3]->Open(swap, CFile::modeReadWrite));
+    v.m_pData.reset();
+    ASSERT_TRUE(v.ExportRaw(dir.File("v.raw")));
+    EXPECT_EQ(TempDir::Read(dir.File("v.raw")), voxels);
+    EXPECT_EQ(v.m_pData, nullptr);
+    EXPECT_EQ(v.m_nLockCount, 0);
+}
+
+// Every writer goes through a file beside the target: a write that fails
+// half-way leaves the user's old file byte for byte, and no stray file.
+TEST(SafeSave, FailedSavesKeepTheOldFile)
+{
+    TempDir dir;
+    CObjMesh mesh;
+    MakeTriangle(mesh);
+    CVolume v16(8, 8, 8, 16);
+    CRgbVolume rgb(8, 8, 8);
+    using Save = std::function<bool(const std::string&)>;
+    struct Row {
+        const char* what;
+        Save save;
+    } rows[] = {
+        {"mesh", [&](const std::string& p) { return mesh.Save(p); }},
+        {"grey volume", [&](const std::string& p) { return v16.Save(p); }},
+        {"8-bit save of 16-bit data", [&](const std::string& p) { return v16.Save8Bit(p); }},
+        {"RGB volume", [&](const std::string& p) { return rgb.Save(p); }},
+        {"raw export", [&](const std::string& p) { return v16.ExportRaw(p); }},
+        {"OFF export", [&](const std::string& p) { return mesh.SaveOFF(p); }},
+        {"SMF export", [&](const std::string& p) { return mesh.SaveSMF(p); }},
+    };
+    const std::string old = "the user's old file\r\n";
+    for (const Row& r : rows) {
+        for (std::int64_t budget : {0, 40, 100}) {
+            SCOPED_TRACE(std::string(r.what) + " failing after " + std::to_string(budget) + " bytes");
+            const std::string path = dir.Write("target", old);
+            {
+                FaultScope full(budget);
+                EXPECT_FALSE(r.save(path));
+            }
+            EXPECT_EQ(TempDir::Read(path), old);
+            EXPECT_EQ(dir.FilesStartingWith(""), std::vector<std::string>{"target"});
+        }
+        SCOPED_TRACE(r.what);
+        EXPECT_TRUE(r.save(dir.File("target")));
+        EXPECT_NE(TempDir::Read(dir.File("target")), old);
+        EXPECT_EQ(dir.FilesStartingWith(""), std::vector<std::string>{"target"});
+    }
+}

@@ -1,0 +1,412 @@
+#include "processing/MeshDecimator.h"
+
+#include <algorithm>
+
+#include "data/Mesh.h"
+#include "data/MessageLog.h"
+#include "platform/Format.h"
+
+namespace {
+
+void Status(const char* text) { CMessageLog::ShowStatus(text, true); }
+
+template <class T>
+void RemoveFirst(std::vector<T>& list, const T& value)
+{
+    auto it = std::find(list.begin(), list.end(), value);
+    if (it != list.end())
+        list.erase(it);
+}
+
+} // namespace
+
+CMeshDecimator::CMeshDecimator(CMesh* mesh) : m_pMesh(mesh)
+{
+    if (mesh->m_bDirty)
+        mesh->UpdateBounds();
+    m_nVertices = std::max(mesh->m_nVertices, 0);
+    m_nFaces = std::max(mesh->m_nPolygons, 0);
+    m_pVertices.reset(new DecimVertex[size_t(m_nVertices)]);
+    m_pFaces.reset(new DecimFace[size_t(m_nFaces)]);
+    m_pPairLists.reset(new std::vector<DecimPair*>[size_t(m_nVertices)]);
+    m_pQuadrics.reset(new Quadric[size_t(m_nVertices)]());
+    m_pHeap = std::make_unique<CPairHeap>();
+    m_nCurrentFaces = m_nFaces;
+}
+
+CMeshDecimator::~CMeshDecimator()
+{
+    // A pair that an exception caught between the lists and the heap is
+    // owned by no one else; delete each such pair once.
+    if (m_pPairLists) {
+        for (int i = 0; i < m_nVertices; ++i)
+            for (DecimPair* p : m_pPairLists[i])
+                if (p->heapIndex < 0 && p->first == i)
+                    delete p;
+    }
+    m_pHeap.reset();
+}
+
+bool CMeshDecimator::Decimate(int target)
+{
+    if (m_pMesh->m_nPrimitive != kGlTriangles)
+        return false;
+    Collect();
+    bool reached = true;
+    long popped = 0;
+    while (target < m_nCurrentFaces) {
+        std::unique_ptr<DecimPair> pair(m_pHeap->Pop());
+        if (!pair) {
+            reached = false;
+            break;
+        }
+        // Out of the lists at once: the popped pair is owned here alone, and
+        // the lists never point at a deleted pair.
+        RemoveFirst(m_pPairLists[pair->first], pair.get());
+        RemoveFirst(m_pPairLists[pair->second], pair.get());
+        if (m_pVertices[pair->first].alive && m_pVertices[pair->second].alive)
+            ContractPair(*pair);
+        if (popped++ % 200 == 0)
+            Status(FormatString("Target = %d, Current = %d", target, m_nCurrentFaces).c_str());
+    }
+    Compact();
+    return reached;
+}
+
+void CMeshDecimator::ContractPair(const DecimPair& pair)
+{
+    const int k = pair.first, r = pair.second;
+    DecimVertex& vk = m_pVertices[k];
+    DecimVertex& vr = m_pVertices[r];
+    for (int f : vr.faces)
+        m_pFaces[f].mark = 0;
+    for (int f : vk.faces)
+        m_pFaces[f].mark = 1;
+    for (int f : vr.faces)
+        ++m_pFaces[f].mark;
+
+    Contraction c;
+    c.kept = k;
+    c.removed = r;
+    c.delta = pair.target - vk.position;
+    c.singleSide.reserve(vk.faces.size() + vr.faces.size());
+    c.shared.reserve(2);
+    SplitFaces(vk.faces, c);
+    c.split = std::int32_t(c.singleSide.size());
+    SplitFaces(vr.faces, c);
+    m_nCurrentFaces -= int(c.shared.size());
+    MergePairs(k, r);
+    ApplyContraction(c);
+}
+
+void CMeshDecimator::Collect()
+{
+    Status("Collecting vertices ...");
+    const CVector3* src = m_pMesh->m_pVertices.get();
+    for (int i = 0; i < m_nVertices && src; ++i)
+        m_pVertices[i].position = src[i];
+
+    Status("Collecting polygons ...");
+    const std::int32_t* idx = m_pMesh->m_pIndices.get();
+    const int polygons = idx ? std::min(m_nFaces, std::max(m_pMesh->m_nIndices, 0) / 3) : 0;
+    std::vector<std::int32_t> valence(size_t(m_nVertices), 0);
+    auto inRange = [&](std::int32_t v) { return v >= 0 && v < m_nVertices; };
+    for (int i = 0; i < m_nFaces; ++i) {
+        DecimFace& f = m_pFaces[i];
+        if (i >= polygons) {
+            f.valid = false;
+            continue;
+        }
+        const std::int32_t a = idx[3 * i], b = idx[3 * i + 1], c = idx[3 * i + 2];
+        f.corners[0] = c;
+        f.corners[1] = b;
+        f.corners[2] = a;
+        // Imported faces may repeat a vertex or name one that does not exist;
+        // such a face has no plane and no edges to contract.
+        f.valid = inRange(a) && inRange(b) && inRange(c) && a != b && b != c && a != c;
+        if (f.valid) {
+            ++valence[size_t(a)];
+            ++valence[size_t(b)];
+            ++valence[size_t(c)];
+        }
+    }
+    for (int i = 0; i < m_nVertices; ++i) {
+        m_pVertices[i].faces.reserve(size_t(valence[size_t(i)]));
+        m_pPairLists[i].reserve(size_t(valence[size_t(i)]) + 1);
+    }
+    m_nCurrentFaces = 0;
+    for (int i = 0; i < m_nFaces; ++i) {
+        const DecimFace& f = m_pFaces[i];
+        if (!f.valid)
+            continue;
+        ++m_nCurrentFaces;
+        for (int k = 0; k < 3; ++k)
+            m_pVertices[f.corners[k]].faces.push_back(i);
+    }
+
+    Status("Collecting quadrics ...");
+    CollectQuadrics();
+    Status("Constraining boundaries ...");
+    ConstrainBoundaries();
+    Status("Collecting edges ...");
+    CollectEdges();
+}
+
+CVector3 CMeshDecimator::FaceNormal(int face, bool normalise) const
+{
+    const DecimFace& f = m_pFaces[face];
+    const CVector3& p0 = m_pVertices[f.corners[0]].position;
+    CVector3 n = Cross(m_pVertices[f.corners[1]].position - p0, m_pVertices[f.corners[2]].position - p0);
+    if (normalise)
+        n.Normalize();
+    return n;
+}
+
+void CMeshDecimator::CollectQuadrics()
+{
+    std::fill(m_pQuadrics.get(), m_pQuadrics.get() + m_nVertices, Quadric());
+    for (int i = 0; i < m_nFaces; ++i) {
+        const DecimFace& f = m_pFaces[i];
+        if (!f.valid)
+            continue;
+        const CVector3 raw = FaceNormal(i, false);
+        CVector3 n = raw;
+        n.Normalize();
+        const float area = raw.Length() * 0.5f;
+        const float d = -Dot(n, m_pVertices[f.corners[0]].position);
+        const Quadric q = PlaneQuadric(n.x, n.y, n.z, d, area);
+        for (int k = 0; k < 3; ++k)
+            AddQuadric(m_pQuadrics[f.corners[k]], q);
+    }
+}
+
+void CMeshDecimator::CollectNeighbours(int vertex, std::vector<std::int32_t>& out)
+{
+    out.clear();
+    const DecimVertex& v = m_pVertices[vertex];
+    for (int f : v.faces)
+        for (int c : m_pFaces[f].corners)
+            m_pVertices[c].mark = 0;
+    m_pVertices[vertex].mark = 1;
+    for (int f : v.faces)
+        for (int c : m_pFaces[f].corners) {
+            if (!m_pVertices[c].mark) {
+                m_pVertices[c].mark = 1;
+                out.push_back(c);
+            }
+        }
+}
+
+void CMeshDecimator::ConstrainBoundaries()
+{
+    for (int i = 0; i < m_nVertices; ++i) {
+        CollectNeighbours(i, m_aNeighbours);
+        for (int j : m_aNeighbours) {
+            if (j <= i)
+                continue;
+            // The faces of i that also use j; one alone makes (i, j) a boundary.
+            int shared = 0, face = -1;
+            for (int f : m_pVertices[i].faces) {
+                const std::int32_t* c = m_pFaces[f].corners;
+                if (c[0] == j || c[1] == j || c[2] == j) {
+                    ++shared;
+                    face = f;
+                }
+            }
+            if (shared == 1)
+                AddBoundaryConstraint(i, j, face);
+        }
+    }
+}
+
+void CMeshDecimator::AddBoundaryConstraint(int i, int j, int face)
+{
+    const CVector3& pi = m_pVertices[i].position;
+    const CVector3 e = m_pVertices[j].position - pi;
+    const float w = Dot(e, e);
+    const CVector3 n = FaceNormal(face, true);
+    CVector3 m = Cross(e, n);
+    m.Normalize();
+    const float d = -Dot(m, pi);
+    const Quadric q = PlaneQuadric(m.x, m.y, m.z, d, 1000.0 * w);
+    AddQuadric(m_pQuadrics[i], q);
+    AddQuadric(m_pQuadrics[j], q);
+}
+
+void CMeshDecimator::CollectEdges()
+{
+    m_pHeap->SetGrowStep(3 * size_t(m_nFaces));
+    m_pHeap->Clear();
+    for (int i = 0; i < m_nVertices; ++i) {
+        CollectNeighbours(i, m_aNeighbours);
+        for (int j : m_aNeighbours) {
+            if (j <= i)
+                continue;
+            auto* pair = new DecimPair;
+            pair->first = i;
+            pair->second = j;
+            m_pPairLists[i].push_back(pair);
+            m_pPairLists[j].push_back(pair);
+            ComputePairCost(pair);
+        }
+    }
+    m_pHeap->Trim();
+}
+
+void CMeshDecimator::ComputePairCost(DecimPair* pair)
+{
+    Quadric q = m_pQuadrics[pair->first];
+    AddQuadric(q, m_pQuadrics[pair->second]);
+    double cost;
+    CVector3 target;
+    if (SolveOptimalPoint(q, target)) {
+        cost = EvaluateQuadric(q, target);
+    } else {
+        const CVector3& p1 = m_pVertices[pair->first].position;
+        const CVector3& p2 = m_pVertices[pair->second].position;
+        const double c1 = EvaluateQuadric(q, p1), c2 = EvaluateQuadric(q, p2);
+        if (c1 < c2) {
+            target = p1;
+            cost = c1;
+        } else {
+            target = p2;
+            cost = c2;
+        }
+    }
+    pair->target = target;
+    pair->key = float(-cost);
+    m_pHeap->Update(pair);
+}
+
+void CMeshDecimator::SplitFaces(const std::vector<std::int32_t>& faces, Contraction& c)
+{
+    for (int f : faces) {
+        DecimFace& face = m_pFaces[f];
+        if (face.mark == 1)
+            c.singleSide.push_back(f);
+        else if (face.mark == 2)
+            c.shared.push_back(f);
+        else
+            continue;
+        face.mark = 0;
+    }
+}
+
+void CMeshDecimator::MergePairs(int kept, int removed)
+{
+    AddQuadric(m_pQuadrics[kept], m_pQuadrics[removed]);
+    std::vector<DecimPair*>& kList = m_pPairLists[kept];
+    std::vector<DecimPair*>& rList = m_pPairLists[removed];
+    auto other = [](const DecimPair* p, int v) { return p->first == v ? p->second : p->first; };
+    for (DecimPair* p : rList)
+        m_pVertices[other(p, removed)].mark = 0;
+    for (DecimPair* p : kList)
+        m_pVertices[other(p, kept)].mark = 1;
+    for (DecimPair* p : rList) {
+        const int o = other(p, removed);
+        if (o != kept && !m_pVertices[o].mark) {
+            p->first = kept;
+            p->second = o;
+            kList.push_back(p);
+            continue;
+        }
+        RemoveFirst(m_pPairLists[o], p);
+        m_pHeap->Remove(p);
+        if (o != kept)
+            delete p;
+    }
+    rList.clear();
+}
+
+void CMeshDecimator::ApplyContraction(const Contraction& c)
+{
+    DecimVertex& k = m_pVertices[c.kept];
+    DecimVertex& r = m_pVertices[c.removed];
+    k.position += c.delta;
+    for (int f : c.shared) {
+        DecimFace& face = m_pFaces[f];
+        face.valid = false;
+        for (int v : face.corners)
+            RemoveFirst(m_pVertices[v].faces, std::int32_t(f));
+    }
+    for (size_t i = size_t(c.split); i < c.singleSide.size(); ++i) {
+        const int f = c.singleSide[i];
+        for (std::int32_t& v : m_pFaces[f].corners)
+            if (v == c.removed)
+                v = c.kept;
+        k.faces.push_back(f);
+    }
+    r.alive = false;
+    r.faces.clear();
+    r.faces.shrink_to_fit();
+    for (DecimPair* p : m_pPairLists[c.kept])
+        ComputePairCost(p);
+}
+
+void CMeshDecimator::Compact()
+{
+    Status("Compacting ...");
+    std::vector<std::int32_t> newIndex(size_t(m_nVertices), -1);
+    m_nKeptVertices = 0;
+    for (int i = 0; i < m_nVertices; ++i) {
+        DecimVertex& v = m_pVertices[i];
+        if (v.alive && v.faces.empty())
+            v.alive = false;
+        if (v.alive)
+            newIndex[size_t(i)] = m_nKeptVertices++;
+    }
+
+    Status("Rebuilding vertices ...");
+    // Everything is built aside first: the mesh keeps its arrays until the
+    // new ones are complete.
+    std::unique_ptr<CVector3[]> vertices, normals;
+    if (m_nKeptVertices > 0) {
+        vertices.reset(new CVector3[size_t(m_nKeptVertices)]);
+        normals.reset(new CVector3[size_t(m_nKeptVertices)]);
+    }
+    for (int i = 0; i < m_nVertices; ++i)
+        if (newIndex[size_t(i)] >= 0)
+            vertices[size_t(newIndex[size_t(i)])] = m_pVertices[i].position;
+    const int indexCount = 3 * m_nCurrentFaces;
+    std::unique_ptr<std::int32_t[]> indices;
+    if (indexCount > 0)
+        indices.reset(new std::int32_t[size_t(indexCount)]);
+
+    Status("Rebuilding polygons ...");
+    // Groups name ranges of the old index list; they are mapped onto the
+    // faces that survive so that none reaches past the new list.
+    std::vector<std::int32_t> facesBefore(size_t(m_nFaces) + 1, 0);
+    int n = 0;
+    for (int i = 0; i < m_nFaces; ++i) {
+        facesBefore[size_t(i)] = n;
+        const DecimFace& f = m_pFaces[i];
+        if (!f.valid)
+            continue;
+        indices[3 * size_t(n)] = newIndex[size_t(f.corners[2])];
+        indices[3 * size_t(n) + 1] = newIndex[size_t(f.corners[1])];
+        indices[3 * size_t(n) + 2] = newIndex[size_t(f.corners[0])];
+        ++n;
+    }
+    facesBefore[size_t(m_nFaces)] = n;
+    std::vector<CMeshGroup> groups = m_pMesh->m_aGroups;
+    for (CMeshGroup& g : groups) {
+        auto faceAt = [&](long index) {
+            return facesBefore[size_t(std::clamp<long>(index / 3, 0, m_nFaces))];
+        };
+        const long first = std::max(g.m_nFirstIndex, 0);
+        const long end = first + std::max(g.m_nIndexCount, 0);
+        g.m_nFirstIndex = 3 * faceAt(first);
+        g.m_nIndexCount = 3 * (faceAt(end) - faceAt(first));
+    }
+
+    CMesh& mesh = *m_pMesh;
+    mesh.m_pVertices = std::move(vertices);
+    mesh.m_pNormals = std::move(normals);
+    mesh.m_nVertices = m_nKeptVertices;
+    mesh.m_pIndices = std::move(indices);
+    mesh.m_nIndices = 3 * n;
+    mesh.m_nPolygons = n;
+    mesh.m_aGroups = std::move(groups);
+    mesh.m_bDirty = true;
+    mesh.ComputeNormals();
+}

@@ -1,0 +1,76 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "data/Vector3.h"
+#include "processing/PairHeap.h"
+#include "processing/Quadric.h"
+
+class CMesh;
+
+struct DecimVertex {
+    CVector3 position;
+    bool alive = true;
+    std::uint8_t mark = 0;
+    std::vector<std::int32_t> faces;
+};
+
+struct DecimFace {
+    std::int32_t corners[3] = {-1, -1, -1}; // the mesh's a, b, c stored as c, b, a
+    std::uint8_t mark = 0;
+    bool valid = true;
+};
+
+// Scratch record of one contraction of R into K.
+struct Contraction {
+    std::int32_t kept = -1;
+    std::int32_t removed = -1;
+    CVector3 delta;          // target - position of K
+    std::int32_t split = 0;  // single-side entries that came from K's faces
+    std::vector<std::int32_t> singleSide;
+    std::vector<std::int32_t> shared;
+};
+
+// Reduces a triangle mesh in place by edge contractions in the order of the
+// quadric error metric. The mesh keeps its arrays until the reduced ones are
+// complete, so a failure leaves it as it was.
+class CMeshDecimator {
+public:
+    explicit CMeshDecimator(CMesh* mesh);
+    ~CMeshDecimator();
+    CMeshDecimator(const CMeshDecimator&) = delete;
+    CMeshDecimator& operator=(const CMeshDecimator&) = delete;
+
+    // True when the face count reached `target`, false when the pairs ran out.
+    bool Decimate(int target);
+
+    // Internal steps, public for the tests.
+    void Collect();
+    void CollectQuadrics();
+    void ConstrainBoundaries();
+    void AddBoundaryConstraint(int i, int j, int face);
+    void CollectEdges();
+    void ComputePairCost(DecimPair* pair);
+    void SplitFaces(const std::vector<std::int32_t>& faces, Contraction& c);
+    void MergePairs(int kept, int removed);
+    void ApplyContraction(const Contraction& c);
+    void Compact();
+    CVector3 FaceNormal(int face, bool normalise) const;
+    void CollectNeighbours(int vertex, std::vector<std::int32_t>& out);
+
+    CMesh* m_pMesh = nullptr;
+    std::unique_ptr<DecimVertex[]> m_pVertices;
+    std::unique_ptr<DecimFace[]> m_pFaces;
+    int m_nVertices = 0;
+    int m_nFaces = 0;
+    int m_nKeptVertices = 0;
+    int m_nCurrentFaces = 0;
+    std::unique_ptr<std::vector<DecimPair*>[]> m_pPairLists;
+    std::unique_ptr<Quadric[]> m_pQuadrics;
+    std::unique_ptr<CPairHeap> m_pHeap;
+
+private:
+    std::vector<std::int32_t> m_aNeighbours; // scratch
+    void ContractPair(const DecimPair& pair);
+};

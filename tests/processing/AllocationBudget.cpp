@@ -1,0 +1,25 @@
+#include "AllocationBudget.h"
+
+#include <cstdlib>
+#include <new>
+
+long g_allocBudget = -1;
+long g_allocCount = 0;
+
+void* operator new(std::size_t n)
+{
+    ++g_allocCount;
+    if (g_allocBudget == 0)
+        throw std::bad_alloc();
+    if (g_allocBudget > 0)
+        --g_allocBudget;
+    if (void* p = std::malloc(n ? n : 1))
+        return p;
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t n) { return operator new(n); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+

@@ -1,0 +1,348 @@
+#include <algorithm>
+#include <cstdlib>
+#include <new>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "AllocationBudget.h"
+#include "MeshShapes.h"
+#include "processing/MeshDecimator.h"
+
+namespace {
+
+bool AllOutward(const CMesh& m)
+{
+    for (int f = 0; f < m.m_nPolygons; ++f) {
+        const std::int32_t* t = &m.m_pIndices[3 * f];
+        const CVector3 centre = (m.m_pVertices[t[0]] + m.m_pVertices[t[1]] + m.m_pVertices[t[2]]) * (1.0f / 3.0f);
+        if (Dot(TriangleNormal(m.m_pVertices.get(), t), centre) <= 0)
+            return false;
+    }
+    return true;
+}
+
+void ExpectIndicesInRange(const CMesh& m)
+{
+    ASSERT_EQ(m.m_nIndices, 3 * m.m_nPolygons);
+    for (int i = 0; i < m.m_nIndices; ++i) {
+        ASSERT_GE(m.m_pIndices[i], 0);
+        ASSERT_LT(m.m_pIndices[i], m.m_nVertices);
+    }
+}
+
+// The decimator's records after contracting: every live face is in the lists
+// of its live corners, every pair of a live vertex is in the heap at its index
+// and in the lists of both its ends, and no two pairs join the same vertices.
+void ExpectConsistent(const CMeshDecimator& d)
+{
+    int liveFaces = 0;
+    for (int f = 0; f < d.m_nFaces; ++f) {
+        const DecimFace& face = d.m_pFaces[f];
+        if (!face.valid)
+            continue;
+        ++liveFaces;
+        for (int c : face.corners) {
+            ASSERT_TRUE(d.m_pVertices[c].alive) << f;
+            const auto& faces = d.m_pVertices[c].faces;
+            ASSERT_EQ(std::count(faces.begin(), faces.end(), f), 1) << f;
+        }
+    }
+    EXPECT_EQ(liveFaces, d.m_nCurrentFaces);
+    std::size_t listed = 0;
+    for (int v = 0; v < d.m_nVertices; ++v) {
+        const auto& pairs = d.m_pPairLists[v];
+        if (!d.m_pVertices[v].alive) {
+            ASSERT_TRUE(pairs.empty()) << v;
+            continue;
+        }
+        std::set<int> ends;
+        for (const DecimPair* p : pairs) {
+            ASSERT_TRUE(p->first == v || p->second == v);
+            const int o = p->first == v ? p->second : p->first;
+            ASSERT_TRUE(d.m_pVertices[o].alive);
+            ASSERT_TRUE(ends.insert(o).second) << "duplicate pair " << v << "-" << o;
+            ASSERT_GE(p->heapIndex, 0);
+            ASSERT_EQ(d.m_pHeap->At(std::size_t(p->heapIndex)), p);
+            const auto& back = d.m_pPairLists[o];
+            ASSERT_EQ(std::count(back.begin(), back.end(), p), 1);
+        }
+        listed += pairs.size();
+    }
+    EXPECT_EQ(listed, 2 * d.m_pHeap->Size());
+}
+
+} // namespace
+
+TEST(MeshDecimator, ClosedMeshLosesTwoFacesPerContraction)
+{
+    struct Row {
+        int target, expected;
+    } rows[] = {{19, 18}, {18, 18}, {17, 16}, {14, 14}, {8, 8}};
+    for (const Row& r : rows) {
+        auto mesh = ToMesh(Icosphere(0));
+        CMeshDecimator d(mesh.get());
+        EXPECT_TRUE(d.Decimate(r.target));
+        EXPECT_EQ(mesh->m_nPolygons, r.expected) << r.target;
+        ExpectIndicesInRange(*mesh);
+        ExpectConsistent(d);
+    }
+}
+
+TEST(MeshDecimator, BoundaryEdgeLosesOneFace)
+{
+    // Along the straight boundary of a flat strip a contraction is free; an
+    // interior edge would pull a vertex off the boundary.
+    for (int target : {8, 7, 5}) {
+        auto mesh = ToMesh(Strip(9));
+        CMeshDecimator d(mesh.get());
+        EXPECT_TRUE(d.Decimate(target));
+        EXPECT_EQ(mesh->m_nPolygons, target);
+        for (int i = 0; i < mesh->m_nVertices; ++i) {
+            const float y = mesh->m_pVertices[i].y;
+            EXPECT_TRUE(std::abs(y) < 1e-4f || std::abs(y - 1) < 1e-4f) << y;
+        }
+    }
+    // A single triangle goes in one contraction.
+    Shape one{{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {0, 1, 2}};
+    auto mesh = ToMesh(one);
+    EXPECT_TRUE(CMeshDecimator(mesh.get()).Decimate(0));
+    EXPECT_EQ(mesh->m_nPolygons, 0);
+    EXPECT_EQ(mesh->m_nVertices, 0);
+}
+
+TEST(MeshDecimator, TargetAtOrAboveCountOnlyCompacts)
+{
+    Shape s = Icosphere(1);
+    // A vertex that no face uses, in the middle of the array.
+    s.v.insert(s.v.begin() + 5, CVector3{7, 7, 7});
+    for (std::int32_t& i : s.idx)
+        if (i >= 5)
+            ++i;
+    for (int target : {80, 81, 1000}) {
+        auto mesh = ToMesh(s);
+        for (int i = 0; i < mesh->m_nVertices; ++i)
+            mesh->m_pNormals[i] = {};
+        EXPECT_TRUE(CMeshDecimator(mesh.get()).Decimate(target));
+        ASSERT_EQ(mesh->m_nVertices, int(s.v.size()) - 1);
+        ASSERT_EQ(mesh->m_nPolygons, 80);
+        for (int i = 0; i < mesh->m_nVertices; ++i) {
+            EXPECT_EQ(mesh->m_pVertices[i], s.v[size_t(i < 5 ? i : i + 1)]);
+            EXPECT_NEAR(mesh->m_pNormals[i].Length(), 1.0f, 1e-5f);
+        }
+        for (int i = 0; i < mesh->m_nIndices; ++i) {
+            const int old = s.idx[size_t(i)];
+            EXPECT_EQ(mesh->m_pIndices[i], old > 5 ? old - 1 : old);
+        }
+    }
+}
+
+TEST(MeshDecimator, KeepsWindingAndStaysConsistent)
+{
+    auto mesh = ToMesh(Icosphere(3));
+    ASSERT_TRUE(AllOutward(*mesh));
+    CMeshDecimator d(mesh.get());
+    EXPECT_TRUE(d.Decimate(300));
+    EXPECT_EQ(mesh->m_nPolygons, 300);
+    ExpectIndicesInRange(*mesh);
+    EXPECT_TRUE(AllOutward(*mesh));
+    ExpectConsistent(d);
+    // The survivors stay close to the sphere.
+    for (int i = 0; i < mesh->m_nVertices; ++i)
+        EXPECT_NEAR(mesh->m_pVertices[i].Length(), 1.0f, 0.05f);
+}
+
+TEST(MeshDecimator, RunsOutOfPairs)
+{
+    // Two separate triangles can lose both faces; a target below 0 is never
+    // reached, and what is left is written back.
+    Shape two{{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {5, 0, 0}, {6, 0, 0}, {5, 1, 0}}, {0, 1, 2, 3, 4, 5}};
+    auto mesh = ToMesh(two);
+    EXPECT_FALSE(CMeshDecimator(mesh.get()).Decimate(-1));
+    EXPECT_EQ(mesh->m_nPolygons, 0);
+    EXPECT_EQ(mesh->m_nIndices, 0);
+}
+
+TEST(MeshDecimator, BoundaryConstraintsOnlyOnBoundaryEdges)
+{
+    // A flat hexagon fan: the centre's edges are interior, the rim's are
+    // boundary edges of length 1.
+    Shape fan;
+    fan.v.push_back({0, 0, 0});
+    for (int k = 0; k < 6; ++k)
+        fan.v.push_back({std::cos(float(k) * 1.0471976f), std::sin(float(k) * 1.0471976f), 0});
+    for (int k = 0; k < 6; ++k)
+        fan.idx.insert(fan.idx.end(), {0, 1 + k, 1 + (k + 1) % 6});
+    auto mesh = ToMesh(fan);
+    CMeshDecimator d(mesh.get());
+    d.Collect();
+    // Moving the centre within the plane costs nothing.
+    EXPECT_NEAR(EvaluateQuadric(d.m_pQuadrics[0], {0.3f, -0.2f, 0}), 0.0, 1e-9);
+    // Moving a rim vertex outwards by 0.1 leaves both its boundary lines by
+    // 0.1 * sin 120 degrees: 2 * 1000 * 0.75 * 0.01.
+    for (int k = 1; k <= 6; ++k) {
+        const CVector3 p = fan.v[size_t(k)];
+        EXPECT_NEAR(EvaluateQuadric(d.m_pQuadrics[k], p * 1.1f), 15.0, 1e-3) << k;
+        EXPECT_NEAR(EvaluateQuadric(d.m_pQuadrics[k], p), 0.0, 1e-6) << k;
+    }
+    // Out of the plane every vertex pays the area-weighted face planes.
+    EXPECT_GT(EvaluateQuadric(d.m_pQuadrics[0], {0, 0, 0.1f}), 0.0);
+}
+
+TEST(MeshDecimator, PairCostFallsBackToTheBetterEnd)
+{
+    Shape s{{{0, 0, 1}, {0, 0, 2}, {0, 0, -1}}, {}};
+    auto mesh = ToMesh(s);
+    CMeshDecimator d(mesh.get());
+    d.Collect();
+    struct Row {
+        int first, second;
+        CVector3 target;
+        float key;
+    } rows[] = {
+        {0, 1, {0, 0, 1}, -1.0f},  // first end is better
+        {1, 0, {0, 0, 1}, -1.0f},  // second end is better
+        {0, 2, {0, 0, -1}, -1.0f}, // equal errors: the second end
+        {2, 0, {0, 0, 1}, -1.0f},
+    };
+    for (const Row& r : rows) {
+        // One plane, z = 0: a singular system.
+        d.m_pQuadrics[r.first] = PlaneQuadric(0, 0, 1, 0);
+        d.m_pQuadrics[r.second] = Quadric();
+        auto* pair = new DecimPair;
+        pair->first = r.first;
+        pair->second = r.second;
+        d.ComputePairCost(pair);
+        EXPECT_EQ(pair->target, r.target) << r.first << "," << r.second;
+        EXPECT_EQ(pair->key, r.key);
+        EXPECT_GE(pair->heapIndex, 0); // entered, and owned by the heap
+    }
+    // Three planes: the target is their crossing at cost 0.
+    d.m_pQuadrics[0] = PlaneQuadric(1, 0, 0, -1);
+    d.m_pQuadrics[1] = PlaneQuadric(0, 1, 0, -2);
+    AddQuadric(d.m_pQuadrics[1], PlaneQuadric(0, 0, 1, -3));
+    auto* pair = new DecimPair;
+    pair->first = 0;
+    pair->second = 1;
+    d.ComputePairCost(pair);
+    EXPECT_NEAR(pair->target.x, 1.0f, 1e-5f);
+    EXPECT_NEAR(pair->target.y, 2.0f, 1e-5f);
+    EXPECT_NEAR(pair->target.z, 3.0f, 1e-5f);
+    EXPECT_NEAR(pair->key, 0.0f, 1e-6f);
+}
+
+TEST(MeshDecimator, BusyTextsEveryTwoHundredPairs)
+{
+    StatusRecorder rec;
+    auto mesh = ToMesh(Torus(40, 40));
+    ASSERT_EQ(mesh->m_nPolygons, 3200);
+    // 401 contractions of two faces each: texts after pairs 1, 201 and 401.
+    EXPECT_TRUE(CMeshDecimator(mesh.get()).Decimate(3200 - 802));
+    EXPECT_EQ(mesh->m_nPolygons, 3200 - 802);
+    std::vector<std::string> texts = rec.Texts();
+    std::vector<std::string> targets;
+    std::copy_if(texts.begin(), texts.end(), std::back_inserter(targets),
+                 [](const std::string& t) { return t.rfind("Target = ", 0) == 0; });
+    EXPECT_EQ(targets, (std::vector<std::string>{"Target = 2398, Current = 3198", "Target = 2398, Current = 2798",
+                                                 "Target = 2398, Current = 2398"}));
+    texts.erase(std::remove_if(texts.begin(), texts.end(),
+                               [](const std::string& t) { return t.rfind("Target = ", 0) == 0; }),
+                texts.end());
+    EXPECT_EQ(texts, (std::vector<std::string>{"Collecting vertices ...", "Collecting polygons ...",
+                                               "Collecting quadrics ...", "Constraining boundaries ...",
+                                               "Collecting edges ...", "Compacting ...", "Rebuilding vertices ...",
+                                               "Rebuilding polygons ..."}));
+}
+
+TEST(MeshDecimator, InvalidFacesAreDroppedAtCollection)
+{
+    const Shape base = Icosphere(0);
+    struct Row {
+        const char* name;
+        std::int32_t a, b, c;
+    } rows[] = {
+        {"repeated first", 3, 3, 4},  {"repeated last", 3, 4, 4}, {"repeated outer", 4, 3, 4},
+        {"all one", 2, 2, 2},         {"negative", -1, 3, 4},     {"beyond", 3, 4, 12},
+        {"far beyond", 0, 1, 1 << 30},
+    };
+    for (const Row& r : rows) {
+        Shape s = base;
+        s.idx.insert(s.idx.begin() + 9, {r.a, r.b, r.c});
+        for (int target : {21, 20, 10}) {
+            auto mesh = ToMesh(s);
+            CMeshDecimator d(mesh.get());
+            EXPECT_TRUE(d.Decimate(target)) << r.name;
+            EXPECT_EQ(mesh->m_nPolygons, std::min(target, 20) - (std::min(target, 20) % 2)) << r.name << target;
+            ExpectIndicesInRange(*mesh);
+            ExpectConsistent(d);
+        }
+    }
+    // Faces promised but missing from the index array are invalid too.
+    auto mesh = ToMesh(base);
+    mesh->m_nPolygons = 25;
+    EXPECT_TRUE(CMeshDecimator(mesh.get()).Decimate(30));
+    EXPECT_EQ(mesh->m_nPolygons, 20);
+}
+
+TEST(MeshDecimator, GroupsFollowTheSurvivingFaces)
+{
+    auto mesh = ToMesh(Icosphere(2)); // 320 faces
+    mesh->AddGroup(0, 3 * 100, "upper");
+    mesh->AddGroup(3 * 100, 3 * 220, "lower");
+    EXPECT_TRUE(CMeshDecimator(mesh.get()).Decimate(100));
+    ASSERT_EQ(mesh->m_aGroups.size(), 2u);
+    const CMeshGroup& a = mesh->m_aGroups[0];
+    const CMeshGroup& b = mesh->m_aGroups[1];
+    EXPECT_EQ(a.m_strName, "upper");
+    EXPECT_EQ(a.m_nFirstIndex, 0);
+    EXPECT_EQ(b.m_nFirstIndex, a.m_nIndexCount);
+    EXPECT_EQ(b.m_nFirstIndex + b.m_nIndexCount, mesh->m_nIndices);
+    EXPECT_GT(a.m_nIndexCount, 0);
+    EXPECT_GT(b.m_nIndexCount, 0);
+}
+
+TEST(MeshDecimator, FailureLeavesTheMeshAsItWas)
+{
+    const Shape s = Icosphere(1);
+    auto reference = ToMesh(s);
+    CMeshDecimator(reference.get()).Decimate(30);
+
+    auto same = [](const CMesh& a, const CMesh& b) {
+        if (a.m_nVertices != b.m_nVertices || a.m_nIndices != b.m_nIndices || a.m_nPolygons != b.m_nPolygons)
+            return false;
+        for (int i = 0; i < a.m_nVertices; ++i)
+            if (!(a.m_pVertices[i] == b.m_pVertices[i]) || !(a.m_pNormals[i] == b.m_pNormals[i]))
+                return false;
+        return std::equal(a.m_pIndices.get(), a.m_pIndices.get() + a.m_nIndices, b.m_pIndices.get());
+    };
+
+    // Count the allocations of a whole run, then fail each one in turn.
+    auto probe = ToMesh(s);
+    g_allocCount = 0;
+    CMeshDecimator(probe.get()).Decimate(30);
+    const long total = g_allocCount;
+    ASSERT_GT(total, 10);
+    int failures = 0;
+    for (long budget = 0; budget <= total; ++budget) {
+        auto mesh = ToMesh(s);
+        auto original = ToMesh(s);
+        bool threw = false;
+        g_allocBudget = budget;
+        try {
+            CMeshDecimator d(mesh.get());
+            d.Decimate(30);
+        } catch (const std::bad_alloc&) {
+            threw = true;
+        }
+        g_allocBudget = -1;
+        if (threw) {
+            ++failures;
+            ASSERT_TRUE(same(*mesh, *original)) << "allocation " << budget;
+        } else {
+            ASSERT_TRUE(same(*mesh, *reference)) << "allocation " << budget;
+        }
+    }
+    EXPECT_GE(failures, total - 1);
+}

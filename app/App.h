@@ -1,0 +1,46 @@
+#pragma once
+#include <functional>
+
+#include <wx/app.h>
+
+#include "platform/wx/WxPrompter.h"
+
+// The one application object; reached as wxGetApp().
+class CVexiloApp : public wxApp {
+public:
+    CVexiloApp();
+
+    // Start-up as wx calls it: the platform seams, then InitInstance.
+    bool OnInit() override;
+    // What start-up needs before any window: the C numeric locale, image
+    // handlers, resources and the wx prompter. False when resources fail.
+    bool InitPlatform();
+    // Builds and shows the main frame; false ends the program.
+    bool InitInstance();
+
+    // The idle hook: with continuous redraw on, invalidates the 3D view and
+    // asks for more idle time; otherwise wx's own answer.
+    bool ProcessIdle() override;
+
+    // An exception escaping a handler is reported and the loop carries on.
+    bool OnExceptionInMainLoop() override;
+    void OnUnhandledException() override;
+
+    void OnAppAbout(wxCommandEvent& event);
+
+    bool m_bShowFps = false;
+    bool m_bContinuousRedraw = false;
+
+    // Stands for OLE initialisation, which has nothing to do here and always
+    // succeeds; tests replace it to reach the failure path.
+    std::function<bool()> m_initComponents = [] { return true; };
+
+private:
+    static void ReportCurrentException();
+
+    CWxPrompter m_prompter;
+
+    wxDECLARE_EVENT_TABLE();
+};
+
+wxDECLARE_APP(CVexiloApp);

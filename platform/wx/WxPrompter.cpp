@@ -1,0 +1,128 @@
+#include "platform/wx/WxPrompter.h"
+
+#include <cctype>
+#include <vector>
+
+#include <wx/app.h>
+#include <wx/colordlg.h>
+#include <wx/dirdlg.h>
+#include <wx/filedlg.h>
+#include <wx/msgdlg.h>
+
+namespace {
+constexpr const char* kCaption = "Vexilo";
+
+wxWindow* DialogParent()
+{
+    return wxTheApp ? wxTheApp->GetTopWindow() : nullptr;
+}
+
+std::vector<std::string> Split(const std::string& s, char sep)
+{
+    std::vector<std::string> parts;
+    std::string::size_type start = 0;
+    for (;;) {
+        auto end = s.find(sep, start);
+        parts.push_back(s.substr(start, end - start));
+        if (end == std::string::npos)
+            return parts;
+        start = end + 1;
+    }
+}
+
+std::string Upper(std::string s)
+{
+    for (char& c : s)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+} // namespace
+
+int CWxPrompter::MessageBox(const std::string& text, unsigned style)
+{
+    const bool yesNo = (style & 0x0F) == MB_YESNO;
+    long wxStyle = yesNo ? wxYES_NO : wxOK;
+    // As the Windows framework does: a box given no icon gets the
+    // exclamation mark, a question the question mark.
+    switch (style & 0xF0) {
+    case MB_ICONQUESTION: wxStyle |= wxICON_QUESTION; break;
+    case MB_ICONEXCLAMATION: wxStyle |= wxICON_EXCLAMATION; break;
+    case MB_ICONINFORMATION: wxStyle |= wxICON_INFORMATION; break;
+    default: wxStyle |= yesNo ? wxICON_QUESTION : wxICON_EXCLAMATION; break;
+    }
+    wxMessageDialog dlg(DialogParent(), wxString::FromUTF8(text), kCaption, wxStyle);
+    switch (dlg.ShowModal()) {
+    case wxID_YES: return IDYES;
+    case wxID_NO: return IDNO;
+    case wxID_OK: return IDOK;
+    default: return yesNo ? IDNO : IDCANCEL;
+    }
+}
+
+bool CWxPrompter::ChooseFile(const FileChooserRequest& request, std::string& path)
+{
+    long style = request.open ? (wxFD_OPEN | wxFD_FILE_MUST_EXIST) : (wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+    wxFileDialog dlg(DialogParent(), request.title.empty() ? wxString(request.open ? "Open" : "Save As")
+                                                           : wxString::FromUTF8(request.title),
+                     wxString(), wxString::FromUTF8(request.fileName),
+                     wxString::FromUTF8(GtkFileFilter(request.filter)), style);
+    if (dlg.ShowModal() != wxID_OK)
+        return false;
+    std::string chosen = dlg.GetPath().utf8_string();
+    path = request.open ? chosen : WithDefaultExtension(chosen, request.defaultExt);
+    return true;
+}
+
+bool CWxPrompter::ChooseColour(COLORREF& colour)
+{
+    wxColourData data;
+    data.SetColour(wxColour(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF));
+    wxColourDialog dlg(DialogParent(), &data);
+    if (dlg.ShowModal() != wxID_OK)
+        return false;
+    wxColour c = dlg.GetColourData().GetColour();
+    colour = static_cast<COLORREF>(c.Red()) | (static_cast<COLORREF>(c.Green()) << 8) |
+             (static_cast<COLORREF>(c.Blue()) << 16);
+    return true;
+}
+
+bool CWxPrompter::BrowseFolder(const std::string& title, std::string& folder)
+{
+    wxDirDialog dlg(DialogParent(), wxString::FromUTF8(title), wxString::FromUTF8(folder),
+                    wxDD_DEFAULT_STYLE | wxDD_DIR_MUST_EXIST);
+    if (dlg.ShowModal() != wxID_OK)
+        return false;
+    folder = dlg.GetPath().utf8_string();
+    return true;
+}
+
+std::string GtkFileFilter(const std::string& filter)
+{
+    std::vector<std::string> parts = Split(filter, '|');
+    std::string out;
+    for (size_t i = 0; i + 1 < parts.size() && !parts[i].empty(); i += 2) {
+        std::string patterns;
+        for (const std::string& p : Split(parts[i + 1], ';')) {
+            std::vector<std::string> forms = {p == "*.*" ? "*" : p};
+            if (Upper(forms[0]) != forms[0])
+                forms.push_back(Upper(forms[0]));
+            for (const std::string& f : forms)
+                patterns += (patterns.empty() ? "" : ";") + f;
+        }
+        out += (out.empty() ? "" : "|") + parts[i] + "|" + patterns;
+    }
+    return out;
+}
+
+std::string WithDefaultExtension(const std::string& path, const std::string& defaultExt)
+{
+    if (defaultExt.empty())
+        return path;
+    auto slash = path.rfind('/');
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    // A leading dot names a hidden file, not an extension.
+    if (name.find('.', 1) != std::string::npos)
+        return path;
+    std::string ext = defaultExt[0] == '.' ? defaultExt.substr(1) : defaultExt;
+    return path + "." + ext;
+}

@@ -1,0 +1,23 @@
+#pragma once
+#include <string>
+
+#include "platform/Prompter.h"
+
+// Message boxes and choosers as wx dialogs, captioned "Vexilo", over the
+// application's top window.
+class CWxPrompter : public IPrompter {
+public:
+    int MessageBox(const std::string& text, unsigned style) override;
+    bool ChooseFile(const FileChooserRequest& request, std::string& path) override;
+    bool ChooseColour(COLORREF& colour) override;
+    bool BrowseFolder(const std::string& title, std::string& folder) override;
+};
+
+// A "Desc|*.x;*.y|...||" filter rewritten for GTK, whose patterns are
+// case-sensitive and whose "*.*" misses names without a dot: each pattern
+// gains its upper-case twin and "*.*" becomes "*".
+std::string GtkFileFilter(const std::string& filter);
+
+// `path` with "." + `defaultExt` appended when its file name has no
+// extension (and `defaultExt` is not empty).
+std::string WithDefaultExtension(const std::string& path, const std::string& defaultExt);

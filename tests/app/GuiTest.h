@@ -1,0 +1,51 @@
+#pragma once
+#include <gtest/gtest.h>
+#include <wx/app.h>
+#include <wx/evtloop.h>
+
+#include "app/App.h"
+#include "app/MainFrame.h"
+#include "app/Vexilo.h"
+#include "platform/Prompter.h"
+
+// Pumps events until `done` holds; false if it never does within a generous
+// number of rounds (each round waits for an event, at most 20 ms).
+template <class Pred> bool WaitUntil(Pred done, int rounds = 500)
+{
+    for (int i = 0; i < rounds; ++i) {
+        if (done())
+            return true;
+        wxEventLoopBase::GetActive()->DispatchTimeout(20);
+        wxTheApp->ProcessPendingEvents();
+    }
+    return done();
+}
+
+// Starts the program's main frame the way start-up does, with scripted
+// answers to any message box, and closes it afterwards.
+class FrameTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(wxGetApp().InitInstance());
+        frame = GetMainFrame();
+        ASSERT_NE(frame, nullptr);
+        ASSERT_TRUE(WaitUntil([&] { return frame->IsShownOnScreen() && frame->GetView()->GetSize().x > 0; }));
+    }
+    void TearDown() override
+    {
+        wxGetApp().m_bContinuousRedraw = false;
+        if (frame)
+            CloseFrame();
+    }
+    void CloseFrame()
+    {
+        frame->Destroy();
+        frame = nullptr;
+        wxGetApp().ProcessIdle(); // deletes the frame
+    }
+
+    CScriptedPrompter prompter;
+    CPrompterScope scope{&prompter};
+    CMainFrame* frame = nullptr;
+};

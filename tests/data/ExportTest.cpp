@@ -95,15 +95,22 @@ TEST(VolumeExport, SwappedOutVolumeIsReloadedAndSwappedOutAgain)
     TempDir dir;
     CVolume v(2, 2, 1, 8);
     const std::string voxels("\x0A\x0B\x0C\x0D", 4);
-    // Swap the voxels out by hand: a swap file holding them, no array.
-    const std::string swap = dir.Write("swap", voxels);
-    v.m_pCacheFile[3] = std::make_unique<CFile>();
-    ASSERT_TRUE(v.m_pCacheFile[3]->Open(swap, CFile::modeReadWrite));
-    v.m_pData.reset();
-    ASSERT_TRUE(v.ExportRaw(dir.File("v.raw")));
-    EXPECT_EQ(TempDir::Read(dir.File("v.raw")), voxels);
-    EXPECT_EQ(v.m_pData, nullptr);
-    EXPECT_EQ(v.m_nLockCount, 0);
+    std::copy(voxels.begin(), voxels.end(), v.m_pData.get());
+    v.BuildDiskCache();
+    ASSERT_EQ(v.m_pData, nullptr) << "swapped out";
+    // Every writer of voxels reloads them for the write and lets them go.
+    struct Row {
+        const char* what;
+        bool (CVolume::*write)(const std::string&);
+        std::size_t voxelsAt;
+    } rows[] = {{"raw export", &CVolume::ExportRaw, 0}, {"save", &CVolume::Save, 288}, {"8-bit save", &CVolume::Save8Bit, 288}};
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        ASSERT_TRUE((v.*r.write)(dir.File("v.out")));
+        EXPECT_EQ(TempDir::Read(dir.File("v.out")).substr(r.voxelsAt), voxels);
+        EXPECT_EQ(v.m_pData, nullptr);
+        EXPECT_EQ(v.m_nLockCount, 0);
+    }
 }
 
 // Every writer goes through a file beside the target: a write that fails

@@ -174,8 +174,9 @@ TEST_F(FactoryTest, FailedOrThrowingLoadersLeaveNothingBehind)
         loader.deaths = &deaths;
         auto series = RunModelLoader(loader, "x");
         EXPECT_EQ(series != nullptr, r.result);
-        if (series)
+        if (series) {
             EXPECT_EQ(int(series->size()), r.appended);
+        }
         EXPECT_EQ(deaths, r.result ? 0 : r.appended) << "the models of a failed load are destroyed";
         series.reset();
         EXPECT_EQ(deaths, r.appended) << "the caller owns what it got";

@@ -1,20 +1,12 @@
 // Raw voxel, OFF and SMF writers behind the view's export commands.
-#include "data/DataLock.h"
 #include "data/Mesh.h"
 #include "data/SafeWrite.h"
 #include "data/Volume.h"
 
 bool CVolume::ExportRaw(const std::string& path)
 {
-    if (m_nDataBytes == 0)
-        return false;
-    return SaveBinarySafely(path, [this](CFile& f) {
-        CDataLock lock(*this);
-        if (!lock.Get())
-            return false;
-        f.WriteHuge(lock.Get(), m_nDataBytes);
-        return true;
-    });
+    return SaveVoxelsSafely(*this, path,
+                            [this](CFile& f, const std::uint8_t* voxels) { f.WriteHuge(voxels, m_nDataBytes); });
 }
 
 namespace {

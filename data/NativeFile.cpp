@@ -127,6 +127,28 @@ bool ReadVolumeVoxels(CVolume& v, CFile& f, bool rgb, std::int32_t& stored)
 }
 
 bool HasNoVoxels(const CVolume& v) { return !v.m_pData && v.m_nDataBytes == 0 && !v.HasSwapFile(); }
+
+// Both volume readers: header and voxels, then `rest(file, N)` for what
+// follows them; histogram and disk cache once the whole file was taken.
+template <class Rest> bool ReadVolumeFile(CVolume& v, const std::string& path, bool rgb, Rest&& rest)
+{
+    if (!HasNoVoxels(v))
+        return false;
+    CFile f;
+    if (!f.Open(path, CFile::modeRead | CFile::typeBinary))
+        return false;
+    try {
+        std::int32_t stored = 0;
+        if (!ReadVolumeVoxels(v, f, rgb, stored) || !rest(f, stored))
+            return false;
+    } catch (const CFileException&) {
+        return false;
+    }
+    f.Close();
+    v.BuildHistogram();
+    v.BuildDiskCache();
+    return true;
+}
 } // namespace
 
 CNativeMesh::CNativeMesh() { SetDescription("Native Vexilo mesh data."); }
@@ -237,35 +259,12 @@ bool CMesh::Save(const std::string& path)
 
 bool CNativeVolume::Read(const std::string& path)
 {
-    if (!HasNoVoxels(*this))
-        return false;
-    CFile f;
-    if (!f.Open(path, CFile::modeRead | CFile::typeBinary))
-        return false;
-    try {
-        std::int32_t stored = 0;
-        if (!ReadVolumeVoxels(*this, f, false, stored))
-            return false;
-    } catch (const CFileException&) {
-        return false;
-    }
-    f.Close();
-    BuildHistogram();
-    BuildDiskCache();
-    return true;
+    return ReadVolumeFile(*this, path, false, [](CFile&, std::int32_t) { return true; });
 }
 
 bool CRgbVolume::Read(const std::string& path)
 {
-    if (!HasNoVoxels(*this))
-        return false;
-    CFile f;
-    if (!f.Open(path, CFile::modeRead | CFile::typeBinary))
-        return false;
-    try {
-        std::int32_t stored = 0;
-        if (!ReadVolumeVoxels(*this, f, true, stored))
-            return false;
+    return ReadVolumeFile(*this, path, true, [this](CFile& f, std::int32_t stored) {
         // The colour count sits after the N stored voxel bytes.
         const std::uint64_t at = kVolumeHeaderBytes + std::uint64_t(stored);
         std::uint8_t word[4];
@@ -275,56 +274,37 @@ bool CRgbVolume::Read(const std::string& path)
         if (!ReadExactly(f, word, 4))
             return false;
         const std::int32_t colourBytes = CByteReader(word).I32();
-        if (colourBytes != 0) {
-            if (std::int64_t(colourBytes) != 3 * std::int64_t(m_nVoxels) ||
-                f.GetLength() < at + 4 + std::uint64_t(colourBytes) || !AllocateColour() ||
-                !ReadExactly(f, m_pColour.get(), std::uint64_t(colourBytes)))
-                return false;
-        } else {
+        if (colourBytes == 0) {
             // No colours to show: the volume is shown as the grey volume it is.
             DropColour();
+            return true;
         }
-    } catch (const CFileException&) {
-        return false;
-    }
-    f.Close();
-    BuildHistogram();
-    BuildDiskCache();
-    return true;
+        return std::int64_t(colourBytes) == 3 * std::int64_t(m_nVoxels) &&
+               f.GetLength() >= at + 4 + std::uint64_t(colourBytes) && AllocateColour() &&
+               ReadExactly(f, m_pColour.get(), std::uint64_t(colourBytes));
+    });
 }
 
 bool CVolume::Save(const std::string& path)
 {
-    if (m_nDataBytes == 0)
-        return false;
-    return SaveBinarySafely(path, [this](CFile& f) {
-        CDataLock lock(*this);
-        if (!lock.Get())
-            return false;
+    return SaveVoxelsSafely(*this, path, [this](CFile& f, const std::uint8_t* voxels) {
         WriteVolumeHeader(f, *this, m_nDimY, m_nBits, std::int32_t(m_nDataBytes));
-        f.WriteHuge(lock.Get(), m_nDataBytes);
-        return true;
+        f.WriteHuge(voxels, m_nDataBytes);
     });
 }
 
 bool CVolume::Save8Bit(const std::string& path)
 {
-    if (m_nDataBytes == 0)
-        return false;
-    return SaveBinarySafely(path, [this](CFile& f) {
-        CDataLock lock(*this);
-        if (!lock.Get())
-            return false;
+    return SaveVoxelsSafely(*this, path, [this](CFile& f, const std::uint8_t* in) {
         if (m_nBytesPerVoxel != 2) {
             WriteVolumeHeader(f, *this, m_nDimY, 8, std::int32_t(m_nDataBytes));
-            f.WriteHuge(lock.Get(), m_nDataBytes);
-            return true;
+            f.WriteHuge(in, m_nDataBytes);
+            return;
         }
         WriteVolumeHeader(f, *this, m_nDimY, 8, m_nVoxels);
         // trunc(v * (1/65536) * 255 + 0.5) is exact in integers.
         constexpr std::int64_t kChunk = 1 << 16;
         std::vector<std::uint8_t> out(std::size_t(std::min<std::int64_t>(kChunk, m_nVoxels)));
-        const std::uint8_t* in = lock.Get();
         for (std::int64_t start = 0; start < m_nVoxels; start += kChunk) {
             const std::int64_t count = std::min<std::int64_t>(kChunk, m_nVoxels - start);
             for (std::int64_t i = 0; i < count; ++i) {
@@ -333,7 +313,6 @@ bool CVolume::Save8Bit(const std::string& path)
             }
             f.WriteHuge(out.data(), std::uint64_t(count));
         }
-        return true;
     });
 }
 

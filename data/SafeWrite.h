@@ -1,6 +1,7 @@
 #pragma once
 #include <string>
 
+#include "data/DataLock.h"
 #include "platform/File.h"
 #include "platform/TempFile.h"
 #include "platform/TextFile.h"
@@ -41,4 +42,19 @@ template <class Write> bool SaveTextSafely(const std::string& path, Write&& writ
     if (!out.Close())
         return false;
     return save.Commit();
+}
+
+// Saves a volume's voxels: false without voxels, or when they cannot be
+// loaded back from the swap file; `write(CFile&, voxels)` writes the file.
+template <class Write> bool SaveVoxelsSafely(CVolume& volume, const std::string& path, Write&& write)
+{
+    if (volume.m_nDataBytes == 0)
+        return false;
+    return SaveBinarySafely(path, [&](CFile& f) {
+        CDataLock lock(volume);
+        if (!lock.Get())
+            return false;
+        write(f, lock.Get());
+        return true;
+    });
 }

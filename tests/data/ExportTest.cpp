@@ -103,7 +103,11 @@ TEST(VolumeExport, SwappedOutVolumeIsReloadedAndSwappedOutAgain)
         const char* what;
         bool (CVolume::*write)(const std::string&);
         std::size_t voxelsAt;
-    } rows[] = {{"raw export", &CVolume::ExportRaw, 0}, {"save", &CVolume::Save, 288}, {"8-bit save", &CVolume::Save8Bit, 288}};
+    } rows[] = {
+        {"raw export", &CVolume::ExportRaw, 0},
+        {"save", &CVolume::Save, 288},
+        {"8-bit save", &CVolume::Save8Bit, 288},
+    };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
         ASSERT_TRUE((v.*r.write)(dir.File("v.out")));

@@ -358,8 +358,10 @@ TEST(NativeFile, EveryModelKindRoundTrips)
         ASSERT_TRUE(back->Save(dir.File("m2.vxq")));
         EXPECT_EQ(TempDir::Read(dir.File("m2.vxq")), TempDir::Read(dir.File("m.vxq")));
     }
-    std::unique_ptr<CVolume> volumes[] = {std::make_unique<CVolume>(3, 2, 1, 16), std::make_unique<CDicomVolume>(3, 2, 1, 8),
-                                          std::make_unique<CNativeVolume>(3, 2, 1, 16), std::make_unique<CRgbVolume>(3, 2, 1)};
+    std::unique_ptr<CVolume> volumes[] = {std::make_unique<CVolume>(3, 2, 1, 16),
+                                          std::make_unique<CDicomVolume>(3, 2, 1, 8),
+                                          std::make_unique<CNativeVolume>(3, 2, 1, 16),
+                                          std::make_unique<CRgbVolume>(3, 2, 1)};
     for (auto& v : volumes) {
         for (int i = 0; i < 6; ++i)
             v->SetVoxel(i % 3, i / 3, 0, std::uint16_t(1000 * i + 7));

@@ -192,6 +192,10 @@ bool CMainFrame::CreateStatusBar128()
         bar->SetStatusText(text, static_cast<int>(i + 1));
     }
     bar->SetStatusWidths(static_cast<int>(widths.size()), widths.data());
+    std::array<int, 1 + kIndicators.size()> styles;
+    styles.fill(wxSB_SUNKEN);
+    styles[0] = wxSB_NORMAL;
+    bar->SetStatusStyles(static_cast<int>(styles.size()), styles.data());
     return true;
 }
 

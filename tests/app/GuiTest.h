@@ -1,7 +1,11 @@
 #pragma once
+#include <functional>
+
 #include <gtest/gtest.h>
 #include <wx/app.h>
+#include <wx/dialog.h>
 #include <wx/evtloop.h>
+#include <wx/modalhook.h>
 
 #include "app/App.h"
 #include "app/MainFrame.h"
@@ -20,6 +24,25 @@ template <class Pred> bool WaitUntil(Pred done, int rounds = 500)
     }
     return done();
 }
+
+// Answers each modal dialog in place of the user.
+class DialogAnswerer : public wxModalDialogHook {
+public:
+    explicit DialogAnswerer(std::function<int(wxDialog*)> answer) : m_answer(std::move(answer)) { Register(); }
+    ~DialogAnswerer() override { Unregister(); }
+    int shown = 0;
+
+protected:
+    int Enter(wxDialog* dlg) override
+    {
+        ++shown;
+        return m_answer(dlg);
+    }
+    void Exit(wxDialog*) override {}
+
+private:
+    std::function<int(wxDialog*)> m_answer;
+};
 
 // Starts the program's main frame the way start-up does, with scripted
 // answers to any message box, and closes it afterwards.

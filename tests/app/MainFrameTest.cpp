@@ -7,6 +7,8 @@
 #include <wx/dcclient.h>
 #include <wx/menu.h>
 #include <wx/slider.h>
+#include <wx/statbmp.h>
+#include <wx/stattext.h>
 #include <wx/statusbr.h>
 
 #include "GuiTest.h"
@@ -122,6 +124,95 @@ TEST_F(FrameTest, MenuHoldsEveryItemInOrder)
     };
     EXPECT_EQ(DumpMenuBar(*frame->GetMenuBar()), expected);
     EXPECT_EQ(frame->GetTitle(), "Vexilo");
+}
+
+// The toolbar docks on any side, starts at the top, and shows each
+// button's status prompt in the message pane while the mouse is over it.
+TEST_F(FrameTest, ToolbarDocksAnywhereAndGivesFlyByPrompts)
+{
+    wxAuiToolBar* bar = frame->GetToolBarWindow();
+    wxAuiPaneInfo& pane = wxAuiManager::GetManager(bar)->GetPane(bar);
+    EXPECT_TRUE(pane.IsToolbar());
+    EXPECT_EQ(pane.dock_direction, wxAUI_DOCK_TOP);
+    EXPECT_TRUE(pane.IsTopDockable() && pane.IsBottomDockable() && pane.IsLeftDockable() && pane.IsRightDockable());
+
+    ASSERT_TRUE(WaitUntil([&] { return !bar->GetToolRect(ID_MODE_MIP).IsEmpty(); }));
+    wxPoint centre = bar->GetToolRect(ID_MODE_MIP).GetPosition() + bar->GetToolRect(ID_MODE_MIP).GetSize() / 2;
+    wxMouseEvent move(wxEVT_MOTION);
+    move.SetPosition(centre);
+    move.SetEventObject(bar);
+    bar->GetEventHandler()->ProcessEvent(move);
+    EXPECT_EQ(frame->GetStatusBar()->GetStatusText(0), "Show MIP volume view");
+
+    wxMouseEvent leave(wxEVT_LEAVE_WINDOW);
+    leave.SetEventObject(bar);
+    bar->GetEventHandler()->ProcessEvent(leave);
+    // wx restores an empty pane as a lone NUL, which shows as nothing.
+    wxString restored = frame->GetStatusBar()->GetStatusText(0);
+    EXPECT_TRUE(restored.empty() || restored == wxString(wxUniChar(0))) << restored;
+}
+
+// View > Toolbar and View > Status Bar hide and show their bars, checked
+// while shown.
+TEST_F(FrameTest, BarTogglesHideAndShow)
+{
+    wxMenuBar* menu = frame->GetMenuBar();
+    wxAuiToolBar* bar = frame->GetToolBarWindow();
+    auto send = [&](int id) {
+        wxCommandEvent e(wxEVT_MENU, id);
+        frame->ProcessWindowEvent(e);
+        menu->UpdateMenus();
+    };
+    send(ID_VIEW_TOOLBAR);
+    EXPECT_FALSE(bar->IsShown());
+    EXPECT_FALSE(menu->IsChecked(ID_VIEW_TOOLBAR));
+    send(ID_VIEW_TOOLBAR);
+    EXPECT_TRUE(bar->IsShown());
+    EXPECT_TRUE(menu->IsChecked(ID_VIEW_TOOLBAR));
+
+    send(ID_VIEW_STATUS_BAR);
+    EXPECT_FALSE(frame->GetStatusBar()->IsShown());
+    EXPECT_FALSE(menu->IsChecked(ID_VIEW_STATUS_BAR));
+    send(ID_VIEW_STATUS_BAR);
+    EXPECT_TRUE(frame->GetStatusBar()->IsShown());
+    EXPECT_TRUE(menu->IsChecked(ID_VIEW_STATUS_BAR));
+}
+
+// Help > About opens the About box: its caption, icon, version text and OK,
+// laid out without overlaps inside its client area.
+TEST_F(FrameTest, AboutBoxFromTheHelpMenu)
+{
+    std::vector<std::string> texts;
+    bool iconOk = false, hasOk = false, inside = true, overlap = false;
+    wxString title;
+    DialogAnswerer answerer([&](wxDialog* dlg) {
+        title = dlg->GetTitle();
+        std::vector<wxRect> rects;
+        wxRect client(dlg->GetClientSize());
+        for (wxWindow* child : dlg->GetChildren()) {
+            if (auto* text = dynamic_cast<wxStaticText*>(child))
+                texts.push_back(text->GetLabel().utf8_string());
+            if (auto* icon = dynamic_cast<wxStaticBitmap*>(child))
+                iconOk = icon->GetBitmap().IsOk();
+            if (child->GetId() == wxID_OK)
+                hasOk = true;
+            wxRect r = child->GetRect();
+            inside = inside && client.Contains(r);
+            for (const wxRect& o : rects)
+                overlap = overlap || o.Intersects(r);
+            rects.push_back(r);
+        }
+        return int(wxID_OK);
+    });
+    wxCommandEvent about(wxEVT_MENU, ID_APP_ABOUT);
+    frame->ProcessWindowEvent(about);
+    EXPECT_EQ(answerer.shown, 1);
+    EXPECT_EQ(title, "About Vexilo");
+    EXPECT_EQ(texts, std::vector<std::string>{"Vexilo Version 1.2"});
+    EXPECT_TRUE(iconOk);
+    EXPECT_TRUE(hasOk);
+    EXPECT_TRUE(inside);
+    EXPECT_FALSE(overlap);
 }
 
 // The status-bar prompt of each item is the text before the line break of

@@ -1,0 +1,66 @@
+#include "processing/Snake.h"
+
+#include "data/AppSettings.h"
+
+CSnake::CSnake(CSliceImage* image, int width, int height)
+    : m_pImage(image), m_nWidth(width), m_nHeight(height)
+{
+    const CAppSettings* s = CAppSettings::GetInstance();
+    m_fSegmentLength = s->m_fSegmentLength;
+    m_fExternalWeight = s->m_fExternalWeight;
+    m_fInternalWeight = s->m_fInternalWeight;
+    m_fDampingWeight = s->m_fDampingWeight;
+    m_fPointMass = s->m_fPointMass;
+    m_fDelta = s->m_fDelta;
+}
+
+CSnake::~CSnake()
+{
+    Clear();
+}
+
+void CSnake::Clear()
+{
+    CSnakeNode* node = m_pHead;
+    for (int i = 0; i < m_nCount && node; ++i) {
+        CSnakeNode* next = node->m_pNext;
+        delete node;
+        node = next;
+    }
+    m_pHead = m_pTail = nullptr;
+    m_nCount = 0;
+}
+
+void CSnake::GetCentroid(float& meanY, float& meanX)
+{
+    meanX = meanY = 0.0f;
+    if (m_nCount <= 0)
+        return;
+    CSnakeNode* node = m_pHead;
+    for (int i = 0; i < m_nCount; ++i, node = node->m_pNext) {
+        const float* p = node->GetPosition();
+        meanX += p[0];
+        meanY += p[1];
+    }
+    meanX /= float(m_nCount);
+    meanY /= float(m_nCount);
+}
+
+void CSnake::LinkAfter(CSnakeNode* after, CSnakeNode* node)
+{
+    if (!m_pHead) {
+        node->m_pPrev = node->m_pNext = node;
+        m_pHead = m_pTail = node;
+        m_nCount = 1;
+        return;
+    }
+    if (!after)
+        after = m_pTail;
+    node->m_pPrev = after;
+    node->m_pNext = after->m_pNext;
+    after->m_pNext->m_pPrev = node;
+    after->m_pNext = node;
+    if (after == m_pTail)
+        m_pTail = node;
+    ++m_nCount;
+}

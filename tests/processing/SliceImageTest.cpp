@@ -1,0 +1,240 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "data/AppSettings.h"
+#include "processing/ActiveContour.h"
+#include "processing/RSnake.h"
+#include "processing/SliceImage.h"
+
+namespace {
+
+using Image = std::vector<std::uint8_t>;
+using Points = std::vector<std::pair<float, float>>;
+
+// Labels from a picture: '#' is object (60), anything else 0.
+std::unique_ptr<CSliceImage> Labelled(const std::vector<std::string>& rows)
+{
+    const int h = int(rows.size());
+    const int w = int(rows[0].size());
+    Image slice(std::size_t(w * h), 0);
+    auto img = std::make_unique<CSliceImage>(slice.data(), w, h);
+    for (int r = 0; r < h; ++r)
+        for (int c = 0; c < w; ++c)
+            img->m_pLabels[r * w + c] = rows[r][c] == '#' ? CSliceImage::kObjectLabel : 0;
+    return img;
+}
+
+Points PointsOf(CSnake& s)
+{
+    Points out;
+    CSnakeNode* n = s.m_pHead;
+    for (int i = 0; i < s.m_nCount; ++i, n = n->m_pNext) {
+        const float* p = n->GetPosition();
+        out.emplace_back(p[0], p[1]);
+    }
+    return out;
+}
+
+TEST(CSliceImage, ConvertsBetweenColumnAndRowMajor)
+{
+    // 3 columns x 2 rows, column-major: column 0 is (1, 2).
+    const Image slice = {1, 2, 3, 4, 5, 6};
+    CSliceImage img(slice.data(), 3, 2);
+    EXPECT_EQ(img.m_nSize, 6);
+    EXPECT_EQ(Image(img.m_pPixels.get(), img.m_pPixels.get() + 6), (Image{1, 3, 5, 2, 4, 6}));
+    Image out(6, 0);
+    img.GetImage(CSliceImage::kOriginal, true, false, false, out.data());
+    EXPECT_EQ(out, slice);
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(img.m_pLabels[i], 0);
+}
+
+TEST(CSliceImage, DerivedImagesOfFlatSlices)
+{
+    struct Case {
+        const char* what;
+        int w, h;
+        std::uint8_t value;
+    };
+    const Case cases[] = {
+        {"uniform slice", 12, 7, 83},
+        {"1 x 1 image", 1, 1, 200},
+    };
+    for (const Case& c : cases) {
+        const Image slice(std::size_t(c.w * c.h), c.value);
+        CSliceImage img(slice.data(), c.w, c.h);
+        Image out(slice.size(), 1);
+        img.GetImage(CSliceImage::kSmoothed, true, false, false, out.data());
+        // Weights summing to 1 in double may fall just short of the value,
+        // and the sum truncates.
+        EXPECT_EQ(out, Image(slice.size(), out[0])) << c.what;
+        EXPECT_GE(out[0], c.value - 1) << c.what;
+        EXPECT_LE(out[0], c.value) << c.what;
+        for (int kind : {CSliceImage::kGradient, CSliceImage::kEnergy}) {
+            img.GetImage(kind, true, false, false, out.data());
+            EXPECT_EQ(out, Image(slice.size(), 0)) << c.what << " kind " << kind;
+        }
+        for (int i = 0; i < img.m_nSize; ++i)
+            EXPECT_EQ(img.m_pGradient[i], 0) << c.what;
+    }
+}
+
+TEST(CSliceImage, StretchAndEnergyScaling)
+{
+    const Image slice(3, 0);
+    CSliceImage img(slice.data(), 3, 1);
+    img.m_pGradient = std::make_unique<std::uint8_t[]>(3);
+    const std::uint8_t g[3] = {2, 4, 6};
+    std::copy(g, g + 3, img.m_pGradient.get());
+    img.StretchGradient();
+    EXPECT_EQ(Image(img.m_pStretched.get(), img.m_pStretched.get() + 3), (Image{0, 127, 255}));
+
+    // Energy 255 / (g + 1): strong edges low, flat areas high.
+    const std::uint8_t e[3] = {0, 1, 254};
+    std::copy(e, e + 3, img.m_pGradient.get());
+    img.ComputeInverseGradient();
+    EXPECT_EQ(Image(img.m_pEnergy.get(), img.m_pEnergy.get() + 3), (Image{255, 126, 0}));
+}
+
+TEST(CSliceImage, SmoothingSpreadsAnEdge)
+{
+    // A bright right half; the 9 x 9 Gaussian blurs the step over several
+    // columns and the gradient peaks at the step.
+    const int w = 20, h = 5;
+    Image slice(std::size_t(w * h));
+    for (int c = 0; c < w; ++c)
+        for (int r = 0; r < h; ++r)
+            slice[std::size_t(c * h + r)] = c < 10 ? 0 : 200;
+    CSliceImage img(slice.data(), w, h);
+    img.ComputeGradient();
+    const std::uint8_t* s = img.m_pSmoothed.get();
+    EXPECT_EQ(s[2 * w + 0], 0);
+    EXPECT_GE(s[2 * w + 19], 199);
+    EXPECT_GT(s[2 * w + 9], 0);
+    EXPECT_LT(s[2 * w + 10], 200);
+    for (int c = 1; c < 10; ++c)
+        EXPECT_LE(s[2 * w + c - 1], s[2 * w + c]);
+    const std::uint8_t* g = img.m_pGradient.get();
+    const auto peak = std::max_element(g + 2 * w, g + 3 * w) - (g + 2 * w);
+    EXPECT_TRUE(peak == 9 || peak == 10) << peak;
+    EXPECT_GT(g[2 * w + 9], g[2 * w + 3]);
+}
+
+TEST(CSliceImage, MaskImage)
+{
+    // 2 x 1: left pixel object, right background; out starts as the slice.
+    struct Case {
+        const char* what;
+        bool invert, keep;
+        Image want;
+    };
+    const Case cases[] = {
+        {"object 127, rest 0", false, false, {127, 0}},
+        {"object keeps the slice, rest 0", false, true, {50, 0}},
+        {"inverted: object 0, rest 127", true, false, {0, 127}},
+        {"inverted, rest keeps the slice", true, true, {0, 90}},
+    };
+    const Image slice = {50, 90};
+    for (const Case& c : cases) {
+        CSliceImage img(slice.data(), 2, 1);
+        img.m_pLabels[0] = CSliceImage::kObjectLabel;
+        img.m_pLabels[1] = 174;
+        Image out = slice;
+        img.GetImage(CSliceImage::kOriginal, false, c.invert, c.keep, out.data());
+        EXPECT_EQ(out, c.want) << c.what;
+    }
+}
+
+TEST(CSliceImage, UnknownKindLeavesOutputAlone)
+{
+    const Image slice = {1, 2};
+    CSliceImage img(slice.data(), 2, 1);
+    Image out = {7, 7};
+    img.GetImage(4, true, false, false, out.data());
+    img.GetImage(-1, true, false, false, out.data());
+    EXPECT_EQ(out, (Image{7, 7}));
+}
+
+TEST(BuildContours, TracesBoundaryCells)
+{
+    struct Case {
+        const char* what;
+        std::vector<std::string> rows;
+        std::vector<Points> want;
+    };
+    const Case cases[] = {
+        {"no object, no contour", {"...", "..."}, {}},
+        {"one cell gives one point", {"....", "..#.", "...."}, {{{2, 1}}}},
+        {"3 x 3 square: top-left first, down the left side",
+         {".....", ".###.", ".###.", ".###.", "....."},
+         {{{1, 1}, {1, 2}, {1, 3}, {2, 3}, {3, 3}, {3, 2}, {3, 1}, {2, 1}}}},
+        {"corner-touching squares: one eight-connected trace, then the second again",
+         {"......", ".##...", ".##...", "...##.", "...##.", "......"},
+         {{{1, 1}, {1, 2}, {2, 2}, {3, 3}, {3, 4}, {4, 4}, {4, 3}, {3, 3}, {2, 2}, {2, 1}},
+          {{3, 3}, {3, 4}, {4, 4}, {4, 3}}}},
+        {"regions on the image edge", {"#..", "..#", "..#"}, {{{0, 0}}, {{2, 1}, {2, 2}}}},
+        {"a filled 1 x 1 image", {"#"}, {{{0, 0}}}},
+    };
+    for (const Case& c : cases) {
+        auto img = Labelled(c.rows);
+        img->BuildContours();
+        ASSERT_EQ(img->m_aContours.size(), c.want.size()) << c.what;
+        for (std::size_t i = 0; i < c.want.size(); ++i)
+            EXPECT_EQ(PointsOf(*img->m_aContours[i]), c.want[i]) << c.what << " contour " << i;
+        // Labels are read, never changed.
+        for (int k = 0; k < img->m_nSize; ++k)
+            EXPECT_TRUE(img->m_pLabels[k] == 0 || img->m_pLabels[k] == 60);
+    }
+}
+
+TEST(BuildContours, OneContourForALargeDisc)
+{
+    // The erase fill once ran out of stack here and left phantom regions.
+    const int n = 128;
+    const Image slice(n * n, 0);
+    CSliceImage img(slice.data(), n, n);
+    for (int y = 0; y < n; ++y)
+        for (int x = 0; x < n; ++x)
+            if ((x - 64) * (x - 64) + (y - 64) * (y - 64) <= 60 * 60)
+                img.m_pLabels[y * n + x] = CSliceImage::kObjectLabel;
+    img.BuildContours();
+    ASSERT_EQ(img.m_aContours.size(), 1u);
+    EXPECT_GT(img.m_aContours[0]->m_nCount, 300);
+    img.BuildContours(); // rebuilding replaces the list
+    EXPECT_EQ(img.m_aContours.size(), 1u);
+}
+
+TEST(BuildContours, KindAndParametersFromSettings)
+{
+    CAppSettings* s = CAppSettings::GetInstance();
+    const CAppSettings saved;
+    s->m_nContourType = 1;
+    s->m_fSegmentLength = 7.0f;
+    s->m_fPointMass = 2.5f;
+    auto img = Labelled({"...", ".#.", ".#."});
+    img->BuildContours();
+    s->m_nContourType = saved.m_nContourType;
+    s->m_fSegmentLength = saved.m_fSegmentLength;
+    s->m_fPointMass = saved.m_fPointMass;
+
+    ASSERT_EQ(img->m_aContours.size(), 1u);
+    CSnake& c = *img->m_aContours[0];
+    ASSERT_NE(dynamic_cast<CRSnake*>(&c), nullptr);
+    EXPECT_FLOAT_EQ(c.m_fSegmentLength, 7.0f);
+    EXPECT_FLOAT_EQ(c.m_fPointMass, 2.5f);
+    EXPECT_FLOAT_EQ(c.m_fDelta, saved.m_fDelta);
+    EXPECT_EQ(c.m_nWidth, 3);
+    EXPECT_EQ(c.m_nHeight, 3);
+    // Restricted-snake nodes sit on the lower edge of their pixel.
+    EXPECT_EQ(PointsOf(c), (Points{{1.5f, 2.0f}, {1.5f, 3.0f}}));
+
+    img->BuildContours();
+    EXPECT_NE(dynamic_cast<CActiveContour*>(img->m_aContours[0].get()), nullptr);
+}
+
+} // namespace

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cstring>
+#include <future>
 #include <memory>
 #include <new>
 #include <vector>
@@ -11,25 +12,56 @@
 
 namespace {
 constexpr const char* kCachePrefix = "~vx";
-// Planes of the x file are extracted in batches of about this many bytes, so
-// the strided gather runs over the volume once instead of once per plane.
+// Planes are extracted in batches of about this many bytes: the x planes'
+// strided gather then runs over the volume once instead of once per plane,
+// and each batch is written while the next one is extracted.
 constexpr std::int64_t kBatchBytes = 16 << 20;
 
-// One plane-view file: written plane by plane, one write per plane, then
-// reopened read-only. Throws CFileException on any failure.
-class CPlaneWriter {
+// One cache file, created for writing. Writes run one at a time on a helper
+// thread so that extraction and writing overlap; the next Submit, Close or
+// the destructor waits for the previous one, and Submit and Close rethrow its
+// CFileException.
+class CCacheWriter {
 public:
-    explicit CPlaneWriter(const std::string& path)
+    explicit CCacheWriter(const std::string& path)
     {
         CFileException::Cause cause = CFileException::generic;
         if (!m_file.Open(path, CFile::modeCreate | CFile::modeWrite | CFile::typeBinary, &cause))
             throw CFileException(cause, path);
     }
-    void Write(const std::uint8_t* p, std::int64_t bytes) { m_file.WriteHuge(p, std::uint64_t(bytes)); }
-    void Close() { m_file.Close(); }
+    CCacheWriter(const CCacheWriter&) = delete;
+    CCacheWriter& operator=(const CCacheWriter&) = delete;
+    ~CCacheWriter()
+    {
+        if (m_pending.valid())
+            m_pending.wait();
+    }
+
+    // Writes `count` pieces of `bytes` each from `p`, one write per piece;
+    // `p` must stay untouched until the next call.
+    void Submit(const std::uint8_t* p, std::int64_t bytes, int count)
+    {
+        Wait();
+        m_pending = std::async(std::launch::async, [this, p, bytes, count] {
+            for (int i = 0; i < count; ++i)
+                m_file.WriteHuge(p + i * bytes, std::uint64_t(bytes));
+        });
+    }
+    void Close()
+    {
+        Wait();
+        m_file.Close();
+    }
 
 private:
+    void Wait()
+    {
+        if (m_pending.valid())
+            m_pending.get();
+    }
+
     CFile m_file;
+    std::future<void> m_pending;
 };
 
 std::unique_ptr<CFile> Reopen(const std::string& path, unsigned mode)
@@ -42,17 +74,20 @@ std::unique_ptr<CFile> Reopen(const std::string& path, unsigned mode)
 }
 
 template <class T> void WritePlaneFile(int axis, const T* v, int dx, int dy, int dz, std::int64_t planeBytes,
-                                       CPlaneWriter& out)
+                                       CCacheWriter& out)
 {
     const int planes = axis == 0 ? dx : axis == 1 ? dy : dz;
-    const int batch = axis == 0 ? int(std::clamp<std::int64_t>(kBatchBytes / planeBytes, 1, planes)) : 1;
-    std::unique_ptr<std::uint8_t[]> buf(new std::uint8_t[std::size_t(planeBytes * batch)]);
-    for (int p = 0; p < planes; p += batch) {
+    const int batch = int(std::clamp<std::int64_t>(kBatchBytes / planeBytes, 1, planes));
+    // Two buffers: one being written while the other is filled.
+    std::unique_ptr<std::uint8_t[]> buf[2];
+    for (auto& b : buf)
+        b.reset(new std::uint8_t[std::size_t(planeBytes * batch)]);
+    for (int p = 0, k = 0; p < planes; p += batch, k ^= 1) {
         const int n = std::min(batch, planes - p);
-        ExtractPlanes(axis, v, dx, dy, dz, p, p + n, buf.get());
-        for (int i = 0; i < n; ++i)
-            out.Write(buf.get() + i * planeBytes, planeBytes);
+        ExtractPlanes(axis, v, dx, dy, dz, p, p + n, buf[k].get());
+        out.Submit(buf[k].get(), planeBytes, n);
     }
+    out.Close();
 }
 } // namespace
 
@@ -76,13 +111,12 @@ void CVolume::BuildDiskCache()
             m_pszCacheFile[axis] = CreateTempFileName(kCachePrefix, folder);
             if (m_pszCacheFile[axis].empty())
                 throw CFileException(CFileException::generic, folder);
-            CPlaneWriter writer(m_pszCacheFile[axis]);
+            CCacheWriter writer(m_pszCacheFile[axis]);
             if (m_nBytesPerVoxel == 2)
                 WritePlaneFile(axis, reinterpret_cast<const std::uint16_t*>(data), m_nDimX, m_nDimY, m_nDimZ,
                                m_nPlaneBytes[axis], writer);
             else
                 WritePlaneFile(axis, data, m_nDimX, m_nDimY, m_nDimZ, m_nPlaneBytes[axis], writer);
-            writer.Close();
             m_pCacheFile[axis] = Reopen(m_pszCacheFile[axis], CFile::modeRead);
         }
         CMessageLog::ShowStatus("Building disk cache ...", true);
@@ -90,8 +124,8 @@ void CVolume::BuildDiskCache()
         if (m_pszCacheFile[3].empty())
             throw CFileException(CFileException::generic, folder);
         {
-            CPlaneWriter writer(m_pszCacheFile[3]);
-            writer.Write(data, m_nDataBytes);
+            CCacheWriter writer(m_pszCacheFile[3]);
+            writer.Submit(data, m_nDataBytes, 1);
             writer.Close();
         }
         m_pCacheFile[3] = Reopen(m_pszCacheFile[3], CFile::modeReadWrite);

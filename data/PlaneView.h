@@ -8,21 +8,37 @@ inline std::uint8_t PlaneGrey(std::uint16_t v) { return std::uint8_t((unsigned(v
 inline std::uint8_t PlaneGrey(std::uint8_t v) { return v; }
 
 namespace PlaneViewDetail {
+constexpr int kTile = 32;
+
 // out[(c - c0) * rows + r] = grey(src[r * stride + c]) for r < rows and c in
-// c0..c1-1, in square tiles so that both sides stay in cache.
+// c0..c1-1. Each tile is first gathered row by row (whole cache lines, even
+// when the rows lie pages apart and alias in the cache), then written out
+// column by column from the small buffer.
 template <class T> void Transpose(const T* src, std::int64_t stride, std::int64_t rows, int c0, int c1,
                                   std::uint8_t* out)
 {
-    constexpr int kTile = 32;
+    std::uint8_t tile[kTile][kTile];
     for (std::int64_t r0 = 0; r0 < rows; r0 += kTile) {
-        const std::int64_t r1 = std::min<std::int64_t>(rows, r0 + kTile);
+        const int nr = int(std::min<std::int64_t>(kTile, rows - r0));
         for (int cb = c0; cb < c1; cb += kTile) {
-            const int ce = std::min(c1, cb + kTile);
-            for (int c = cb; c < ce; ++c) {
-                std::uint8_t* o = out + std::int64_t(c - c0) * rows;
-                const T* s = src + c;
-                for (std::int64_t r = r0; r < r1; ++r)
-                    o[r] = PlaneGrey(s[r * stride]);
+            const int nc = std::min(kTile, c1 - cb);
+            for (int r = 0; r < nr; ++r) {
+                const T* s = src + (r0 + r) * stride + cb;
+                if (nc == kTile)
+                    for (int c = 0; c < kTile; ++c)
+                        tile[r][c] = PlaneGrey(s[c]);
+                else
+                    for (int c = 0; c < nc; ++c)
+                        tile[r][c] = PlaneGrey(s[c]);
+            }
+            for (int c = 0; c < nc; ++c) {
+                std::uint8_t* o = out + std::int64_t(cb + c - c0) * rows + r0;
+                if (nr == kTile)
+                    for (int r = 0; r < kTile; ++r)
+                        o[r] = tile[r][c];
+                else
+                    for (int r = 0; r < nr; ++r)
+                        o[r] = tile[r][c];
             }
         }
     }

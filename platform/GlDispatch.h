@@ -141,6 +141,12 @@ public:
 
     // Fills every entry from the surface's lookup; false when any is missing.
     bool Load(IGlSurface& surface);
+    static CGlDispatch LoadedFrom(IGlSurface& surface)
+    {
+        CGlDispatch d;
+        d.Load(surface);
+        return d;
+    }
 };
 
 // The table of the current surface; when nothing is current every entry is a

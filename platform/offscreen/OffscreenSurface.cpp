@@ -64,10 +64,6 @@ GlProc COffscreenSurface::GetProcAddress(const char* name)
 const CGlDispatch& COffscreenSurface::Dispatch()
 {
     // The entry points are the same for every context of the library.
-    static const CGlDispatch s_dispatch = [this] {
-        CGlDispatch d;
-        d.Load(*this);
-        return d;
-    }();
+    static const CGlDispatch s_dispatch = CGlDispatch::LoadedFrom(*this);
     return s_dispatch;
 }

@@ -83,10 +83,6 @@ GlProc CWxGlSurface::GetProcAddress(const char* name)
 const CGlDispatch& CWxGlSurface::Dispatch()
 {
     // GLX hands out the same entry points for every context.
-    static const CGlDispatch s_dispatch = [this] {
-        CGlDispatch d;
-        d.Load(*this);
-        return d;
-    }();
+    static const CGlDispatch s_dispatch = CGlDispatch::LoadedFrom(*this);
     return s_dispatch;
 }

@@ -5,6 +5,7 @@
 #include "data/Mesh.h"
 #include "platform/GlRecorder.h"
 #include "render/MeshRenderer.h"
+#include "support/TriangleMesh.h"
 
 namespace {
 // A mesh renderer drawing into the recorder; the context stays current.
@@ -20,26 +21,7 @@ struct RecordedRenderer {
     std::vector<double> LastProjection() const { return surface.CallsOf("glMultMatrixd").back().args; }
 };
 
-// One triangle per group of three indices, in the z = 0 plane.
-std::unique_ptr<CMesh> MakeTriangles(int count)
-{
-    auto mesh = std::make_unique<COffMesh>();
-    mesh->m_nPrimitive = kGlTriangles;
-    CVector3* v = mesh->SetVertexCount(3 * count);
-    std::int32_t* idx = mesh->SetIndexCount(3 * count);
-    for (int t = 0; t < count; ++t) {
-        float x = float(3 * t);
-        v[3 * t] = {x, 0, 0};
-        v[3 * t + 1] = {x + 2, 0, 0};
-        v[3 * t + 2] = {x + 1, 2, 0};
-        for (int k = 0; k < 3; ++k) {
-            idx[3 * t + k] = 3 * t + k;
-            mesh->m_pNormals[3 * t + k] = {0, 0, 1};
-        }
-    }
-    mesh->m_nPolygons = count;
-    return mesh;
-}
+std::unique_ptr<CMesh> MakeTriangles(int count) { return MakeTriangleRow(count); }
 } // namespace
 
 TEST(CRenderer, CameraWithoutAModel)
@@ -226,4 +208,17 @@ TEST(CMeshRenderer, ContextIsReleasedThenDeleted)
     }
     EXPECT_EQ(s.Names(), (std::vector<std::string>{"ReleaseCurrent", "DeleteContext"}));
     EXPECT_EQ(s.m_nLiveContexts, 0);
+}
+
+TEST(CMeshRenderer, MeshWithoutNormalsReadsNoNormalArray)
+{
+    auto mesh = MakeTriangles(1);
+    mesh->m_pNormals.reset();
+    RecordedRenderer r(mesh.get());
+    r.surface.m_aCalls.clear();
+    r.renderer.Render(&r.surface, false);
+    EXPECT_EQ(r.surface.CountOf("glNormalPointer"), 0);
+    for (const GlCall& c : r.surface.CallsOf("glEnableClientState"))
+        EXPECT_NE(c.args[0], GL_NORMAL_ARRAY);
+    EXPECT_EQ(r.surface.CountOf("glDrawElements"), 1);
 }

@@ -3,6 +3,7 @@
 #include "data/Mesh.h"
 #include "platform/offscreen/OffscreenSurface.h"
 #include "render/MeshRenderer.h"
+#include "support/TriangleMesh.h"
 
 namespace {
 struct Rgb {
@@ -51,24 +52,10 @@ void ExpectNear(Rgb got, Rgb want, int tol, const char* why)
     EXPECT_NEAR(got.b, want.b, tol) << why << ": " << got;
 }
 
-// Triangles side by side in the z = 0 plane, facing the camera.
+// The row of triangles in the colours the expected pixels are worked out for.
 std::unique_ptr<CMesh> Triangles(int count)
 {
-    auto mesh = std::make_unique<COffMesh>();
-    mesh->m_nPrimitive = kGlTriangles;
-    CVector3* v = mesh->SetVertexCount(3 * count);
-    std::int32_t* idx = mesh->SetIndexCount(3 * count);
-    for (int t = 0; t < count; ++t) {
-        float x = float(3 * t);
-        v[3 * t] = {x, 0, 0};
-        v[3 * t + 1] = {x + 2, 0, 0};
-        v[3 * t + 2] = {x + 1, 2, 0};
-        for (int k = 0; k < 3; ++k) {
-            idx[3 * t + k] = 3 * t + k;
-            mesh->m_pNormals[3 * t + k] = {0, 0, 1};
-        }
-    }
-    mesh->m_nPolygons = count;
+    auto mesh = MakeTriangleRow(count);
     mesh->m_vSolidColour = {0.2f, 0.4f, 0.1f};
     mesh->m_vWireColour = {1.0f, 0.5f, 0.0f};
     return mesh;

@@ -413,12 +413,13 @@ std::unique_ptr<CDicomVolume> CDicomLoader::ReadVolume()
         }
         if (m_bWindowValid)
             source->setWindow(double(m_nWindowCentre), double(m_nWindowWidth));
-        const void* out = source->getOutputData(bits, 0, 0);
-        if (!out || source->getOutputDataSize(bits) < sliceBytes)
-            continue;
         // The toolkit's rows then columns, one or two bytes in machine order,
-        // are exactly the layout of one slice of the volume.
-        std::memcpy(voxels + std::size_t(index) * sliceBytes, out, sliceBytes);
+        // are exactly the layout of one slice: render straight into it.
+        if (source->getOutputDataSize(bits) != sliceBytes)
+            continue;
+        std::uint8_t* target = voxels + std::size_t(index) * sliceBytes;
+        if (!source->getOutputData(target, sliceBytes, bits, 0, 0))
+            std::memset(target, 0, sliceBytes); // no half-rendered slice
     }
 
     volume->BuildHistogram();

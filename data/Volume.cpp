@@ -9,6 +9,7 @@
 #include "data/AppSettings.h"
 #include "data/MessageLog.h"
 #include "platform/Format.h"
+#include "platform/Memory.h"
 
 VolumeSize ComputeVolumeSize(std::int64_t x, std::int64_t y, std::int64_t z, int bits)
 {
@@ -57,7 +58,7 @@ bool CVolume::Allocate()
     if (!size.ok)
         return false;
     // Zero-filled so that whatever a loader does not overwrite reads as 0.
-    m_pData.reset(new (std::nothrow) std::uint8_t[size_t(size.bytes)]());
+    m_pData = AllocateZeroed(size_t(size.bytes));
     if (!m_pData)
         return false;
     m_nVoxels = std::int32_t(size.voxels);

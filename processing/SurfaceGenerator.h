@@ -1,7 +1,6 @@
 #pragma once
 #include <cstdint>
 #include <memory>
-#include <vector>
 
 #include "data/Vector3.h"
 
@@ -30,18 +29,17 @@ public:
     // edge's lower grid point; -1 for any other edge number.
     std::int64_t GetEdgeId(int x, int y, int z, int edge) const;
 
-    // Moves the collected vertices and triangles into the mesh and empties
-    // them here.
+    // Closes the mesh's construction. The march has already written the
+    // vertices, numbered in ascending edge id, and the triangles, each as
+    // its table corners c, b, a, straight into the mesh.
     void BuildMesh(CMesh& mesh);
 
     CVolume* m_pVolume = nullptr;
-    std::vector<CVector3> m_aVertices;     // in ascending edge id
-    std::vector<std::int32_t> m_aTriangles; // vertex indices, written c, b, a
     int m_nDimX = 0, m_nDimY = 0, m_nDimZ = 0;
     float m_fScaleX = 1.0f, m_fScaleY = 1.0f, m_fScaleZ = 1.0f;
     std::uint16_t m_nIsoValue = 0;
 
 private:
-    // `data` null reads the voxels one by one.
-    template <class T> void March(const T* data, const VolumeStatistics& box);
+    // Fills the mesh; `data` null reads the voxels one by one.
+    template <class T> void March(CMesh& mesh, const T* data, const VolumeStatistics& box);
 };

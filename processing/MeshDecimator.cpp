@@ -10,12 +10,17 @@ namespace {
 
 void Status(const char* text) { CMessageLog::ShowStatus(text, true); }
 
-template <class T>
-void RemoveFirst(std::vector<T>& list, const T& value)
+
+// SolveOptimalPoint's fixed determinant limit does not scale with the mesh:
+// a flat patch of large faces passes it on rounding alone, and its "optimal"
+// point lies anywhere along the plane, hundreds of edge lengths away. A
+// solution farther from the edge's midpoint than the edge is long is taken
+// for such a system.
+bool NearEdge(const CVector3& t, const CVector3& a, const CVector3& b)
 {
-    auto it = std::find(list.begin(), list.end(), value);
-    if (it != list.end())
-        list.erase(it);
+    const CVector3 e = b - a;
+    const CVector3 m = (a + b) * 0.5f - t;
+    return Dot(m, m) <= Dot(e, e);
 }
 
 } // namespace
@@ -28,24 +33,14 @@ CMeshDecimator::CMeshDecimator(CMesh* mesh) : m_pMesh(mesh)
     m_nFaces = std::max(mesh->m_nPolygons, 0);
     m_pVertices.reset(new DecimVertex[size_t(m_nVertices)]);
     m_pFaces.reset(new DecimFace[size_t(m_nFaces)]);
-    m_pPairLists.reset(new std::vector<DecimPair*>[size_t(m_nVertices)]);
+    m_pPairLists.reset(new PairList[size_t(m_nVertices)]);
     m_pQuadrics.reset(new Quadric[size_t(m_nVertices)]());
     m_pHeap = std::make_unique<CPairHeap>();
     m_nCurrentFaces = m_nFaces;
 }
 
-CMeshDecimator::~CMeshDecimator()
-{
-    // A pair that an exception caught between the lists and the heap is
-    // owned by no one else; delete each such pair once.
-    if (m_pPairLists) {
-        for (int i = 0; i < m_nVertices; ++i)
-            for (DecimPair* p : m_pPairLists[i])
-                if (p->heapIndex < 0 && p->first == i)
-                    delete p;
-    }
-    m_pHeap.reset();
-}
+// The heap takes every pair with it.
+CMeshDecimator::~CMeshDecimator() = default;
 
 bool CMeshDecimator::Decimate(int target)
 {
@@ -55,17 +50,17 @@ bool CMeshDecimator::Decimate(int target)
     bool reached = true;
     long popped = 0;
     while (target < m_nCurrentFaces) {
-        std::unique_ptr<DecimPair> pair(m_pHeap->Pop());
+        DecimPair* pair = m_pHeap->Pop();
         if (!pair) {
             reached = false;
             break;
         }
-        // Out of the lists at once: the popped pair is owned here alone, and
-        // the lists never point at a deleted pair.
-        RemoveFirst(m_pPairLists[pair->first], pair.get());
-        RemoveFirst(m_pPairLists[pair->second], pair.get());
+        // Out of the lists at once, so that they never name a deleted pair.
+        m_pairLists.RemoveFirst(m_pPairLists[pair->first], pair);
+        m_pairLists.RemoveFirst(m_pPairLists[pair->second], pair);
         if (m_pVertices[pair->first].alive && m_pVertices[pair->second].alive)
             ContractPair(*pair);
+        m_pHeap->DeletePair(pair);
         if (popped++ % 200 == 0)
             Status(FormatString("Target = %d, Current = %d", target, m_nCurrentFaces).c_str());
     }
@@ -78,19 +73,19 @@ void CMeshDecimator::ContractPair(const DecimPair& pair)
     const int k = pair.first, r = pair.second;
     DecimVertex& vk = m_pVertices[k];
     DecimVertex& vr = m_pVertices[r];
-    for (int f : vr.faces)
+    for (int f : m_faceLists.View(vr.faces))
         m_pFaces[f].mark = 0;
-    for (int f : vk.faces)
+    for (int f : m_faceLists.View(vk.faces))
         m_pFaces[f].mark = 1;
-    for (int f : vr.faces)
+    for (int f : m_faceLists.View(vr.faces))
         ++m_pFaces[f].mark;
 
-    Contraction c;
+    Contraction& c = m_contraction;
     c.kept = k;
     c.removed = r;
     c.delta = pair.target - vk.position;
-    c.singleSide.reserve(vk.faces.size() + vr.faces.size());
-    c.shared.reserve(2);
+    c.singleSide.clear();
+    c.shared.clear();
     SplitFaces(vk.faces, c);
     c.split = std::int32_t(c.singleSide.size());
     SplitFaces(vr.faces, c);
@@ -130,9 +125,15 @@ void CMeshDecimator::Collect()
             ++valence[size_t(c)];
         }
     }
+    std::size_t total = 0;
+    for (int i = 0; i < m_nVertices; ++i)
+        total += std::size_t(valence[size_t(i)]) + 2;
+    m_faceLists.Reserve(2 * total);
+    m_pairLists.Reserve(2 * total);
     for (int i = 0; i < m_nVertices; ++i) {
-        m_pVertices[i].faces.reserve(size_t(valence[size_t(i)]));
-        m_pPairLists[i].reserve(size_t(valence[size_t(i)]) + 1);
+        const auto room = std::uint32_t(valence[size_t(i)] + 2);
+        m_pVertices[i].faces = m_faceLists.Make(room);
+        m_pPairLists[i] = m_pairLists.Make(room);
     }
     m_nCurrentFaces = 0;
     for (int i = 0; i < m_nFaces; ++i) {
@@ -141,7 +142,7 @@ void CMeshDecimator::Collect()
             continue;
         ++m_nCurrentFaces;
         for (int k = 0; k < 3; ++k)
-            m_pVertices[f.corners[k]].faces.push_back(i);
+            m_faceLists.Push(m_pVertices[f.corners[k]].faces, i);
     }
 
     Status("Collecting quadrics ...");
@@ -183,12 +184,12 @@ void CMeshDecimator::CollectQuadrics()
 void CMeshDecimator::CollectNeighbours(int vertex, std::vector<std::int32_t>& out)
 {
     out.clear();
-    const DecimVertex& v = m_pVertices[vertex];
-    for (int f : v.faces)
+    const auto faces = m_faceLists.View(m_pVertices[vertex].faces);
+    for (int f : faces)
         for (int c : m_pFaces[f].corners)
             m_pVertices[c].mark = 0;
     m_pVertices[vertex].mark = 1;
-    for (int f : v.faces)
+    for (int f : faces)
         for (int c : m_pFaces[f].corners) {
             if (!m_pVertices[c].mark) {
                 m_pVertices[c].mark = 1;
@@ -206,7 +207,7 @@ void CMeshDecimator::ConstrainBoundaries()
                 continue;
             // The faces of i that also use j; one alone makes (i, j) a boundary.
             int shared = 0, face = -1;
-            for (int f : m_pVertices[i].faces) {
+            for (int f : m_faceLists.View(m_pVertices[i].faces)) {
                 const std::int32_t* c = m_pFaces[f].corners;
                 if (c[0] == j || c[1] == j || c[2] == j) {
                     ++shared;
@@ -242,11 +243,11 @@ void CMeshDecimator::CollectEdges()
         for (int j : m_aNeighbours) {
             if (j <= i)
                 continue;
-            auto* pair = new DecimPair;
+            DecimPair* pair = m_pHeap->NewPair();
             pair->first = i;
             pair->second = j;
-            m_pPairLists[i].push_back(pair);
-            m_pPairLists[j].push_back(pair);
+            m_pairLists.Push(m_pPairLists[i], pair);
+            m_pairLists.Push(m_pPairLists[j], pair);
             ComputePairCost(pair);
         }
     }
@@ -259,11 +260,11 @@ void CMeshDecimator::ComputePairCost(DecimPair* pair)
     AddQuadric(q, m_pQuadrics[pair->second]);
     double cost;
     CVector3 target;
-    if (SolveOptimalPoint(q, target)) {
+    const CVector3& p1 = m_pVertices[pair->first].position;
+    const CVector3& p2 = m_pVertices[pair->second].position;
+    if (SolveOptimalPoint(q, target) && NearEdge(target, p1, p2)) {
         cost = EvaluateQuadric(q, target);
     } else {
-        const CVector3& p1 = m_pVertices[pair->first].position;
-        const CVector3& p2 = m_pVertices[pair->second].position;
         const double c1 = EvaluateQuadric(q, p1), c2 = EvaluateQuadric(q, p2);
         if (c1 < c2) {
             target = p1;
@@ -278,9 +279,9 @@ void CMeshDecimator::ComputePairCost(DecimPair* pair)
     m_pHeap->Update(pair);
 }
 
-void CMeshDecimator::SplitFaces(const std::vector<std::int32_t>& faces, Contraction& c)
+void CMeshDecimator::SplitFaces(const FaceList& faces, Contraction& c)
 {
-    for (int f : faces) {
+    for (int f : m_faceLists.View(faces)) {
         DecimFace& face = m_pFaces[f];
         if (face.mark == 1)
             c.singleSide.push_back(f);
@@ -295,27 +296,29 @@ void CMeshDecimator::SplitFaces(const std::vector<std::int32_t>& faces, Contract
 void CMeshDecimator::MergePairs(int kept, int removed)
 {
     AddQuadric(m_pQuadrics[kept], m_pQuadrics[removed]);
-    std::vector<DecimPair*>& kList = m_pPairLists[kept];
-    std::vector<DecimPair*>& rList = m_pPairLists[removed];
+    PairList& kList = m_pPairLists[kept];
+    PairList& rList = m_pPairLists[removed];
     auto other = [](const DecimPair* p, int v) { return p->first == v ? p->second : p->first; };
-    for (DecimPair* p : rList)
+    for (DecimPair* p : m_pairLists.View(rList))
         m_pVertices[other(p, removed)].mark = 0;
-    for (DecimPair* p : kList)
+    for (DecimPair* p : m_pairLists.View(kList))
         m_pVertices[other(p, kept)].mark = 1;
-    for (DecimPair* p : rList) {
+    // By index: appending to K's list may move the store.
+    for (std::uint32_t n = 0; n < rList.size; ++n) {
+        DecimPair* p = m_pairLists.At(rList, n);
         const int o = other(p, removed);
         if (o != kept && !m_pVertices[o].mark) {
             p->first = kept;
             p->second = o;
-            kList.push_back(p);
+            m_pairLists.Push(kList, p);
             continue;
         }
-        RemoveFirst(m_pPairLists[o], p);
+        m_pairLists.RemoveFirst(m_pPairLists[o], p);
         m_pHeap->Remove(p);
         if (o != kept)
-            delete p;
+            m_pHeap->DeletePair(p);
     }
-    rList.clear();
+    m_pairLists.Clear(rList);
 }
 
 void CMeshDecimator::ApplyContraction(const Contraction& c)
@@ -327,19 +330,18 @@ void CMeshDecimator::ApplyContraction(const Contraction& c)
         DecimFace& face = m_pFaces[f];
         face.valid = false;
         for (int v : face.corners)
-            RemoveFirst(m_pVertices[v].faces, std::int32_t(f));
+            m_faceLists.RemoveFirst(m_pVertices[v].faces, std::int32_t(f));
     }
     for (size_t i = size_t(c.split); i < c.singleSide.size(); ++i) {
         const int f = c.singleSide[i];
         for (std::int32_t& v : m_pFaces[f].corners)
             if (v == c.removed)
                 v = c.kept;
-        k.faces.push_back(f);
+        m_faceLists.Push(k.faces, f);
     }
     r.alive = false;
-    r.faces.clear();
-    r.faces.shrink_to_fit();
-    for (DecimPair* p : m_pPairLists[c.kept])
+    m_faceLists.Clear(r.faces);
+    for (DecimPair* p : m_pairLists.View(m_pPairLists[c.kept]))
         ComputePairCost(p);
 }
 

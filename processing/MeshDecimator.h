@@ -4,16 +4,20 @@
 #include <vector>
 
 #include "data/Vector3.h"
+#include "processing/ListArena.h"
 #include "processing/PairHeap.h"
 #include "processing/Quadric.h"
 
 class CMesh;
 
+using FaceList = CListArena<std::int32_t>::List;
+using PairList = CListArena<DecimPair*>::List;
+
 struct DecimVertex {
     CVector3 position;
     bool alive = true;
     std::uint8_t mark = 0;
-    std::vector<std::int32_t> faces;
+    FaceList faces; // in m_faceLists of the decimator
 };
 
 struct DecimFace {
@@ -52,12 +56,16 @@ public:
     void AddBoundaryConstraint(int i, int j, int face);
     void CollectEdges();
     void ComputePairCost(DecimPair* pair);
-    void SplitFaces(const std::vector<std::int32_t>& faces, Contraction& c);
+    void SplitFaces(const FaceList& faces, Contraction& c);
     void MergePairs(int kept, int removed);
     void ApplyContraction(const Contraction& c);
     void Compact();
     CVector3 FaceNormal(int face, bool normalise) const;
     void CollectNeighbours(int vertex, std::vector<std::int32_t>& out);
+
+    // The faces and the pairs of a vertex.
+    std::span<const std::int32_t> FacesOf(int v) const { return m_faceLists.View(m_pVertices[v].faces); }
+    std::span<DecimPair* const> PairsOf(int v) const { return m_pairLists.View(m_pPairLists[v]); }
 
     CMesh* m_pMesh = nullptr;
     std::unique_ptr<DecimVertex[]> m_pVertices;
@@ -66,11 +74,14 @@ public:
     int m_nFaces = 0;
     int m_nKeptVertices = 0;
     int m_nCurrentFaces = 0;
-    std::unique_ptr<std::vector<DecimPair*>[]> m_pPairLists;
+    std::unique_ptr<PairList[]> m_pPairLists; // in m_pairLists, not owning
     std::unique_ptr<Quadric[]> m_pQuadrics;
     std::unique_ptr<CPairHeap> m_pHeap;
 
 private:
+    CListArena<std::int32_t> m_faceLists;
+    CListArena<DecimPair*> m_pairLists;
     std::vector<std::int32_t> m_aNeighbours; // scratch
+    Contraction m_contraction;               // scratch
     void ContractPair(const DecimPair& pair);
 };

@@ -1,11 +1,38 @@
 #include "processing/PairHeap.h"
 
-CPairHeap::~CPairHeap() { Clear(); }
+namespace {
+constexpr std::size_t kBlock = 4096;
+}
+
+CPairHeap::~CPairHeap() = default;
+
+DecimPair* CPairHeap::NewPair()
+{
+    DecimPair* p;
+    if (!m_aFree.empty()) {
+        p = m_aFree.back();
+        m_aFree.pop_back();
+    } else {
+        if (m_aBlocks.empty() || m_nBlockUsed == kBlock) {
+            m_aBlocks.push_back(std::make_unique<DecimPair[]>(kBlock));
+            m_nBlockUsed = 0;
+        }
+        p = &m_aBlocks.back()[m_nBlockUsed++];
+    }
+    *p = DecimPair();
+    return p;
+}
+
+void CPairHeap::DeletePair(DecimPair* pair)
+{
+    if (pair)
+        m_aFree.push_back(pair);
+}
 
 void CPairHeap::Clear()
 {
     for (const Slot& s : m_aSlots)
-        delete s.pair;
+        DeletePair(s.pair);
     m_aSlots.clear();
 }
 

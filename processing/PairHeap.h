@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "data/Vector3.h"
@@ -15,13 +16,18 @@ struct DecimPair {
 
 // Max-heap of pairs on their keys (the cheapest pair on top). Every pair
 // knows its position, so a changed key moves it in logarithmic time. Equal
-// keys never pass each other. The heap owns the pairs it holds.
+// keys never pass each other. The heap makes and owns the pairs: they come
+// from its pool, and whatever is left of them goes with it.
 class CPairHeap {
 public:
     CPairHeap() = default;
     CPairHeap(const CPairHeap&) = delete;
     CPairHeap& operator=(const CPairHeap&) = delete;
     ~CPairHeap();
+
+    // A new pair outside the heap (index -1), and its return to the pool.
+    DecimPair* NewPair();
+    void DeletePair(DecimPair* pair);
 
     // Enters the pair, or moves it after its key changed.
     void Update(DecimPair* pair);
@@ -33,6 +39,7 @@ public:
     void SetGrowStep(std::size_t step) { m_nGrowStep = step; }
     // Drops the spare capacity once all pairs are in.
     void Trim() { m_aSlots.shrink_to_fit(); }
+    // Empties the heap and returns the pairs it held to the pool.
     void Clear();
     std::size_t Size() const { return m_aSlots.size(); }
     bool Empty() const { return m_aSlots.empty(); }
@@ -57,4 +64,7 @@ private:
 
     std::vector<Slot> m_aSlots;
     std::size_t m_nGrowStep = 0;
+    std::vector<std::unique_ptr<DecimPair[]>> m_aBlocks;
+    std::size_t m_nBlockUsed = 0;
+    std::vector<DecimPair*> m_aFree;
 };

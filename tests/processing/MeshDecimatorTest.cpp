@@ -46,14 +46,14 @@ void ExpectConsistent(const CMeshDecimator& d)
         ++liveFaces;
         for (int c : face.corners) {
             ASSERT_TRUE(d.m_pVertices[c].alive) << f;
-            const auto& faces = d.m_pVertices[c].faces;
+            const auto faces = d.FacesOf(c);
             ASSERT_EQ(std::count(faces.begin(), faces.end(), f), 1) << f;
         }
     }
     EXPECT_EQ(liveFaces, d.m_nCurrentFaces);
     std::size_t listed = 0;
     for (int v = 0; v < d.m_nVertices; ++v) {
-        const auto& pairs = d.m_pPairLists[v];
+        const auto pairs = d.PairsOf(v);
         if (!d.m_pVertices[v].alive) {
             ASSERT_TRUE(pairs.empty()) << v;
             continue;
@@ -66,7 +66,7 @@ void ExpectConsistent(const CMeshDecimator& d)
             ASSERT_TRUE(ends.insert(o).second) << "duplicate pair " << v << "-" << o;
             ASSERT_GE(p->heapIndex, 0);
             ASSERT_EQ(d.m_pHeap->At(std::size_t(p->heapIndex)), p);
-            const auto& back = d.m_pPairLists[o];
+            const auto back = d.PairsOf(o);
             ASSERT_EQ(std::count(back.begin(), back.end(), p), 1);
         }
         listed += pairs.size();
@@ -193,7 +193,7 @@ TEST(MeshDecimator, BoundaryConstraintsOnlyOnBoundaryEdges)
 
 TEST(MeshDecimator, PairCostFallsBackToTheBetterEnd)
 {
-    Shape s{{{0, 0, 1}, {0, 0, 2}, {0, 0, -1}}, {}};
+    Shape s{{{0, 0, 1}, {0, 0, 2}, {0, 0, -1}, {1, 2, 2.5f}, {1, 2, 3.5f}}, {}};
     auto mesh = ToMesh(s);
     CMeshDecimator d(mesh.get());
     d.Collect();
@@ -211,7 +211,7 @@ TEST(MeshDecimator, PairCostFallsBackToTheBetterEnd)
         // One plane, z = 0: a singular system.
         d.m_pQuadrics[r.first] = PlaneQuadric(0, 0, 1, 0);
         d.m_pQuadrics[r.second] = Quadric();
-        auto* pair = new DecimPair;
+        DecimPair* pair = d.m_pHeap->NewPair();
         pair->first = r.first;
         pair->second = r.second;
         d.ComputePairCost(pair);
@@ -219,18 +219,28 @@ TEST(MeshDecimator, PairCostFallsBackToTheBetterEnd)
         EXPECT_EQ(pair->key, r.key);
         EXPECT_GE(pair->heapIndex, 0); // entered, and owned by the heap
     }
-    // Three planes: the target is their crossing at cost 0.
-    d.m_pQuadrics[0] = PlaneQuadric(1, 0, 0, -1);
-    d.m_pQuadrics[1] = PlaneQuadric(0, 1, 0, -2);
+    // Three planes crossing at (1, 2, 3): the target for the edge around that
+    // point, at cost 0. For an edge far from it the crossing is not trusted
+    // (a nearly flat patch would send the vertex off along its plane) and
+    // the better end is taken: (0, 0, 2) with error 1 + 4 + 1.
+    d.m_pQuadrics[0] = d.m_pQuadrics[3] = PlaneQuadric(1, 0, 0, -1);
+    d.m_pQuadrics[1] = d.m_pQuadrics[4] = PlaneQuadric(0, 1, 0, -2);
     AddQuadric(d.m_pQuadrics[1], PlaneQuadric(0, 0, 1, -3));
-    auto* pair = new DecimPair;
-    pair->first = 0;
-    pair->second = 1;
-    d.ComputePairCost(pair);
-    EXPECT_NEAR(pair->target.x, 1.0f, 1e-5f);
-    EXPECT_NEAR(pair->target.y, 2.0f, 1e-5f);
-    EXPECT_NEAR(pair->target.z, 3.0f, 1e-5f);
-    EXPECT_NEAR(pair->key, 0.0f, 1e-6f);
+    AddQuadric(d.m_pQuadrics[4], PlaneQuadric(0, 0, 1, -3));
+    DecimPair* near = d.m_pHeap->NewPair();
+    near->first = 3;
+    near->second = 4;
+    d.ComputePairCost(near);
+    EXPECT_NEAR(near->target.x, 1.0f, 1e-5f);
+    EXPECT_NEAR(near->target.y, 2.0f, 1e-5f);
+    EXPECT_NEAR(near->target.z, 3.0f, 1e-5f);
+    EXPECT_NEAR(near->key, 0.0f, 1e-6f);
+    DecimPair* far = d.m_pHeap->NewPair();
+    far->first = 0;
+    far->second = 1;
+    d.ComputePairCost(far);
+    EXPECT_EQ(far->target, (CVector3{0, 0, 2}));
+    EXPECT_EQ(far->key, -6.0f);
 }
 
 TEST(MeshDecimator, BusyTextsEveryTwoHundredPairs)

@@ -8,9 +8,9 @@
 
 namespace {
 
-DecimPair* NewPair(int id, float key)
+DecimPair* NewPair(CPairHeap& heap, int id, float key)
 {
-    auto* p = new DecimPair;
+    DecimPair* p = heap.NewPair();
     p->first = id;
     p->key = key;
     return p;
@@ -39,7 +39,7 @@ TEST(PairHeap, RandomUpdatesPopInKeyOrder)
         return seed >> 8;
     };
     for (int i = 0; i < 300; ++i) {
-        pairs.push_back(NewPair(i, float(next() % 1000)));
+        pairs.push_back(NewPair(heap, i, float(next() % 1000)));
         heap.Update(pairs.back());
     }
     ExpectHeap(heap);
@@ -66,21 +66,21 @@ TEST(PairHeap, RandomUpdatesPopInKeyOrder)
     while (DecimPair* p = heap.Pop()) {
         EXPECT_EQ(p->heapIndex, -1);
         keys.push_back(p->key);
-        delete p;
+        heap.DeletePair(p);
         ExpectHeap(heap);
     }
     EXPECT_EQ(keys.size() + removed.size(), pairs.size());
     EXPECT_TRUE(std::is_sorted(keys.rbegin(), keys.rend()));
     for (DecimPair* p : removed)
-        delete p;
+        heap.DeletePair(p);
 }
 
 TEST(PairHeap, EqualKeysNeverPassEachOther)
 {
     CPairHeap heap;
-    DecimPair* a = NewPair(0, 1.0f);
-    DecimPair* b = NewPair(1, 1.0f);
-    DecimPair* c = NewPair(2, 1.0f);
+    DecimPair* a = NewPair(heap, 0, 1.0f);
+    DecimPair* b = NewPair(heap, 1, 1.0f);
+    DecimPair* c = NewPair(heap, 2, 1.0f);
     for (DecimPair* p : {a, b, c})
         heap.Update(p);
     EXPECT_EQ(a->heapIndex, 0);
@@ -96,7 +96,7 @@ TEST(PairHeap, EqualKeysNeverPassEachOther)
         order.push_back(p);
     EXPECT_EQ(order, (std::vector<DecimPair*>{a, c, b}));
     for (DecimPair* p : order)
-        delete p;
+        heap.DeletePair(p);
 }
 
 TEST(PairHeap, RemoveAndPopEdges)
@@ -106,9 +106,9 @@ TEST(PairHeap, RemoveAndPopEdges)
     DecimPair outside;
     EXPECT_EQ(heap.Remove(&outside), nullptr);
 
-    DecimPair* top = NewPair(0, 5.0f);
-    DecimPair* mid = NewPair(1, 3.0f);
-    DecimPair* last = NewPair(2, 1.0f);
+    DecimPair* top = NewPair(heap, 0, 5.0f);
+    DecimPair* mid = NewPair(heap, 1, 3.0f);
+    DecimPair* last = NewPair(heap, 2, 1.0f);
     for (DecimPair* p : {top, mid, last})
         heap.Update(p);
     // Removing the last slot only shortens the heap.
@@ -118,14 +118,14 @@ TEST(PairHeap, RemoveAndPopEdges)
     EXPECT_EQ(top->heapIndex, 0);
     EXPECT_EQ(mid->heapIndex, 1);
     EXPECT_EQ(heap.Remove(last), nullptr);
-    delete last;
+    heap.DeletePair(last);
 
     // A removed top is replaced by the pair from the end.
     EXPECT_EQ(heap.Remove(top), top);
     EXPECT_EQ(mid->heapIndex, 0);
-    delete top;
+    heap.DeletePair(top);
     // Raising a key sifts up; the heap deletes what it still holds.
-    DecimPair* low = NewPair(3, -2.0f);
+    DecimPair* low = NewPair(heap, 3, -2.0f);
     heap.Update(low);
     EXPECT_EQ(low->heapIndex, 1);
     low->key = 10.0f;

@@ -1,0 +1,58 @@
+#pragma once
+#include <algorithm>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+// Many short growable lists in one shared store, so that building and
+// growing them costs no allocation each. A list that outgrows its room moves
+// to the end of the store; the room it leaves is not reused.
+template <class T> class CListArena {
+public:
+    struct List {
+        std::uint32_t first = 0, size = 0, capacity = 0;
+        bool empty() const { return size == 0; }
+    };
+
+    void Reserve(std::size_t total) { m_store.reserve(total); }
+    List Make(std::uint32_t capacity)
+    {
+        List l;
+        l.first = std::uint32_t(m_store.size());
+        l.capacity = capacity;
+        m_store.resize(m_store.size() + capacity);
+        return l;
+    }
+    std::span<T> View(const List& l) { return {m_store.data() + l.first, l.size}; }
+    std::span<const T> View(const List& l) const { return {m_store.data() + l.first, l.size}; }
+    T& At(const List& l, std::uint32_t i) { return m_store[l.first + i]; }
+    void Push(List& l, const T& v)
+    {
+        if (l.size == l.capacity)
+            Move(l, std::max<std::uint32_t>(8, 2 * l.capacity));
+        m_store[l.first + l.size++] = v;
+    }
+    void RemoveFirst(List& l, const T& v)
+    {
+        T* d = m_store.data() + l.first;
+        T* end = d + l.size;
+        T* it = std::find(d, end, v);
+        if (it == end)
+            return;
+        std::copy(it + 1, end, it);
+        --l.size;
+    }
+    void Clear(List& l) { l.size = 0; }
+
+private:
+    void Move(List& l, std::uint32_t capacity)
+    {
+        const std::size_t at = m_store.size();
+        m_store.resize(at + capacity);
+        std::copy_n(m_store.begin() + l.first, l.size, m_store.begin() + std::ptrdiff_t(at));
+        l.first = std::uint32_t(at);
+        l.capacity = capacity;
+    }
+
+    std::vector<T> m_store;
+};

@@ -64,6 +64,16 @@ private:
     std::future<void> m_pending;
 };
 
+// Deletes the files of a set from disk and forgets their names.
+void RemoveFiles(std::array<std::string, 4>& names)
+{
+    for (auto& name : names) {
+        if (!name.empty())
+            CFile::Remove(name);
+        name.clear();
+    }
+}
+
 std::unique_ptr<CFile> Reopen(const std::string& path, unsigned mode)
 {
     auto file = std::make_unique<CFile>();
@@ -73,15 +83,17 @@ std::unique_ptr<CFile> Reopen(const std::string& path, unsigned mode)
     return file;
 }
 
-template <class T> void WritePlaneFile(int axis, const T* v, int dx, int dy, int dz, std::int64_t planeBytes,
-                                       CCacheWriter& out)
+template <class T> void WritePlaneFile(const std::string& path, int axis, const T* v, int dx, int dy, int dz,
+                                       std::int64_t planeBytes)
 {
     const int planes = axis == 0 ? dx : axis == 1 ? dy : dz;
     const int batch = int(std::clamp<std::int64_t>(kBatchBytes / planeBytes, 1, planes));
-    // Two buffers: one being written while the other is filled.
+    // Two buffers: one being written while the other is filled. The writer
+    // is made after them so that it finishes before they go.
     std::unique_ptr<std::uint8_t[]> buf[2];
     for (auto& b : buf)
         b.reset(new std::uint8_t[std::size_t(planeBytes * batch)]);
+    CCacheWriter out(path);
     for (int p = 0, k = 0; p < planes; p += batch, k ^= 1) {
         const int n = std::min(batch, planes - p);
         ExtractPlanes(axis, v, dx, dy, dz, p, p + n, buf[k].get());
@@ -111,12 +123,11 @@ void CVolume::BuildDiskCache()
             m_pszCacheFile[axis] = CreateTempFileName(kCachePrefix, folder);
             if (m_pszCacheFile[axis].empty())
                 throw CFileException(CFileException::generic, folder);
-            CCacheWriter writer(m_pszCacheFile[axis]);
             if (m_nBytesPerVoxel == 2)
-                WritePlaneFile(axis, reinterpret_cast<const std::uint16_t*>(data), m_nDimX, m_nDimY, m_nDimZ,
-                               m_nPlaneBytes[axis], writer);
+                WritePlaneFile(m_pszCacheFile[axis], axis, reinterpret_cast<const std::uint16_t*>(data), m_nDimX,
+                               m_nDimY, m_nDimZ, m_nPlaneBytes[axis]);
             else
-                WritePlaneFile(axis, data, m_nDimX, m_nDimY, m_nDimZ, m_nPlaneBytes[axis], writer);
+                WritePlaneFile(m_pszCacheFile[axis], axis, data, m_nDimX, m_nDimY, m_nDimZ, m_nPlaneBytes[axis]);
             m_pCacheFile[axis] = Reopen(m_pszCacheFile[axis], CFile::modeRead);
         }
         CMessageLog::ShowStatus("Building disk cache ...", true);
@@ -134,11 +145,7 @@ void CVolume::BuildDiskCache()
         // voxels in memory as a volume without a cache.
         for (auto& f : m_pCacheFile)
             f.reset();
-        for (auto& name : m_pszCacheFile) {
-            if (!name.empty())
-                CFile::Remove(name);
-            name.clear();
-        }
+        RemoveFiles(m_pszCacheFile);
     }
     UnlockData();
     CMessageLog::ShowStatus(nullptr, false);
@@ -148,20 +155,12 @@ void CVolume::CloseCache(bool discard)
 {
     for (auto& f : m_pCacheFile)
         f.reset();
-    for (auto& name : m_pszSavedCacheFile) {
-        if (!name.empty())
-            CFile::Remove(name);
-        name.clear();
-    }
+    RemoveFiles(m_pszSavedCacheFile);
     const bool complete = std::all_of(m_pszCacheFile.begin(), m_pszCacheFile.end(),
                                       [](const std::string& n) { return !n.empty(); });
     if (!discard && complete)
         std::swap(m_pszSavedCacheFile, m_pszCacheFile);
-    for (auto& name : m_pszCacheFile) {
-        if (!name.empty())
-            CFile::Remove(name);
-        name.clear();
-    }
+    RemoveFiles(m_pszCacheFile);
 }
 
 bool CVolume::ReadPlaneView(int axis, int plane, std::uint8_t* out)

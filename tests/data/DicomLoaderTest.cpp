@@ -68,6 +68,14 @@ protected:
         CAppSettings::GetInstance()->m_bScanDicomFolder = false;
         CAppSettings::GetInstance()->m_fMinAlpha = CAppSettings().m_fMinAlpha;
     }
+    // Writes one file named after the case and probes it alone.
+    std::string WriteAndProbe(CDicomLoader& loader, const std::string& what, const ImageSpec& s, Probed& p)
+    {
+        const std::string path = dir.File(what + ".dcm");
+        WriteImage(path, s);
+        p = ProbeFile(loader, path, false);
+        return path;
+    }
     TempDir dir;
 };
 } // namespace
@@ -101,10 +109,9 @@ TEST_F(DicomLoaderTest, ProbeReadsVoxelSizeFromTheAttributes)
         s.pixelSpacing = c.pixelSpacing;
         s.thickness = c.thickness;
         s.spacing = c.spacing;
-        const std::string path = dir.File(std::string(c.what) + ".dcm");
-        WriteImage(path, s);
         CDicomLoader loader;
-        Probed p = ProbeFile(loader, path, false);
+        Probed p;
+        WriteAndProbe(loader, c.what, s, p);
         ASSERT_TRUE(p.ok);
         EXPECT_EQ(p.files, 1);
         EXPECT_EQ(p.width, 8);
@@ -191,10 +198,10 @@ TEST_F(DicomLoaderTest, WindowIsStoredOrComputed)
         s.width = c.width;
         s.base = c.base;
         s.slope = c.slope;
-        const std::string path = dir.File(std::string(c.what) + ".dcm");
-        WriteImage(path, s);
         CDicomLoader loader;
-        ASSERT_TRUE(ProbeFile(loader, path, false).ok);
+        Probed p;
+        WriteAndProbe(loader, c.what, s, p);
+        ASSERT_TRUE(p.ok);
         EXPECT_EQ(loader.m_nWindowCentre, c.expCentre);
         EXPECT_EQ(loader.m_nWindowWidth, c.expWidth);
         EXPECT_DOUBLE_EQ(loader.m_dMinValue, c.base);
@@ -365,10 +372,10 @@ TEST_F(DicomLoaderTest, OutputDepthAndByteOrder)
         s.bits = c.bits;
         s.base = c.base;
         s.slope = c.slope;
-        const std::string path = dir.File(std::string(c.what) + ".dcm");
-        WriteImage(path, s);
         CDicomLoader loader;
-        ASSERT_TRUE(ProbeFile(loader, path, false).ok);
+        Probed p;
+        const std::string path = WriteAndProbe(loader, c.what, s, p);
+        ASSERT_TRUE(p.ok);
         CModelSeries series;
         CDicomVolume* v = LoadInto(loader, path, series);
         ASSERT_NE(v, nullptr);

@@ -3,9 +3,6 @@
 #include <array>
 #include <string>
 
-#include <dcmtk/config/osconfig.h>
-#include <dcmtk/dcmdata/dcrledrg.h>
-#include <dcmtk/dcmjpeg/djdecode.h>
 #include <wx/accel.h>
 #include <wx/app.h>
 #include <wx/aui/auibar.h>
@@ -20,6 +17,7 @@
 #include "app/Resources.h"
 #include "app/Vexilo.h"
 #include "app/dialogs/SliderDlg.h"
+#include "data/DicomCodecs.h"
 #include "res/CommandIds.h"
 
 namespace {
@@ -87,14 +85,12 @@ wxEND_EVENT_TABLE()
 
 CMainFrame::CMainFrame()
 {
-    DcmRLEDecoderRegistration::registerCodecs();
-    DJDecoderRegistration::registerCodecs();
+    RegisterDicomCodecs();
 }
 
 CMainFrame::~CMainFrame()
 {
-    DcmRLEDecoderRegistration::cleanup();
-    DJDecoderRegistration::cleanup();
+    UnregisterDicomCodecs();
     m_mgr.UnInit();
 }
 

@@ -4,7 +4,7 @@
 #include <dcmtk/dcmdata/dcrledrg.h>
 #include <dcmtk/dcmjpeg/djdecode.h>
 
-CDicomCodecs::CDicomCodecs()
+void RegisterDicomCodecs()
 {
     // Every argument spelled out: their defaults have changed between
     // toolkit releases.
@@ -13,7 +13,7 @@ CDicomCodecs::CDicomCodecs()
                                           OFFalse);
 }
 
-CDicomCodecs::~CDicomCodecs()
+void UnregisterDicomCodecs()
 {
     DJDecoderRegistration::cleanup();
     DcmRLEDecoderRegistration::cleanup();

@@ -335,3 +335,33 @@ TEST(CutPlaneBox, VoxelBoundsOfTheYAxisMirrorTheXRule)
         }
     GlMakeCurrent(nullptr, nullptr);
 }
+
+TEST(CutPlaneBox, OverlaysMarkThePickedFaceAndPlane)
+{
+    BoxFixture f;
+    f.renderer.m_nFaceMask = 63 & ~32; // face 5 hidden
+    f.renderer.m_nPicked = 3;          // handle 3 is face 1
+    f.surface.m_aCalls.clear();
+    f.renderer.DrawCutPlaneBox();
+    auto colours = f.surface.CallsOf("glColor3f");
+    ASSERT_EQ(colours.size(), 5u);
+    const std::vector<double> red{1, 0, 0}, blue{0, 0, 1};
+    for (std::size_t face = 0; face < 5; ++face)
+        EXPECT_EQ(colours[face].args, face == 1 ? red : blue) << "face " << face;
+    EXPECT_EQ(f.surface.CallsOf("glBegin").size(), 6u) << "five outlines and one set of ticks";
+    // Ticks run along n through each corner of face 1.
+    auto vertices = f.surface.CallsOf("glVertex3f");
+    const CVector3 corner = f.renderer.m_vFaceQuads[1][0];
+    const std::size_t firstTick = 4; // after face 0's outline
+    EXPECT_NEAR(vertices[firstTick].args[0], corner.x + 0.05, 1e-6);
+    EXPECT_NEAR(vertices[firstTick + 1].args[0], corner.x - 0.05, 1e-6);
+
+    f.surface.m_aCalls.clear();
+    f.renderer.m_nPicked = 1;
+    f.renderer.DrawMprFrames({10, 10, 10}, {-10, -10, -10}, {1, 2, 3});
+    colours = f.surface.CallsOf("glColor3f");
+    ASSERT_EQ(colours.size(), 3u);
+    EXPECT_EQ(colours[0].args, (std::vector<double>{0, 0, 1}));
+    EXPECT_EQ(colours[1].args, (std::vector<double>{1, 0, 0}));
+    EXPECT_EQ(f.surface.CallsOf("glVertex3f")[4].args, (std::vector<double>{-11, 2, -11})) << "y plane at p.y";
+}

@@ -14,8 +14,10 @@ namespace {
 constexpr const char* kCachePrefix = "~vx";
 // Planes are extracted in batches of about this many bytes: the x planes'
 // strided gather then runs over the volume once instead of once per plane,
-// and each batch is written while the next one is extracted.
-constexpr std::int64_t kBatchBytes = 16 << 20;
+// and each batch is written while the next one is extracted. Fresh memory
+// is costly to fault in, so the two batch buffers are made once per build
+// and shared by the three files.
+constexpr std::int64_t kBatchBytes = 8 << 20;
 
 // One cache file, created for writing. Writes run one at a time on a helper
 // thread so that extraction and writing overlap; the next Submit, Close or
@@ -83,21 +85,25 @@ std::unique_ptr<CFile> Reopen(const std::string& path, unsigned mode)
     return file;
 }
 
+// Planes per batch of a plane-view file.
+int BatchPlanes(std::int64_t planeBytes, int planes)
+{
+    return int(std::clamp<std::int64_t>(kBatchBytes / planeBytes, 1, planes));
+}
+
+// Writes one plane-view file. `scratch` holds two batches: one is written
+// while the other is filled.
 template <class T> void WritePlaneFile(const std::string& path, int axis, const T* v, int dx, int dy, int dz,
-                                       std::int64_t planeBytes)
+                                       std::int64_t planeBytes, std::uint8_t* scratch)
 {
     const int planes = axis == 0 ? dx : axis == 1 ? dy : dz;
-    const int batch = int(std::clamp<std::int64_t>(kBatchBytes / planeBytes, 1, planes));
-    // Two buffers: one being written while the other is filled. The writer
-    // is made after them so that it finishes before they go.
-    std::unique_ptr<std::uint8_t[]> buf[2];
-    for (auto& b : buf)
-        b.reset(new std::uint8_t[std::size_t(planeBytes * batch)]);
+    const int batch = BatchPlanes(planeBytes, planes);
+    std::uint8_t* buf[2] = {scratch, scratch + batch * planeBytes};
     CCacheWriter out(path);
     for (int p = 0, k = 0; p < planes; p += batch, k ^= 1) {
         const int n = std::min(batch, planes - p);
-        ExtractPlanes(axis, v, dx, dy, dz, p, p + n, buf[k].get());
-        out.Submit(buf[k].get(), planeBytes, n);
+        ExtractPlanes(axis, v, dx, dy, dz, p, p + n, buf[k]);
+        out.Submit(buf[k], planeBytes, n);
     }
     out.Close();
 }
@@ -119,15 +125,22 @@ void CVolume::BuildDiskCache()
     m_nPlaneBytes[1] = m_nDimZ * m_nDimX;
     m_nPlaneBytes[2] = m_nDimX * m_nDimY;
     try {
+        const int dims[3] = {m_nDimX, m_nDimY, m_nDimZ};
+        std::int64_t batchBytes = 0;
+        for (int axis = 0; axis < 3; ++axis)
+            batchBytes = std::max(batchBytes, std::int64_t(BatchPlanes(m_nPlaneBytes[axis], dims[axis])) *
+                                                  m_nPlaneBytes[axis]);
+        std::unique_ptr<std::uint8_t[]> scratch(new std::uint8_t[std::size_t(2 * batchBytes)]);
         for (int axis = 0; axis < 3; ++axis) {
             m_pszCacheFile[axis] = CreateTempFileName(kCachePrefix, folder);
             if (m_pszCacheFile[axis].empty())
                 throw CFileException(CFileException::generic, folder);
             if (m_nBytesPerVoxel == 2)
                 WritePlaneFile(m_pszCacheFile[axis], axis, reinterpret_cast<const std::uint16_t*>(data), m_nDimX,
-                               m_nDimY, m_nDimZ, m_nPlaneBytes[axis]);
+                               m_nDimY, m_nDimZ, m_nPlaneBytes[axis], scratch.get());
             else
-                WritePlaneFile(m_pszCacheFile[axis], axis, data, m_nDimX, m_nDimY, m_nDimZ, m_nPlaneBytes[axis]);
+                WritePlaneFile(m_pszCacheFile[axis], axis, data, m_nDimX, m_nDimY, m_nDimZ, m_nPlaneBytes[axis],
+                               scratch.get());
             m_pCacheFile[axis] = Reopen(m_pszCacheFile[axis], CFile::modeRead);
         }
         CMessageLog::ShowStatus("Building disk cache ...", true);

@@ -240,10 +240,10 @@ std::unique_ptr<CVolume> CVolume::Crop(int x0, int x1, int y0, int y1, int z0, i
     if (const std::uint8_t* colour = ColourOf(*this)) {
         std::uint8_t* out = ColourOf(*v);
         for (int z = 0; z < nz; ++z)
-            for (int y = 0; y < ny; ++y)
-                std::memcpy(out + (std::size_t(z) * ny + y) * nx * 3,
-                            colour + (lo[0] + (std::size_t(lo[1] + y) + std::size_t(lo[2] + z) * m_nDimY) * m_nDimX) * 3,
-                            std::size_t(nx) * 3);
+            for (int y = 0; y < ny; ++y) {
+                const std::size_t from = lo[0] + (std::size_t(lo[1] + y) + std::size_t(lo[2] + z) * m_nDimY) * m_nDimX;
+                std::memcpy(out + (std::size_t(z) * ny + y) * nx * 3, colour + from * 3, std::size_t(nx) * 3);
+            }
     }
     v->BuildHistogram();
     v->BuildDiskCache();

@@ -66,7 +66,8 @@ TEST(DiskCache, PlaneViewFilesHoldTheTabledBytes)
                 ASSERT_EQ(files[2][z * 12 + x * 4 + y], v);
                 ASSERT_EQ(files[3][x + (y + z * 4) * 3], v);
             }
-    EXPECT_EQ(status.owner.ShownTexts(), (std::vector<std::string>{"Extracting planar views ...", "Building disk cache ..."}));
+    EXPECT_EQ(status.owner.ShownTexts(),
+              (std::vector<std::string>{"Extracting planar views ...", "Building disk cache ..."}));
     EXPECT_FALSE(status.owner.statuses.back().show);
 }
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <wx/dcclient.h>
+#include <wx/settings.h>
 #include <wx/slider.h>
 #include <wx/xrc/xmlres.h>
 
@@ -12,6 +14,7 @@
 wxBEGIN_EVENT_TABLE(CSliderDlg, wxPanel)
     EVT_COMMAND_SCROLL(IDC_FRAME_SLIDER, CSliderDlg::OnHScroll)
     EVT_SIZE(CSliderDlg::OnSize)
+    EVT_PAINT(CSliderDlg::OnPaint)
 wxEND_EVENT_TABLE()
 
 bool CSliderDlg::Create(wxWindow* parent)
@@ -53,4 +56,12 @@ void CSliderDlg::OnSize(wxSizeEvent& event)
         slider->SetSize(slider->GetPosition().x, slider->GetPosition().y, GetSize().GetWidth() - 22, height);
         slider->Show();
     }
+}
+
+void CSliderDlg::OnPaint(wxPaintEvent&)
+{
+    // The bar's top border, which sets it off from the panes above.
+    wxPaintDC dc(this);
+    dc.SetPen(wxPen(wxSystemSettings::GetColour(wxSYS_COLOUR_3DSHADOW)));
+    dc.DrawLine(0, 0, GetClientSize().GetWidth(), 0);
 }

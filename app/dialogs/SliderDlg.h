@@ -19,6 +19,7 @@ public:
 private:
     void OnHScroll(wxScrollEvent& event);
     void OnSize(wxSizeEvent& event);
+    void OnPaint(wxPaintEvent& event);
 
     CVexilo* m_pView = nullptr;
 

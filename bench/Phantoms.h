@@ -85,7 +85,7 @@ inline std::unique_ptr<CVolume> CtChest(int slices)
     return v;
 }
 
-// A torus about the z axis through the middle of an n^3 volume, as bytes of
+// A torus about the z axis in the middle of a volume twice its centre, as bytes of
 // 128 - 40 * signed distance: iso 128 is the exact surface.
 struct TorusShape {
     float cx, cy, cz, major, minor;
@@ -96,11 +96,11 @@ struct TorusShape {
     }
 };
 
-inline TorusShape DecimationTorus() { return {192, 192, 96, 128, 56}; }
+inline TorusShape DecimationTorus() { return {224, 224, 112, 152, 70}; }
 
 inline std::unique_ptr<CVolume> TorusVolume(const TorusShape& t)
 {
-    const int nx = 384, ny = 384, nz = 192;
+    const int nx = int(2 * t.cx), ny = int(2 * t.cy), nz = int(2 * t.cz);
     auto v = std::make_unique<CVolume>(nx, ny, nz, 8);
     std::uint8_t* d = v->m_pData.get();
     for (int z = 0; z < nz; ++z)

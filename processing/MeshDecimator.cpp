@@ -128,8 +128,10 @@ void CMeshDecimator::Collect()
     std::size_t total = 0;
     for (int i = 0; i < m_nVertices; ++i)
         total += std::size_t(valence[size_t(i)]) + 2;
-    m_faceLists.Reserve(2 * total);
-    m_pairLists.Reserve(2 * total);
+    // Address space only: lists that outgrow their room move to the end, and
+    // a store that had to grow would copy every list.
+    m_faceLists.Reserve(8 * total);
+    m_pairLists.Reserve(8 * total);
     for (int i = 0; i < m_nVertices; ++i) {
         const auto room = std::uint32_t(valence[size_t(i)] + 2);
         m_pVertices[i].faces = m_faceLists.Make(room);

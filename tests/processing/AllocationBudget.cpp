@@ -6,6 +6,12 @@
 long g_allocBudget = -1;
 long g_allocCount = 0;
 
+// The sanitizer brings its own allocator, which must not be mixed with this.
+#if defined(__SANITIZE_ADDRESS__)
+const bool g_allocBudgetActive = false;
+#else
+const bool g_allocBudgetActive = true;
+
 void* operator new(std::size_t n)
 {
     ++g_allocCount;
@@ -22,4 +28,4 @@ void operator delete(void* p) noexcept { std::free(p); }
 void operator delete[](void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-
+#endif

@@ -5,3 +5,5 @@
 // throws std::bad_alloc. Every allocation is counted.
 extern long g_allocBudget;
 extern long g_allocCount;
+// False where the program keeps the standard allocator (sanitizer builds).
+extern const bool g_allocBudgetActive;

@@ -1,8 +1,13 @@
 #include "processing/Watershed.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <bit>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "data/Volume.h"
 #include "processing/SliceImage.h"
@@ -14,6 +19,16 @@ constexpr int kKernelX[26] = {6, -6, 0, 0, 3, -3, 3, -3, 0, 3, -3, 0, 0, 1, -1, 
 constexpr int kKernelY[26] = {0, 0, 6, -6, 3, 3, -3, -3, 0, 0, 0, 3, -3, 1, 1, -1, -1, 0, 0, 0, 3, -3, 1, 1, -1, -1};
 constexpr int kKernelZ[26] = {0, 0, 0, 0, 0, 0, 0, 0, -6, -3, -3, -3, -3, -1, -1, -1, -1, 6, 3, 3, 3, 3, 1, 1, 1, 1};
 constexpr double kGradientDivisor = 20.0;
+
+// Basin bits of a reached neighbour's label: object 1, background 2,
+// dividing line 4; unlabelled cells (175 and up) none.
+constexpr auto kBasinBit = [] {
+    std::array<unsigned, 256> t{};
+    t[CWatershed::kObject] = 1;
+    t[CWatershed::kBackground] = 2;
+    t[CWatershed::kDividing] = 4;
+    return t;
+}();
 
 std::uint8_t GradientFromSquares(std::int32_t s)
 {
@@ -33,42 +48,155 @@ bool SeedIndex(float v, int& out)
     return true;
 }
 
-// Weight of a neighbour that is off-centre along `a` and `b` axes (each -1,
-// 0 or 1) in the smoothing across the kernel's own axis: 6, 3 or 1.
-constexpr int kCross[3][3] = {{1, 3, 1}, {3, 6, 3}, {1, 3, 1}};
-
-// The gradient of one run of voxels of row (y, z), x from x0 to x0 + n - 1,
-// written as sums over the 3 x 3 x 3 block; the same values as GradientAt.
-template <int N>
-void GradientRun(const std::uint8_t* src, int w, int plane, int x0, std::int32_t* sq)
+#if defined(__SSE2__)
+// The gradient of eight voxels in a row (src points at the first), in 16-bit
+// lanes: every kernel sum stays within 22 * 255. The rounding is that of
+// GradientFromSquares, in double precision.
+void GradientRun8(const std::uint8_t* src, int w, int plane, std::uint8_t* out)
 {
-    std::int32_t gx[N] = {}, gy[N] = {}, gz[N] = {};
+    const __m128i zero = _mm_setzero_si128();
+    __m128i b[3][3][3]; // [dz + 1][dy + 1][dx + 1]
     for (int dz = -1; dz <= 1; ++dz)
-        for (int dy = -1; dy <= 1; ++dy) {
-            const std::uint8_t* r = src + dz * plane + dy * w + x0;
-            const int wx = kCross[dz + 1][dy + 1];
-            for (int i = 0; i < N; ++i)
-                gx[i] += wx * (int(r[i + 1]) - int(r[i - 1]));
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx)
+                b[dz + 1][dy + 1][dx + 1] = _mm_unpacklo_epi8(
+                    _mm_loadl_epi64(reinterpret_cast<const __m128i*>(src + dz * plane + dy * w + dx)), zero);
+    auto weight = [](int a, int c) { return a == 1 && c == 1 ? 6 : (a == 1 || c == 1 ? 3 : 1); };
+    auto term = [](__m128i acc, int wgt, __m128i d) {
+        return _mm_add_epi16(acc, wgt == 1 ? d : _mm_mullo_epi16(d, _mm_set1_epi16(std::int16_t(wgt))));
+    };
+    __m128i gx = zero, gy = zero, gz = zero;
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j) {
+            gx = term(gx, weight(i, j), _mm_sub_epi16(b[i][j][2], b[i][j][0]));
+            gy = term(gy, weight(i, j), _mm_sub_epi16(b[i][2][j], b[i][0][j]));
+            gz = term(gz, weight(i, j), _mm_sub_epi16(b[0][i][j], b[2][i][j]));
         }
-    for (int dz = -1; dz <= 1; ++dz)
-        for (int dx = -1; dx <= 1; ++dx) {
-            const std::uint8_t* up = src + dz * plane + w + x0 + dx;
-            const std::uint8_t* dn = src + dz * plane - w + x0 + dx;
-            const int wy = kCross[dz + 1][dx + 1];
-            for (int i = 0; i < N; ++i)
-                gy[i] += wy * (int(up[i]) - int(dn[i]));
+    const __m128d divisor = _mm_set1_pd(kGradientDivisor);
+    const __m128d top = _mm_set1_pd(255.0);
+    const __m128d half = _mm_set1_pd(0.5);
+    __m128i q[2];
+    for (int h = 0; h < 2; ++h) {
+        const __m128i xy = h ? _mm_unpackhi_epi16(gx, gy) : _mm_unpacklo_epi16(gx, gy);
+        const __m128i z0 = h ? _mm_unpackhi_epi16(gz, zero) : _mm_unpacklo_epi16(gz, zero);
+        const __m128i sq = _mm_add_epi32(_mm_madd_epi16(xy, xy), _mm_madd_epi16(z0, z0));
+        __m128i r[2];
+        for (int k = 0; k < 2; ++k) {
+            const __m128d g =
+                _mm_div_pd(_mm_sqrt_pd(_mm_cvtepi32_pd(k ? _mm_srli_si128(sq, 8) : sq)), divisor);
+            const __m128d rounded = _mm_add_pd(g, half);
+            // Above 255 saturates; otherwise g + 0.5 truncated.
+            const __m128d sat = _mm_cmpgt_pd(g, top);
+            r[k] = _mm_cvttpd_epi32(_mm_or_pd(_mm_and_pd(sat, top), _mm_andnot_pd(sat, rounded)));
         }
-    for (int dy = -1; dy <= 1; ++dy)
-        for (int dx = -1; dx <= 1; ++dx) {
-            const std::uint8_t* back = src - plane + dy * w + x0 + dx;
-            const std::uint8_t* front = src + plane + dy * w + x0 + dx;
-            const int wz = kCross[dy + 1][dx + 1];
-            for (int i = 0; i < N; ++i)
-                gz[i] += wz * (int(back[i]) - int(front[i]));
-        }
-    for (int i = 0; i < N; ++i)
-        sq[i] = gx[i] * gx[i] + gy[i] * gy[i] + gz[i] * gz[i];
+        q[h] = _mm_unpacklo_epi64(r[0], r[1]);
+    }
+    const __m128i words = _mm_packs_epi32(q[0], q[1]);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(words, zero));
 }
+#endif
+
+// Steps (dx, dy, dz) of the neighbours in their fixed order.
+constexpr int kStepX[26] = {1, -1, 0, 0, 1, -1, 1, -1, 0, 1, -1, 0, 0, 1, -1, 1, -1, 0, 1, -1, 0, 0, 1, -1, 1, -1};
+constexpr int kStepY[26] = {0, 0, 1, -1, 1, 1, -1, -1, 0, 0, 0, 1, -1, 1, 1, -1, -1, 0, 0, 0, 1, -1, 1, 1, -1, -1};
+constexpr int kStepZ[26] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1, 1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
+
+#if defined(__SSE2__)
+// The 3 x 3 x 3 block around a cell read as nine rows (dz, then dy) of four
+// 16-bit lanes (dx = -1, 0, 1 and one spare), so that the 26 neighbours are
+// classified with a few vector compares instead of 26 branches. Lane masks
+// use bit 4 * row + lane.
+struct Block26 {
+    Block26(std::int32_t w, std::int32_t plane)
+    {
+        for (int dz = -1, j = 0; dz <= 1; ++dz)
+            for (int dy = -1; dy <= 1; ++dy, ++j)
+                rows[j] = dz * plane + dy * w - 1;
+        for (int j = 0; j < 5; ++j) {
+            alignas(16) std::int16_t lanes[8];
+            for (int l = 0; l < 8; ++l)
+                lanes[l] = std::int16_t((kNeighbours >> (8 * j + l)) & 1 ? -1 : 0);
+            valid[j] = _mm_load_si128(reinterpret_cast<const __m128i*>(lanes));
+        }
+    }
+
+    static constexpr int Bit(int dx, int dy, int dz) { return 4 * ((dz + 1) * 3 + (dy + 1)) + dx + 1; }
+    // Lanes 0..2 of every row but the centre cell.
+    static constexpr std::uint64_t kNeighbours = 0x777777777ull & ~(1ull << 17);
+
+    void Load(const std::uint16_t* c)
+    {
+        for (int j = 0; j < 4; ++j)
+            v[j] = _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(c + rows[2 * j])),
+                                      _mm_loadl_epi64(reinterpret_cast<const __m128i*>(c + rows[2 * j + 1])));
+        v[4] = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(c + rows[8]));
+    }
+
+    // Any neighbour labelled (below 175)?
+    bool AnyLabelled() const
+    {
+        __m128i any = _mm_setzero_si128();
+        for (int j = 0; j < 5; ++j)
+            any = _mm_or_si128(any, _mm_and_si128(valid[j], _mm_cmplt_epi16(_mm_and_si128(v[j], low), labelled)));
+        return _mm_movemask_epi8(any) != 0;
+    }
+
+    // Basins among the neighbours reached before distance `current` (bits:
+    // object 1, background 2, dividing line 4) and the lanes of the masked
+    // neighbours at distance 0.
+    unsigned Classify(int current, std::uint64_t& masked) const
+    {
+        // Stored distances are at most 255.
+        const __m128i cur = _mm_set1_epi16(std::int16_t(std::min(current, 256)));
+        __m128i obj = _mm_setzero_si128(), bg = obj, div = obj, m[5];
+        for (int j = 0; j < 5; ++j) {
+            const __m128i lab = _mm_and_si128(v[j], low);
+            const __m128i src = _mm_and_si128(
+                valid[j], _mm_and_si128(_mm_cmplt_epi16(lab, labelled), _mm_cmplt_epi16(_mm_srli_epi16(v[j], 8), cur)));
+            obj = _mm_or_si128(obj, _mm_and_si128(src, _mm_cmpeq_epi16(lab, object)));
+            bg = _mm_or_si128(bg, _mm_and_si128(src, _mm_cmpeq_epi16(lab, background)));
+            div = _mm_or_si128(div, _mm_and_si128(src, _mm_cmpeq_epi16(lab, _mm_setzero_si128())));
+            m[j] = _mm_cmpeq_epi16(v[j], maskAtZero);
+        }
+        const std::uint64_t lo = unsigned(_mm_movemask_epi8(_mm_packs_epi16(m[0], m[1])));
+        const std::uint64_t mid = unsigned(_mm_movemask_epi8(_mm_packs_epi16(m[2], m[3])));
+        const std::uint64_t hi = unsigned(_mm_movemask_epi8(_mm_packs_epi16(m[4], _mm_setzero_si128())));
+        masked = (lo | mid << 16 | hi << 32) & kNeighbours;
+        return (_mm_movemask_epi8(obj) ? 1u : 0u) | (_mm_movemask_epi8(bg) ? 2u : 0u) |
+               (_mm_movemask_epi8(div) ? 4u : 0u);
+    }
+
+    const __m128i low = _mm_set1_epi16(0xFF);
+    const __m128i labelled = _mm_set1_epi16(CWatershed::kLabelled);
+    const __m128i maskAtZero = _mm_set1_epi16(CWatershed::kMask);
+    const __m128i object = _mm_set1_epi16(CWatershed::kObject);
+    const __m128i background = _mm_set1_epi16(CWatershed::kBackground);
+    __m128i valid[5];
+    std::int32_t rows[9];
+    __m128i v[5];
+};
+
+// Lane mask byte b of byte position i -> the same neighbours as bits in
+// neighbour order, so pushes keep that order.
+constexpr auto kLaneToNeighbour = [] {
+    std::array<std::array<std::uint32_t, 256>, 5> t{};
+    for (int k = 0; k < 26; ++k) {
+        const int bit = Block26::Bit(kStepX[k], kStepY[k], kStepZ[k]);
+        for (int b = 0; b < 256; ++b)
+            if (b & (1 << (bit % 8)))
+                t[std::size_t(bit / 8)][std::size_t(b)] |= 1u << k;
+    }
+    return t;
+}();
+
+std::uint32_t NeighbourOrder(std::uint64_t lanes)
+{
+    std::uint32_t m = 0;
+    for (std::size_t i = 0; i < 5; ++i)
+        m |= kLaneToNeighbour[i][(lanes >> (8 * i)) & 0xFF];
+    return m;
+}
+#endif
 
 } // namespace
 
@@ -120,7 +248,7 @@ bool CWatershed::Segment3D(bool invert, bool keepValues)
     if (!data)
         return false;
     m_pSource = data;
-    m_pOwnedLabels = std::make_unique_for_overwrite<std::uint8_t[]>(m_nCount);
+    m_pOwnedLabels = MakeLargeArray<std::uint8_t>(m_nCount);
     m_pLabels = m_pOwnedLabels.get();
 
     const bool ok = Flood();
@@ -260,16 +388,18 @@ bool CWatershed::SetSeed(std::uint8_t label, int x, int y, int z)
 void CWatershed::AllocateWork()
 {
     if (m_b3D) {
-        m_pOwnedGradient = std::make_unique<std::uint8_t[]>(m_nCount);
+        // Every cell is written: the shell by MarkBorder, the rest by ComputeGradient.
+        m_pOwnedGradient = MakeLargeArray<std::uint8_t>(m_nCount);
         m_pGradient = m_pOwnedGradient.get();
     }
-    m_pCells = std::make_unique_for_overwrite<std::uint16_t[]>(m_nCount);
+    // The spare lane of a block's last row may read one cell past the end.
+    m_pCells = MakeLargeArray<std::uint16_t>(std::size_t(m_nCount) + 4);
     // Only interior cells are sorted; nothing reads past them.
-    m_pSorted = std::make_unique_for_overwrite<std::int32_t[]>(std::size_t(std::max(InteriorCount(), 1)));
-    m_pStack.items = std::make_unique_for_overwrite<std::int32_t[]>(m_nCount);
+    m_pSorted = MakeLargeArray<std::int32_t>(std::size_t(std::max(InteriorCount(), 1)));
+    m_pStack.items = MakeLargeArray<std::int32_t>(m_nCount);
     m_pStack.capacity = std::int32_t(m_nCount);
     m_pStack.count = 0;
-    m_pQueue.items = std::make_unique_for_overwrite<std::int32_t[]>(m_nCount);
+    m_pQueue.items = MakeLargeArray<std::int32_t>(m_nCount);
     m_pQueue.capacity = std::int32_t(m_nCount);
     m_pQueue.count = m_pQueue.read = m_pQueue.write = 0;
     std::fill(std::begin(m_anLevelStart), std::end(m_anLevelStart), 0);
@@ -277,13 +407,8 @@ void CWatershed::AllocateWork()
 
 void CWatershed::InitNeighbours()
 {
-    const std::int32_t w = m_nWidth;
-    const std::int32_t p = m_nPlaneSize;
-    const std::int32_t offsets[26] = {1,      -1,         w,          -w,         w + 1,      w - 1,      -w + 1,
-                                      -w - 1, p,          p + 1,      p - 1,      p + w,      p - w,      p + w + 1,
-                                      p + w - 1, p - w + 1, p - w - 1, -p,        -p + 1,     -p - 1,     -p + w,
-                                      -p - w, -p + w + 1, -p + w - 1, -p - w + 1, -p - w - 1};
-    std::copy(std::begin(offsets), std::end(offsets), m_anOffset);
+    for (int k = 0; k < 26; ++k)
+        m_anOffset[k] = kStepX[k] + kStepY[k] * m_nWidth + kStepZ[k] * m_nPlaneSize;
     m_nNeighbours = m_b3D ? 26 : 8;
 }
 
@@ -307,28 +432,26 @@ void CWatershed::MarkBorder()
 
 void CWatershed::ComputeGradient()
 {
-    constexpr int kRun = 16;
     const int w = m_nWidth;
     const int plane = m_nPlaneSize;
-    const int inner = m_nEndX - m_nStartX + 1;
-    std::int32_t sq[kRun];
     for (int z = m_nStartZ; z <= m_nEndZ; ++z)
         for (int y = m_nStartY; y <= m_nEndY; ++y) {
             const std::size_t row = std::size_t(z) * plane + std::size_t(y) * w;
-            if (inner < kRun) {
-                for (int x = m_nStartX; x <= m_nEndX; ++x)
-                    m_pGradient[row + x] = GradientAt(std::int32_t(row + x));
+            int x = m_nStartX;
+#if defined(__SSE2__)
+            // Runs of eight; the last one overlaps its predecessor.
+            if (m_nEndX - m_nStartX + 1 >= 8) {
+                for (;; x += 8) {
+                    x = std::min(x, m_nEndX - 7);
+                    GradientRun8(m_pSource + row + x, w, plane, m_pGradient + row + x);
+                    if (x + 8 > m_nEndX)
+                        break;
+                }
                 continue;
             }
-            // Fixed-length runs; the last one overlaps its predecessor.
-            for (int x0 = m_nStartX;; x0 += kRun) {
-                x0 = std::min(x0, m_nEndX - kRun + 1);
-                GradientRun<kRun>(m_pSource + row + x0, w, plane, 0, sq);
-                for (int i = 0; i < kRun; ++i)
-                    m_pGradient[row + x0 + i] = GradientFromSquares(sq[i]);
-                if (x0 + kRun > m_nEndX)
-                    break;
-            }
+#endif
+            for (; x <= m_nEndX; ++x)
+                m_pGradient[row + x] = GradientAt(std::int32_t(row + x));
         }
 }
 
@@ -393,6 +516,7 @@ void CWatershed::FloodLevels()
     std::uint16_t* const cell = m_pCells.get();
     for (std::uint32_t i = 0; i < m_nCount; ++i)
         cell[i] = m_pLabels[i];
+    std::fill(cell + m_nCount, cell + m_nCount + 4, kUnreached);
     const std::int32_t* const sorted = m_pSorted.get();
     std::int32_t off[N];
     std::copy(m_anOffset, m_anOffset + N, off);
@@ -402,36 +526,56 @@ void CWatershed::FloodLevels()
 
     // The flood front of a wide plateau jumps across the volume, so nearly
     // every neighbourhood read misses the caches; fetching the rows of the
-    // cell some items ahead hides most of that latency.
+    // cell some items ahead hides part of that latency.
     constexpr int kRows = N == 26 ? 9 : 3;
     constexpr int kAhead = 12;
     std::int32_t rows[9];
-    {
-        const std::int32_t w = m_nWidth, pl = m_nPlaneSize;
-        const std::int32_t all[9] = {-1, -1 + w, -1 - w, -1 + pl, -1 - pl, -1 + pl + w, -1 + pl - w, -1 - pl + w, -1 - pl - w};
-        std::copy(all, all + kRows, rows);
-    }
+    for (int j = 0, dz = N == 26 ? -1 : 0; dz <= (N == 26 ? 1 : 0); ++dz)
+        for (int dy = -1; dy <= 1; ++dy, ++j)
+            rows[j] = dz * m_nPlaneSize + dy * m_nWidth - 1;
     auto prefetch = [&](std::int32_t c) {
         for (int r = 0; r < kRows; ++r)
             __builtin_prefetch(cell + c + rows[r], 1);
+    };
+#if defined(__SSE2__)
+    constexpr bool kBlocks = N == 26;
+    Block26 block(m_nWidth, m_nPlaneSize);
+#else
+    constexpr bool kBlocks = false;
+#endif
+
+    // Any neighbour labelled (below 175)?
+    auto touchesBasin = [&](std::int32_t p) {
+#if defined(__SSE2__)
+        if constexpr (kBlocks) {
+            block.Load(cell + p);
+            return block.AnyLabelled();
+        }
+#endif
+        for (int k = 0; k < N; ++k)
+            if (std::uint8_t(cell[p + off[k]]) < kLabelled)
+                return true;
+        return false;
     };
 
     for (int h = m_nMinLevel; h <= m_nMaxLevel; ++h) {
         const std::int32_t begin = m_anLevelStart[h];
         const std::int32_t end = h < 255 ? m_anLevelStart[h + 1] : total;
+        // The queue is empty between levels; restarting at its front keeps
+        // the part of the ring ever touched as small as the largest level.
+        queue.read = queue.write = 0;
         for (std::int32_t i = begin; i < end; ++i) {
             const std::int32_t p = sorted[i];
             if (i + kAhead < end)
                 prefetch(sorted[i + kAhead]);
             if (cell[p] != kUnreached)
                 continue;
-            cell[p] = kMask;
-            for (int k = 0; k < N; ++k)
-                if (std::uint8_t(cell[p + off[k]]) < kLabelled) {
-                    cell[p] = kMask | (1 << 8);
-                    queue.Push(p);
-                    break;
-                }
+            if (touchesBasin(p)) {
+                cell[p] = kMask | (1 << 8);
+                queue.Push(p);
+            } else {
+                cell[p] = kMask;
+            }
         }
 
         queue.Push(kFictitious);
@@ -453,33 +597,53 @@ void CWatershed::FloodLevels()
                     prefetch(queue.items[at]);
             }
             stack.Push(p);
-            bool noConflict = true;
-            std::uint8_t lp = std::uint8_t(cell[p]);
-            for (int k = 0; k < N; ++k) {
-                const std::int32_t q = p + off[k];
-                const std::uint16_t s = cell[q];
-                const std::uint8_t lq = std::uint8_t(s);
-                if (lq < kLabelled) {
-                    if ((s >> 8) >= current)
-                        continue;
-                    if (lq != kDividing) {
-                        if (lp == kMask || (lp == kDividing && noConflict)) {
-                            lp = lq;
-                        } else if (lp != lq) {
-                            lp = kDividing;
-                            noConflict = false;
-                        }
-                    } else if (lp == kMask) {
-                        lp = kDividing;
-                    }
-                } else if (s == kMask) {
-                    // Masked at distance 0. The distance is one byte: on
-                    // plateaus wider than 254 cells it wraps, and a cell is
-                    // still queued only while masked at distance 0, so the
-                    // flood ends.
-                    cell[q] = std::uint16_t(kMask | (std::uint8_t(current + 1) << 8));
+
+            // The labels of the neighbours already reached (distance below
+            // the current one) decide p; in neighbour order the rules come
+            // down to: none reached keeps the mask, one basin gives its
+            // label, two basins (or only dividing cells) a dividing cell.
+            // Masked neighbours at distance 0 are queued in neighbour order.
+            // The distance is one byte: on plateaus wider than 254 cells it
+            // wraps, and a cell is still queued only while masked at
+            // distance 0, so the flood ends.
+            const std::uint16_t next = std::uint16_t(kMask | (std::uint8_t(current + 1) << 8));
+            unsigned reached = 0;
+#if defined(__SSE2__)
+            if constexpr (kBlocks) {
+                block.Load(cell + p);
+                std::uint64_t masked = 0;
+                reached = block.Classify(current, masked);
+                for (std::uint32_t m = masked ? NeighbourOrder(masked) : 0; m; m &= m - 1) {
+                    const std::int32_t q = p + off[std::countr_zero(m)];
+                    cell[q] = next;
                     queue.Push(q);
                 }
+            }
+#endif
+            if constexpr (!kBlocks) {
+                for (int k = 0; k < N; ++k) {
+                    const std::int32_t q = p + off[k];
+                    const std::uint16_t s = cell[q];
+                    if (s == kMask) {
+                        cell[q] = next;
+                        queue.Push(q);
+                    } else {
+                        reached |= kBasinBit[s & 0xFF] & (0u - unsigned((s >> 8) < current));
+                    }
+                }
+            }
+            std::uint8_t lp = std::uint8_t(cell[p]);
+            if (lp == kMask || lp == kDividing) {
+                if ((reached & 3) == 3)
+                    lp = kDividing;
+                else if (reached & 1)
+                    lp = kObject;
+                else if (reached & 2)
+                    lp = kBackground;
+                else if (reached & 4)
+                    lp = kDividing;
+            } else if (reached & (lp == kObject ? 2u : 1u)) {
+                lp = kDividing; // a labelled cell queued again meets the other basin
             }
             cell[p] = std::uint16_t((cell[p] & 0xFF00) | lp);
         }

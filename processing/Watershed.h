@@ -2,6 +2,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "platform/LargeBuffer.h"
+
 class CVolume;
 class CSliceImage;
 
@@ -22,7 +24,7 @@ public:
     static constexpr std::int32_t kFictitious = -1;
 
     struct Stack {
-        std::unique_ptr<std::int32_t[]> items;
+        LargeArray<std::int32_t> items;
         std::int32_t capacity = 0;
         std::int32_t count = 0;
         void Push(std::int32_t v)
@@ -33,7 +35,7 @@ public:
         std::int32_t Pop() { return items[--count]; }
     };
     struct Queue {
-        std::unique_ptr<std::int32_t[]> items;
+        LargeArray<std::int32_t> items;
         std::int32_t capacity = 0;
         std::int32_t count = 0;
         std::int32_t read = 0;
@@ -103,8 +105,8 @@ public:
     std::uint8_t* m_pGradient = nullptr; // owned in 3D (m_pOwnedGradient), the image's in 2D
     // Per cell: the label in the low byte and the flood distance within the
     // current level in the high byte (0 when the cell is not queued).
-    std::unique_ptr<std::uint16_t[]> m_pCells;
-    std::unique_ptr<std::int32_t[]> m_pSorted;
+    LargeArray<std::uint16_t> m_pCells;
+    LargeArray<std::int32_t> m_pSorted;
     std::int32_t m_anLevelStart[256] = {};
     Stack m_pStack;
     Queue m_pQueue;
@@ -118,6 +120,6 @@ private:
     void FloodLevels();
     std::int32_t InteriorCount() const;
 
-    std::unique_ptr<std::uint8_t[]> m_pOwnedLabels;
-    std::unique_ptr<std::uint8_t[]> m_pOwnedGradient;
+    LargeArray<std::uint8_t> m_pOwnedLabels;
+    LargeArray<std::uint8_t> m_pOwnedGradient;
 };

@@ -231,7 +231,7 @@ TEST(CWatershed3D, FastGradientMatchesTheKernels)
 {
     // Wide rows take the run path (last run overlapping), narrow ones the
     // per-voxel path; random values cover every rounding case nearby.
-    for (int w : {41, 17, 10, 3}) {
+    for (int w : {41, 17, 10, 9, 3}) {
         auto v = MakeVolume(w, 7, 5, [](int x, int y, int z) { return std::uint8_t(Hash(x * 131 + y * 7 + z * 977)); });
         Grid g(*v);
         g.ws.AllocateWork();
@@ -272,6 +272,125 @@ TEST(CWatershed3D, EveryInteriorCellEndsInABasin)
     EXPECT_GT(object, 0u);
     EXPECT_EQ(g.labels[5 + 23 * (5 + 19 * 5)], 60);
     EXPECT_EQ(g.labels[18 + 23 * (14 + 19 * 12)], 174);
+}
+
+// The flood as first written: separate label and distance bytes, every
+// neighbour visited in order with the conflict flag. The optimised flood
+// must give the same labels, wrapped distances included.
+std::vector<std::uint8_t> ReferenceFlood(CVolume& v)
+{
+    Grid g(v);
+    CWatershed& ws = g.ws;
+    std::vector<std::uint8_t>& label = g.labels;
+    std::fill(label.begin(), label.end(), 255);
+    for (const SeedPoint& p : v.m_aInPoints)
+        ws.SetSeed(60, int(p.x), int(p.y), int(p.z));
+    for (const SeedPoint& p : v.m_aOutPoints)
+        ws.SetSeed(174, int(p.x), int(p.y), int(p.z));
+    ws.AllocateWork();
+    ws.InitNeighbours();
+    ws.MarkBorder();
+    ws.ComputeGradient();
+    const std::uint8_t* grad = ws.m_pGradient;
+    const int w = v.m_nDimX, h = v.m_nDimY, d = v.m_nDimZ;
+    std::vector<std::vector<int>> levels(256);
+    for (int z = 1; z < d - 1; ++z)
+        for (int y = 1; y < h - 1; ++y)
+            for (int x = 1; x < w - 1; ++x) {
+                const int c = x + w * (y + h * z);
+                levels[grad[c]].push_back(c);
+            }
+    std::vector<std::uint8_t> dist(label.size(), 0);
+    std::vector<int> queue, stack;
+    for (const auto& level : levels) {
+        queue.clear();
+        std::size_t head = 0;
+        for (int p : level)
+            if (label[p] == 255) {
+                label[p] = 180;
+                for (int k = 0; k < 26; ++k)
+                    if (label[p + ws.m_anOffset[k]] < 175) {
+                        dist[p] = 1;
+                        queue.push_back(p);
+                        break;
+                    }
+            }
+        queue.push_back(-1);
+        int current = 1;
+        for (;;) {
+            int p = queue[head++];
+            if (p == -1) {
+                if (head == queue.size())
+                    break;
+                queue.push_back(-1);
+                ++current;
+                p = queue[head++];
+            }
+            stack.push_back(p);
+            bool flag = true;
+            for (int k = 0; k < 26; ++k) {
+                const int q = p + ws.m_anOffset[k];
+                if (dist[q] < current && label[q] < 175) {
+                    if (label[q] != 0) {
+                        if (label[p] == 180 || (label[p] == 0 && flag))
+                            label[p] = label[q];
+                        else if (label[p] != label[q]) {
+                            label[p] = 0;
+                            flag = false;
+                        }
+                    } else if (label[p] == 180) {
+                        label[p] = 0;
+                    }
+                } else if (label[q] == 180 && dist[q] == 0) {
+                    dist[q] = std::uint8_t(current + 1);
+                    queue.push_back(q);
+                }
+            }
+        }
+        for (int p : stack)
+            dist[p] = 0;
+        stack.clear();
+    }
+    ws.ResolveDividingLines();
+    ws.FreeWork();
+    return label;
+}
+
+TEST(CWatershed3D, SameLabelsAsTheReferenceFlood)
+{
+    struct Case {
+        const char* what;
+        int w, h, d;
+        Fill fill;
+        std::vector<SeedPoint> in, out;
+    };
+    const Case cases[] = {
+        {"noise with few levels", 19, 17, 13,
+         [](int x, int y, int z) { return std::uint8_t(Hash(x + 19 * (y + 17 * z)) % 5 * 40); },
+         {{4, 4, 4}, {9, 12, 6}}, {{15, 3, 10}, {2, 14, 2}}},
+        {"noise with many levels", 21, 15, 11,
+         [](int x, int y, int z) { return std::uint8_t(Hash(x * 7 + 1000 * y + 77 * z)); },
+         {{10, 7, 5}}, {{1, 1, 1}, {19, 13, 9}}},
+        {"cube with seeds on both sides and one on the shell", 12, 12, 12, Cube,
+         {{6, 6, 6}, {0, 5, 5}}, {{1, 1, 1}, {2, 9, 9}}},
+        // Plateaus flooded over more than 255 steps: distances wrap.
+        {"long uniform tube", 600, 5, 5, [](int, int, int) { return std::uint8_t(9); },
+         {{1, 2, 2}}, {{598, 2, 2}}},
+        {"long tube with a step", 600, 4, 4, [](int x, int, int) { return std::uint8_t(x < 420 ? 10 : 60); },
+         {{1, 1, 1}}, {{598, 2, 2}, {590, 1, 1}}},
+    };
+    for (const Case& c : cases) {
+        auto v = MakeVolume(c.w, c.h, c.d, c.fill);
+        v->m_aInPoints = c.in;
+        v->m_aOutPoints = c.out;
+        const std::vector<std::uint8_t> want = ReferenceFlood(*v);
+        Grid g(*v);
+        ASSERT_TRUE(g.ws.Flood()) << c.what;
+        std::size_t differ = 0;
+        for (std::size_t i = 0; i < want.size(); ++i)
+            differ += g.labels[i] != want[i];
+        EXPECT_EQ(differ, 0u) << c.what;
+    }
 }
 
 // Column-major slice from a row-major picture of w x h bytes.

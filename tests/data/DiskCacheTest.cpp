@@ -287,3 +287,37 @@ TEST(DiskCache, FailedRebuildOfSwappedOutVolumeKeepsItsVoxels)
     vol.reset();
     EXPECT_TRUE(tmp.FilesStartingWith("~vx").empty());
 }
+
+TEST(DiskCache, LargeVolumeWrittenInSeveralBatches)
+{
+    // About 10 MB of 8-bit voxels: every plane-view file is extracted and
+    // written in more than one batch, the last one short.
+    TempDir tmp;
+    const int dx = 256, dy = 256, dz = 160;
+    CVolume vol(dx, dy, dz, 8);
+    auto value = [](int x, int y, int z) { return std::uint8_t((x * 7 + y * 13 + z * 29) % 251); };
+    for (int z = 0; z < dz; ++z)
+        for (int y = 0; y < dy; ++y)
+            for (int x = 0; x < dx; ++x)
+                vol.m_pData[x + (std::size_t(y) + std::size_t(z) * dy) * dx] = value(x, y, z);
+    vol.BuildDiskCache();
+    ASSERT_TRUE(vol.HasSwapFile());
+    std::string files[3];
+    for (int i = 0; i < 3; ++i) {
+        files[i] = TempDir::Read(vol.m_pszCacheFile[i]);
+        ASSERT_EQ(files[i].size(), std::size_t(dx) * dy * dz);
+    }
+    const std::size_t px = std::size_t(dy) * dz, py = std::size_t(dz) * dx, pz = std::size_t(dx) * dy;
+    std::string want[3] = {std::string(files[0].size(), '\0'), std::string(files[1].size(), '\0'),
+                           std::string(files[2].size(), '\0')};
+    for (int z = 0; z < dz; ++z)
+        for (int y = 0; y < dy; ++y)
+            for (int x = 0; x < dx; ++x) {
+                const char v = char(value(x, y, z));
+                want[0][x * px + std::size_t(z) * dy + y] = v;
+                want[1][y * py + std::size_t(x) * dz + z] = v;
+                want[2][z * pz + std::size_t(x) * dy + y] = v;
+            }
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(files[i] == want[i]) << "plane-view file " << i;
+}

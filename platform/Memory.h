@@ -8,3 +8,7 @@
 // some hundred megabytes otherwise spends most of its first touch in page
 // faults.
 std::unique_ptr<std::uint8_t[]> AllocateZeroed(std::size_t bytes);
+
+// Asks for huge pages behind the whole 2 MiB pages of a large block not yet
+// touched; a refusal costs nothing.
+void AdviseHugePages(void* p, std::size_t bytes);

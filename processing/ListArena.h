@@ -4,6 +4,8 @@
 #include <span>
 #include <vector>
 
+#include "platform/Memory.h"
+
 // Many short growable lists in one shared store, so that building and
 // growing them costs no allocation each. A list that outgrows its room moves
 // to the end of the store; the room it leaves is not reused.
@@ -14,7 +16,11 @@ public:
         bool empty() const { return size == 0; }
     };
 
-    void Reserve(std::size_t total) { m_store.reserve(total); }
+    void Reserve(std::size_t total)
+    {
+        m_store.reserve(total);
+        AdviseHugePages(m_store.data(), m_store.capacity() * sizeof(T));
+    }
     List Make(std::uint32_t capacity)
     {
         List l;

@@ -5,10 +5,20 @@
 #include "data/Mesh.h"
 #include "data/MessageLog.h"
 #include "platform/Format.h"
+#include "platform/Memory.h"
 
 namespace {
 
 void Status(const char* text) { CMessageLog::ShowStatus(text, true); }
+
+// Records of a large mesh take hundreds of megabytes; huge pages make their
+// first touch much cheaper.
+template <class T> void SizeArray(std::vector<T>& v, std::size_t n)
+{
+    v.reserve(n);
+    AdviseHugePages(v.data(), n * sizeof(T));
+    v.resize(n);
+}
 
 
 // SolveOptimalPoint's fixed determinant limit does not scale with the mesh:
@@ -31,10 +41,10 @@ CMeshDecimator::CMeshDecimator(CMesh* mesh) : m_pMesh(mesh)
         mesh->UpdateBounds();
     m_nVertices = std::max(mesh->m_nVertices, 0);
     m_nFaces = std::max(mesh->m_nPolygons, 0);
-    m_pVertices.reset(new DecimVertex[size_t(m_nVertices)]);
-    m_pFaces.reset(new DecimFace[size_t(m_nFaces)]);
-    m_pPairLists.reset(new PairList[size_t(m_nVertices)]);
-    m_pQuadrics.reset(new Quadric[size_t(m_nVertices)]());
+    SizeArray(m_pVertices, size_t(m_nVertices));
+    SizeArray(m_pFaces, size_t(m_nFaces));
+    SizeArray(m_pPairLists, size_t(m_nVertices));
+    SizeArray(m_pQuadrics, size_t(m_nVertices));
     m_pHeap = std::make_unique<CPairHeap>();
     m_nCurrentFaces = m_nFaces;
 }
@@ -167,7 +177,7 @@ CVector3 CMeshDecimator::FaceNormal(int face, bool normalise) const
 
 void CMeshDecimator::CollectQuadrics()
 {
-    std::fill(m_pQuadrics.get(), m_pQuadrics.get() + m_nVertices, Quadric());
+    std::fill(m_pQuadrics.begin(), m_pQuadrics.end(), Quadric());
     for (int i = 0; i < m_nFaces; ++i) {
         const DecimFace& f = m_pFaces[i];
         if (!f.valid)

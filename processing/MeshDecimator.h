@@ -68,14 +68,14 @@ public:
     std::span<DecimPair* const> PairsOf(int v) const { return m_pairLists.View(m_pPairLists[v]); }
 
     CMesh* m_pMesh = nullptr;
-    std::unique_ptr<DecimVertex[]> m_pVertices;
-    std::unique_ptr<DecimFace[]> m_pFaces;
+    std::vector<DecimVertex> m_pVertices;
+    std::vector<DecimFace> m_pFaces;
     int m_nVertices = 0;
     int m_nFaces = 0;
     int m_nKeptVertices = 0;
     int m_nCurrentFaces = 0;
-    std::unique_ptr<PairList[]> m_pPairLists; // in m_pairLists, not owning
-    std::unique_ptr<Quadric[]> m_pQuadrics;
+    std::vector<PairList> m_pPairLists; // in m_pairLists, not owning
+    std::vector<Quadric> m_pQuadrics;
     std::unique_ptr<CPairHeap> m_pHeap;
 
 private:

@@ -1,5 +1,9 @@
 #include "processing/PairHeap.h"
 
+#include <algorithm>
+
+#include "platform/Memory.h"
+
 namespace {
 constexpr std::size_t kBlock = 4096;
 }
@@ -13,11 +17,15 @@ DecimPair* CPairHeap::NewPair()
         p = m_aFree.back();
         m_aFree.pop_back();
     } else {
-        if (m_aBlocks.empty() || m_nBlockUsed == kBlock) {
-            m_aBlocks.push_back(std::make_unique<DecimPair[]>(kBlock));
-            m_nBlockUsed = 0;
+        if (m_aBlocks.empty() || m_aBlocks.back().size() == m_aBlocks.back().capacity()) {
+            // The first block takes what the grow step foresees: about half
+            // as many pairs as heap slots.
+            const std::size_t n = m_aBlocks.empty() ? std::max(kBlock, m_nGrowStep / 2) : kBlock;
+            m_aBlocks.emplace_back().reserve(n);
+            AdviseHugePages(m_aBlocks.back().data(), n * sizeof(DecimPair));
         }
-        p = &m_aBlocks.back()[m_nBlockUsed++];
+        p = &m_aBlocks.back().emplace_back();
+        return p;
     }
     *p = DecimPair();
     return p;
@@ -77,8 +85,10 @@ void CPairHeap::SiftDown(std::size_t pos)
 void CPairHeap::Update(DecimPair* pair)
 {
     if (pair->heapIndex < 0) {
-        if (m_nGrowStep && m_aSlots.size() == m_aSlots.capacity())
+        if (m_nGrowStep && m_aSlots.size() == m_aSlots.capacity()) {
             m_aSlots.reserve(m_aSlots.capacity() + m_nGrowStep);
+            AdviseHugePages(m_aSlots.data(), m_aSlots.capacity() * sizeof(Slot));
+        }
         m_aSlots.push_back({pair->key, pair});
         SiftUp(m_aSlots.size() - 1);
         return;

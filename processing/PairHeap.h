@@ -64,7 +64,7 @@ private:
 
     std::vector<Slot> m_aSlots;
     std::size_t m_nGrowStep = 0;
-    std::vector<std::unique_ptr<DecimPair[]>> m_aBlocks;
-    std::size_t m_nBlockUsed = 0;
+    std::vector<std::vector<DecimPair>> m_aBlocks; // never beyond their capacity
+
     std::vector<DecimPair*> m_aFree;
 };

@@ -35,6 +35,10 @@ CSafeSave::CSafeSave(std::string target) : m_strTarget(std::move(target))
     std::filesystem::path t(m_strTarget);
     std::string folder = t.has_parent_path() ? t.parent_path().string() : std::string(".");
     m_strTemp = CreateTempFileName("." + t.filename().string() + ".", folder);
+    // A target name near the file system's limit leaves no room for the
+    // suffix; a short name still lets the save go ahead.
+    if (m_strTemp.empty())
+        m_strTemp = CreateTempFileName(".vx-save.", folder);
     if (!m_strTemp.empty()) {
         // mkstemp makes the file 0600; give it the mode a plain create would.
         mode_t mask = ::umask(0);

@@ -157,3 +157,29 @@ TEST(SafeSave, FailedSavesKeepTheOldFile)
         EXPECT_EQ(dir.FilesStartingWith(""), std::vector<std::string>{"target"});
     }
 }
+
+// The file beside the target must still be a legal name when the target's
+// own name is as long as the file system allows.
+TEST(SafeSave, LongestFileNamesStillSave)
+{
+    CObjMesh mesh;
+    MakeTriangle(mesh);
+    CVolume volume(2, 2, 2, 8);
+    using Save = std::function<bool(const std::string&)>;
+    const std::pair<const char*, Save> rows[] = {
+        {"mesh", [&](const std::string& p) { return mesh.Save(p); }},
+        {"volume", [&](const std::string& p) { return volume.Save(p); }},
+        {"OFF export", [&](const std::string& p) { return mesh.SaveOFF(p); }},
+    };
+    for (std::size_t length : {200u, 250u, 255u}) {
+        TempDir dir;
+        const std::string name = std::string(length - 4, 'n') + ".vxq";
+        for (const auto& [what, save] : rows) {
+            SCOPED_TRACE(std::string(what) + ", name of " + std::to_string(length) + " bytes");
+            dir.Write(name, "old");
+            EXPECT_TRUE(save(dir.File(name)));
+            EXPECT_NE(TempDir::Read(dir.File(name)), "old");
+            EXPECT_EQ(dir.FilesStartingWith(""), std::vector<std::string>{name});
+        }
+    }
+}

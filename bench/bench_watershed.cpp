@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "WatershedPhantom.h"
 #include "data/Volume.h"
 #include "processing/Snake.h"
 #include "processing/SliceImage.h"
@@ -13,52 +14,19 @@
 
 namespace {
 
-// Deterministic noise in -8..7.
-int Noise(std::uint32_t i)
-{
-    i ^= i >> 16;
-    i *= 0x7feb352dU;
-    i ^= i >> 15;
-    i *= 0x846ca68bU;
-    i ^= i >> 16;
-    return int(i & 15) - 8;
-}
-
-// Background 40, a ball of 150 with a brighter core, a second ball apart.
-std::uint8_t Phantom(int x, int y, int z, int n, std::uint32_t i)
-{
-    const int c = n / 2;
-    const int d2 = (x - c) * (x - c) + (y - c) * (y - c) + (z - c) * (z - c);
-    const int r = n * 30 / 100;
-    int v = 40;
-    if (d2 < r * r)
-        v = d2 < (r / 3) * (r / 3) ? 220 : 150;
-    const int e = n / 8;
-    const int dx = x - e * 2, dy = y - e * 6, dz = z - e * 2;
-    if (dx * dx + dy * dy + dz * dz < e * e)
-        v = 150;
-    return std::uint8_t(v + Noise(i));
-}
-
 void Seeds(CVolume& v, int n)
 {
-    const float c = float(n / 2);
-    const float o = float(n) * 0.1f;
-    v.m_aInPoints = {{c, c, c}, {c + o, c, c}, {c, c - o, c}, {c, c, c + o}};
-    const float lo = float(n) * 0.05f, hi = float(n) * 0.95f;
-    v.m_aOutPoints = {{lo, lo, lo}, {hi, lo, lo}, {lo, hi, hi}, {hi, hi, hi}, {lo, hi, lo}};
+    for (const bench::Point& p : bench::InSeeds(n))
+        v.m_aInPoints.push_back({p[0], p[1], p[2]});
+    for (const bench::Point& p : bench::OutSeeds(n))
+        v.m_aOutPoints.push_back({p[0], p[1], p[2]});
 }
 
 void BM_Watershed3D(benchmark::State& state)
 {
     const int n = int(state.range(0));
     CVolume vol(n, n, n, 8);
-    std::vector<std::uint8_t> original(std::size_t(n) * n * n);
-    std::uint32_t i = 0;
-    for (int z = 0; z < n; ++z)
-        for (int y = 0; y < n; ++y)
-            for (int x = 0; x < n; ++x, ++i)
-                original[i] = Phantom(x, y, z, n, i);
+    const std::vector<std::uint8_t> original = bench::PhantomVolume(n);
     Seeds(vol, n);
     for (auto _ : state) {
         state.PauseTiming();
@@ -89,7 +57,7 @@ void BM_Preview2D(benchmark::State& state)
     std::vector<std::uint8_t> slice(std::size_t(n) * n);
     for (int x = 0; x < n; ++x)
         for (int y = 0; y < n; ++y)
-            slice[std::size_t(x) * n + y] = Phantom(x, y, n / 2, n, std::uint32_t(x * 7919 + y));
+            slice[std::size_t(x) * n + y] = bench::Phantom(x, y, n / 2, n, std::uint32_t(x * 7919 + y));
     CWatershed ws(&vol);
     std::size_t contours = 0;
     for (auto _ : state) {

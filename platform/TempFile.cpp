@@ -32,6 +32,13 @@ std::string CreateTempFileName(const std::string& prefix, const std::string& fol
 
 CSafeSave::CSafeSave(std::string target) : m_strTarget(std::move(target))
 {
+    // Through a link, the linked file is the one a plain overwrite changes.
+    std::error_code ec;
+    if (std::filesystem::is_symlink(m_strTarget, ec)) {
+        auto real = std::filesystem::weakly_canonical(m_strTarget, ec);
+        if (!ec)
+            m_strTarget = real.string();
+    }
     std::filesystem::path t(m_strTarget);
     std::string folder = t.has_parent_path() ? t.parent_path().string() : std::string(".");
     m_strTemp = CreateTempFileName("." + t.filename().string() + ".", folder);
@@ -40,10 +47,16 @@ CSafeSave::CSafeSave(std::string target) : m_strTarget(std::move(target))
     if (m_strTemp.empty())
         m_strTemp = CreateTempFileName(".vx-save.", folder);
     if (!m_strTemp.empty()) {
-        // mkstemp makes the file 0600; give it the mode a plain create would.
-        mode_t mask = ::umask(0);
-        ::umask(mask);
-        ::chmod(m_strTemp.c_str(), 0666 & ~mask);
+        // mkstemp makes the file 0600; give it the mode the old file had, or
+        // the one a plain create would.
+        struct stat old {};
+        if (::stat(m_strTarget.c_str(), &old) == 0) {
+            ::chmod(m_strTemp.c_str(), old.st_mode & 0777);
+        } else {
+            mode_t mask = ::umask(0);
+            ::umask(mask);
+            ::chmod(m_strTemp.c_str(), 0666 & ~mask);
+        }
     }
 }
 

@@ -183,3 +183,37 @@ TEST(SafeSave, LongestFileNamesStillSave)
         }
     }
 }
+
+// Saving over a file updates that file as a plain overwrite would: its
+// permissions stay, and through a link the linked file gets the new bytes.
+TEST(SafeSave, OverwriteKeepsModeAndFollowsLinks)
+{
+    namespace fs = std::filesystem;
+    CObjMesh mesh;
+    MakeTriangle(mesh);
+    struct Row {
+        const char* what;
+        fs::perms mode;
+        bool throughLink;
+    } rows[] = {
+        {"private file", fs::perms::owner_read | fs::perms::owner_write, false},
+        {"group-writable file", fs::perms(0664), false},
+        {"file reached through a link", fs::perms(0640), true},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        TempDir dir;
+        fs::create_directory(dir.File("data"));
+        const std::string real = dir.Write("data/scan.vxq", "old");
+        fs::permissions(real, r.mode);
+        const std::string target = r.throughLink ? dir.File("scan.vxq") : real;
+        if (r.throughLink)
+            fs::create_symlink(real, target);
+        ASSERT_TRUE(mesh.Save(target));
+        EXPECT_EQ(TempDir::Read(real).size(), 93u + 72u + 12u);
+        EXPECT_EQ(fs::status(real).permissions(), r.mode);
+        EXPECT_EQ(fs::is_symlink(target), r.throughLink);
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir.File("data")), fs::directory_iterator()), 1)
+            << "no stray file";
+    }
+}

@@ -56,8 +56,11 @@ void GradientRun8(const std::uint8_t* src, int w, int plane, std::uint8_t* out)
 {
     const __m128i zero = _mm_setzero_si128();
     __m128i b[3][3][3]; // [dz + 1][dy + 1][dx + 1]
+#pragma GCC unroll 3
     for (int dz = -1; dz <= 1; ++dz)
+#pragma GCC unroll 3
         for (int dy = -1; dy <= 1; ++dy)
+#pragma GCC unroll 3
             for (int dx = -1; dx <= 1; ++dx)
                 b[dz + 1][dy + 1][dx + 1] = _mm_unpacklo_epi8(
                     _mm_loadl_epi64(reinterpret_cast<const __m128i*>(src + dz * plane + dy * w + dx)), zero);
@@ -66,7 +69,9 @@ void GradientRun8(const std::uint8_t* src, int w, int plane, std::uint8_t* out)
         return _mm_add_epi16(acc, wgt == 1 ? d : _mm_mullo_epi16(d, _mm_set1_epi16(std::int16_t(wgt))));
     };
     __m128i gx = zero, gy = zero, gz = zero;
+#pragma GCC unroll 3
     for (int i = 0; i < 3; ++i)
+#pragma GCC unroll 3
         for (int j = 0; j < 3; ++j) {
             gx = term(gx, weight(i, j), _mm_sub_epi16(b[i][j][2], b[i][j][0]));
             gy = term(gy, weight(i, j), _mm_sub_epi16(b[i][2][j], b[i][0][j]));
@@ -76,11 +81,13 @@ void GradientRun8(const std::uint8_t* src, int w, int plane, std::uint8_t* out)
     const __m128d top = _mm_set1_pd(255.0);
     const __m128d half = _mm_set1_pd(0.5);
     __m128i q[2];
+#pragma GCC unroll 2
     for (int h = 0; h < 2; ++h) {
         const __m128i xy = h ? _mm_unpackhi_epi16(gx, gy) : _mm_unpacklo_epi16(gx, gy);
         const __m128i z0 = h ? _mm_unpackhi_epi16(gz, zero) : _mm_unpacklo_epi16(gz, zero);
         const __m128i sq = _mm_add_epi32(_mm_madd_epi16(xy, xy), _mm_madd_epi16(z0, z0));
         __m128i r[2];
+#pragma GCC unroll 2
         for (int k = 0; k < 2; ++k) {
             const __m128d g =
                 _mm_div_pd(_mm_sqrt_pd(_mm_cvtepi32_pd(k ? _mm_srli_si128(sq, 8) : sq)), divisor);
@@ -124,8 +131,11 @@ struct Block26 {
     // Lanes 0..2 of every row but the centre cell.
     static constexpr std::uint64_t kNeighbours = 0x777777777ull & ~(1ull << 17);
 
+    // Unrolled at every optimisation level, so the lanes stay in registers
+    // and the nine row loads go out together.
     void Load(const std::uint16_t* c)
     {
+#pragma GCC unroll 4
         for (int j = 0; j < 4; ++j)
             v[j] = _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(c + rows[2 * j])),
                                       _mm_loadl_epi64(reinterpret_cast<const __m128i*>(c + rows[2 * j + 1])));
@@ -136,6 +146,7 @@ struct Block26 {
     bool AnyLabelled() const
     {
         __m128i any = _mm_setzero_si128();
+#pragma GCC unroll 5
         for (int j = 0; j < 5; ++j)
             any = _mm_or_si128(any, _mm_and_si128(valid[j], _mm_cmplt_epi16(_mm_and_si128(v[j], low), labelled)));
         return _mm_movemask_epi8(any) != 0;
@@ -149,6 +160,7 @@ struct Block26 {
         // Stored distances are at most 255.
         const __m128i cur = _mm_set1_epi16(std::int16_t(std::min(current, 256)));
         __m128i obj = _mm_setzero_si128(), bg = obj, div = obj, m[5];
+#pragma GCC unroll 5
         for (int j = 0; j < 5; ++j) {
             const __m128i lab = _mm_and_si128(v[j], low);
             const __m128i src = _mm_and_si128(
@@ -192,6 +204,7 @@ constexpr auto kLaneToNeighbour = [] {
 std::uint32_t NeighbourOrder(std::uint64_t lanes)
 {
     std::uint32_t m = 0;
+#pragma GCC unroll 5
     for (std::size_t i = 0; i < 5; ++i)
         m |= kLaneToNeighbour[i][(lanes >> (8 * i)) & 0xFF];
     return m;
@@ -534,6 +547,7 @@ void CWatershed::FloodLevels()
         for (int dy = -1; dy <= 1; ++dy, ++j)
             rows[j] = dz * m_nPlaneSize + dy * m_nWidth - 1;
     auto prefetch = [&](std::int32_t c) {
+#pragma GCC unroll 9
         for (int r = 0; r < kRows; ++r)
             __builtin_prefetch(cell + c + rows[r], 1);
     };

@@ -81,7 +81,17 @@ bool ReadDicomFile(DcmFileFormat& file, const std::string& path, Marker marker)
     return file.loadFile(OFFilename(path.c_str()), EXS_Unknown, EGL_noChange, kMaxReadLength, ERM_autoDetect).good();
 }
 
-bool ReadDicomFile(DcmFileFormat& file, const std::string& path) { return ReadDicomFile(file, path, ReadMarker(path)); }
+// The marker is looked at only when the toolkit refuses the file, so that a
+// folder of ordinary files is opened once per pass.
+bool ReadDicomFile(DcmFileFormat& file, const std::string& path)
+{
+    if (ReadDicomFile(file, path, Marker::exact))
+        return true;
+    if (ReadMarker(path) != Marker::otherCase)
+        return false;
+    file.clear();
+    return ReadDicomFile(file, path, Marker::otherCase);
+}
 
 std::string ReadString(DcmDataset* dataset, const DcmTagKey& tag)
 {

@@ -2,6 +2,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -290,6 +291,8 @@ TEST_F(DicomLoaderTest, FolderScanOrdersAndPlacesTheSeries)
         {"one distinct number: step 0, one slice", {{"a", 5}, {"b", 5}}, std::nullopt, 1, 0, 1.0f, {"b"}},
         {"files without a number are left out", {{"a", 2}, {"b", std::nullopt}, {"c", 4}}, std::nullopt, 2, 2, 1.0f,
          {"a", "c"}},
+        {"a missing instance leaves its slice zero", {{"a", 1}, {"b", 2}, {"c", 4}}, std::nullopt, 4, 1, 1.0f,
+         {"a", "b", "", "c"}},
         {"nothing numbered: the chosen file alone", {{"a", std::nullopt}, {"b", std::nullopt}}, "3", 1, 1, 3.0f,
          {"a"}},
     };
@@ -326,9 +329,12 @@ TEST_F(DicomLoaderTest, FolderScanOrdersAndPlacesTheSeries)
         ASSERT_NE(v, nullptr);
         ASSERT_EQ(v->m_nDimZ, c.slices);
         const auto voxels = Voxels(*v);
-        for (int z = 0; z < c.slices; ++z)
-            EXPECT_EQ(Slice(voxels, *v, z), Render(folder.File(c.expected[std::size_t(z)]), 8, 8, 1500, 3000, 16))
-                << "slice " << z << " should be " << c.expected[std::size_t(z)];
+        for (int z = 0; z < c.slices; ++z) {
+            const std::string& name = c.expected[std::size_t(z)];
+            const auto expected =
+                name.empty() ? std::vector<std::uint8_t>(8 * 8 * 2, 0) : Render(folder.File(name), 8, 8, 1500, 3000, 16);
+            EXPECT_EQ(Slice(voxels, *v, z), expected) << "slice " << z << " should be " << (name.empty() ? "zero" : name);
+        }
     }
 }
 
@@ -568,6 +574,123 @@ TEST_F(DicomLoaderTest, BusyTextsFollowTheSteps)
                                       "Building disk cache ...",
                                   }));
     EXPECT_FALSE(owner.statuses.back().show) << "hidden after the disk cache";
+}
+
+TEST_F(DicomLoaderTest, LowerCaseMarkerFilesJoinTheFolderScan)
+{
+    // The real five-slice series, two of its files (one of them the chosen
+    // one) with the marker in lower case: the same volume as the original.
+    const std::string original = kPydicom + "dicomdirtests/98892001/CT5N/";
+    for (const auto& e : fs::directory_iterator(original))
+        fs::copy_file(e.path(), dir.File(e.path().filename().string()));
+    for (const char* name : {"2062", "2392"}) {
+        std::string bytes = TempDir::Read(dir.File(name));
+        bytes.replace(128, 4, "dIcM");
+        dir.Write(name, bytes);
+    }
+    CDicomLoader a, b;
+    ASSERT_EQ(ProbeFile(a, original + "2392", true).files, 5);
+    ASSERT_EQ(ProbeFile(b, dir.File("2392"), true).files, 5);
+    CModelSeries sa, sb;
+    CDicomVolume* va = LoadInto(a, original + "2392", sa);
+    CDicomVolume* vb = LoadInto(b, dir.File("2392"), sb);
+    ASSERT_TRUE(va && vb);
+    EXPECT_EQ(vb->m_nDimZ, 5);
+    EXPECT_EQ(Voxels(*va), Voxels(*vb));
+}
+
+TEST_F(DicomLoaderTest, ReviewedWindowRendersEverySlice)
+{
+    // Each file stores its own window; every slice is rendered with the one
+    // the loader settled on.
+    const std::string windows[][2] = {{"300", "200"}, {"900", "50"}, {"100", "4000"}};
+    for (int i = 1; i <= 3; ++i) {
+        ImageSpec s;
+        s.instance = i;
+        s.base = 100 * i;
+        s.slope = 7;
+        s.centre = windows[i - 1][0];
+        s.width = windows[i - 1][1];
+        WriteImage(dir.File(FormatName(i)), s);
+    }
+    struct Case {
+        const char* what;
+        bool reviewed, automatic;
+        int centre, width;
+    };
+    // Auto: values 100 .. 300 + 63 * 7 = 741 over the three files.
+    const Case cases[] = {
+        {"probed: the chosen file's stored window", false, false, 300, 200},
+        {"manual", true, false, 520, 330},
+        {"automatic", true, true, (741 + 100 + 1) / 2, 741 - 100 + 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CDicomLoader loader;
+        Probed p = ProbeFile(loader, dir.File(FormatName(1)), true);
+        ASSERT_TRUE(p.ok);
+        if (c.reviewed)
+            loader.ApplyChanges(8, 8, 16, p.x, p.y, p.z, c.centre, c.width, c.automatic);
+        EXPECT_EQ(loader.m_nWindowCentre, c.centre);
+        EXPECT_EQ(loader.m_nWindowWidth, c.width);
+        CModelSeries series;
+        CDicomVolume* v = LoadInto(loader, dir.File(FormatName(1)), series);
+        ASSERT_NE(v, nullptr);
+        const auto voxels = Voxels(*v);
+        for (int z = 0; z < 3; ++z)
+            EXPECT_EQ(Slice(voxels, *v, z), Render(dir.File(FormatName(z + 1)), 8, 8, c.centre, c.width, 16))
+                << "slice " << z;
+    }
+}
+
+TEST_F(DicomLoaderTest, ApplyChangesReplacesUnusableSizes)
+{
+    ImageSpec s;
+    s.pixelSpacing = "0.5\\0.7";
+    CDicomLoader loader;
+    Probed p;
+    WriteAndProbe(loader, "sizes", s, p);
+    ASSERT_TRUE(p.ok);
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    struct Case {
+        float scale;
+        float expected;
+    };
+    // The 8-pixel image is loaded at 4 pixels: usable scales double.
+    const Case cases[] = {{0.25f, 0.5f}, {0.0f, 1.0f}, {-0.5f, 1.0f}, {nan, 1.0f}, {inf, 1.0f}, {3.0e38f, 1.0f}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.scale);
+        loader.ApplyChanges(4, 4, 16, c.scale, c.scale, c.scale, 0, 100, false);
+        EXPECT_FLOAT_EQ(loader.m_fVoxelX, c.expected);
+        EXPECT_FLOAT_EQ(loader.m_fVoxelY, c.expected);
+        EXPECT_FLOAT_EQ(loader.m_fVoxelZ, c.scale == 0.25f ? 0.25f : 1.0f);
+    }
+}
+
+TEST_F(DicomLoaderTest, SeriesTooLargeForMemoryFailsTheLoad)
+{
+    // Two files whose instance numbers lie two thousand million apart ask for
+    // a volume that cannot be held: the load fails instead of writing
+    // anywhere.
+    for (int instance : {1, 2000000000}) {
+        ImageSpec s;
+        s.instance = instance;
+        WriteImage(dir.File("i" + std::to_string(instance) + ".dcm"), s);
+    }
+    CDicomLoader loader;
+    Probed p = ProbeFile(loader, dir.File("i1.dcm"), true);
+    ASSERT_TRUE(p.ok);
+    EXPECT_EQ(loader.m_nSlices, 2);
+    ImageSpec s;
+    s.instance = 3;
+    WriteImage(dir.File("i3.dcm"), s);
+    CDicomLoader dense;
+    ASSERT_TRUE(ProbeFile(dense, dir.File("i1.dcm"), true).ok);
+    EXPECT_EQ(dense.m_nInstanceStep, 2);
+    EXPECT_EQ(dense.m_nSlices, 1000000000);
+    CModelSeries series;
+    EXPECT_FALSE(dense.Load(dir.File("i1.dcm"), series));
+    EXPECT_TRUE(series.empty());
 }
 
 TEST(CDicomLoader, GetFolderKeepsTheSeparator)

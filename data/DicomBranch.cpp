@@ -11,7 +11,8 @@
 #include "platform/Format.h"
 #include "platform/Prompter.h"
 
-std::unique_ptr<CModelSeries> LoadDicomFile(const std::string& path)
+namespace {
+std::unique_ptr<CModelSeries> OpenDicom(const std::string& path)
 {
     const int answer = VxMessageBox("Do you wish to scan for matching DICOM files in the same folder?\n\n"
                                     "If you click No, only the selected file will be loaded",
@@ -51,4 +52,16 @@ std::unique_ptr<CModelSeries> LoadDicomFile(const std::string& path)
     preview.reset();
 
     return RunModelLoader(loader, path);
+}
+} // namespace
+
+std::unique_ptr<CModelSeries> LoadDicomFile(const std::string& path)
+{
+    try {
+        return OpenDicom(path);
+    } catch (...) {
+        // A throw from the probe, the preview or the dialog (memory, a file
+        // error) is a failed open like any other, not a crash.
+        return nullptr;
+    }
 }

@@ -56,9 +56,9 @@ constexpr LoaderEntry kLoaders[] = {
 std::unique_ptr<CModelSeries> RunModelLoader(CModelLoader& loader, const std::string& path)
 {
     auto series = std::make_unique<CModelSeries>();
-    CMessageLog::ShowStatus("Loading data ... please wait", true);
     bool ok = false;
     try {
+        CMessageLog::ShowStatus("Loading data ... please wait", true);
         ok = loader.Load(path, *series);
     } catch (...) {
         // A loader that throws (a file error, memory) has failed like any other.

@@ -1,3 +1,7 @@
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -5,6 +9,7 @@
 
 #include "DicomTestImages.h"
 #include "data/AppSettings.h"
+#include "data/DicomLoader.h"
 #include "data/MessageLog.h"
 #include "data/ModelLoader.h"
 #include "data/Volume.h"
@@ -38,11 +43,17 @@ struct Opened {
 
     Opened(const std::string& path, const std::string& ext, bool yes, std::vector<CScriptedDialogRunner::DcmAnswer> review)
     {
+        Open(path, ext, yes, std::move(review), owner);
+    }
+    Opened() = default;
+    void Open(const std::string& path, const std::string& ext, bool yes,
+              std::vector<CScriptedDialogRunner::DcmAnswer> review, ILogOwner& logOwner)
+    {
         prompter.answers = {yes ? IDYES : IDNO};
         dialogs.dcmAnswers = std::move(review);
         CPrompterScope scope(&prompter);
         SetDialogRunner(&dialogs);
-        CMessageLog* log = CMessageLog::GetInstance(&owner);
+        CMessageLog* log = CMessageLog::GetInstance(&logOwner);
         series = LoadModelFile(path, ext);
         delete log;
         SetDialogRunner(nullptr);
@@ -165,5 +176,135 @@ TEST_F(DicomBranchTest, WhatIsNotDicomEndsWithoutDialog)
         EXPECT_TRUE(o.dialogs.dcmShown.empty());
         ASSERT_FALSE(o.owner.statuses.empty());
         EXPECT_TRUE(o.owner.statuses.back().show) << "the busy box stays for the view to close";
+    }
+}
+
+TEST_F(DicomBranchTest, EightBitSeriesLoadsAsEightBit)
+{
+    for (int i = 1; i <= 2; ++i) {
+        ImageSpec s;
+        s.instance = i;
+        s.bits = 8;
+        s.base = 10 * i;
+        s.slope = 1;
+        WriteImage(dir.File("b" + std::to_string(i) + ".dcm"), s);
+    }
+    CScriptedDialogRunner::DcmAnswer ok{true, false, {}};
+    for (bool reviewed : {false, true}) {
+        SCOPED_TRACE(reviewed ? "OK" : "closed");
+        Opened o(dir.File("b1.dcm"), "dcm", false,
+                 reviewed ? std::vector<CScriptedDialogRunner::DcmAnswer>{ok}
+                          : std::vector<CScriptedDialogRunner::DcmAnswer>{});
+        CDicomVolume* v = o.Volume();
+        ASSERT_NE(v, nullptr);
+        EXPECT_EQ(v->m_nBits, 8);
+        EXPECT_EQ(v->m_nBytesPerVoxel, 1);
+    }
+}
+
+namespace {
+// Throws once the busy box is asked to show `at`.
+class CThrowingLogOwner : public CRecordingLogOwner {
+public:
+    explicit CThrowingLogOwner(std::string at) : m_at(std::move(at)) {}
+    void ShowStatus(const char* text, bool show) override
+    {
+        CRecordingLogOwner::ShowStatus(text, show);
+        if (show && text && m_at == text) {
+            thrown = true;
+            throw std::runtime_error("busy box failed");
+        }
+    }
+    bool thrown = false;
+
+private:
+    std::string m_at;
+};
+
+class CThrowingDialogRunner : public CScriptedDialogRunner {
+public:
+    bool RunDcmDialog(CDcmDialogValues&) override { throw std::bad_alloc(); }
+};
+} // namespace
+
+TEST_F(DicomBranchTest, ThrowAnywhereInTheBranchIsAFailedOpen)
+{
+    // Each step of the branch in turn fails by throwing: the open ends with
+    // no series, and nothing escapes to the caller. Only a failed disk cache
+    // still gives the volume, kept in memory.
+    struct Step {
+        const char* text;
+        bool loads;
+    };
+    const Step steps[] = {
+        {"Scanning for DICOM images ...", false},
+        {"Finding study, series & acquisition ...", false},
+        {"Analysing im2.dcm ...", false},
+        {"Loading data ... please wait", false},
+        {"Loading slice 2 of 3 ...", false},
+        {"Building histogram ...", false},
+        {"Extracting planar views ...", false},
+        {"Building disk cache ...", true},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.text);
+        CThrowingLogOwner thrower(step.text);
+        Opened o;
+        EXPECT_NO_THROW(o.Open(path, "dcm", true, {}, thrower));
+        EXPECT_TRUE(thrower.thrown) << "the step was not reached";
+        EXPECT_EQ(o.series != nullptr, step.loads);
+    }
+
+    CThrowingDialogRunner dialogs;
+    CScriptedPrompter prompter;
+    prompter.answers = {IDYES};
+    CPrompterScope scope(&prompter);
+    SetDialogRunner(&dialogs);
+    std::unique_ptr<CModelSeries> series;
+    EXPECT_NO_THROW(series = LoadModelFile(path, "dcm"));
+    SetDialogRunner(nullptr);
+    EXPECT_EQ(series, nullptr);
+}
+
+TEST_F(DicomBranchTest, EveryToolkitTestFileOpensOrIsRefused)
+{
+    // The factory's whole path (probe, preview, review, load) on every real
+    // test file, each one alone; then once per folder with the folder
+    // scanned and the automatic window, which reads every file of the folder.
+    const std::string root = "/usr/lib/python3/dist-packages/pydicom/data/test_files/";
+    std::vector<std::string> paths;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(root))
+        if (e.is_regular_file())
+            paths.push_back(e.path().string());
+    std::sort(paths.begin(), paths.end());
+    ASSERT_GT(paths.size(), 100u);
+
+    std::map<std::string, std::string> firstLoaded; // folder -> a file that loads
+    int loaded = 0;
+    for (const std::string& p : paths) {
+        SCOPED_TRACE(p);
+        Opened o(p, "dcm", false, {});
+        if (!o.series)
+            continue; // the view shows "Unknown file format!"
+        CDicomVolume* v = o.Volume();
+        ASSERT_NE(v, nullptr);
+        EXPECT_EQ(v->m_nDimZ, 1);
+        EXPECT_GT(v->m_nDimX, 0);
+        EXPECT_GT(v->m_nDimY, 0);
+        EXPECT_EQ(o.dialogs.previews.size(), 1u);
+        firstLoaded.emplace(CDicomLoader::GetFolder(p), p);
+        ++loaded;
+    }
+    EXPECT_GT(loaded, 40);
+    EXPECT_TRUE(firstLoaded.count(root + "dicomdirtests/98892001/CT5N/"));
+
+    CScriptedDialogRunner::DcmAnswer automatic{true, true, {}};
+    automatic.values.m_bAuto = 1;
+    for (const auto& [folder, p] : firstLoaded) {
+        SCOPED_TRACE(p + " with its folder");
+        Opened o(p, "dcm", true, {automatic});
+        CDicomVolume* v = o.Volume();
+        ASSERT_NE(v, nullptr);
+        EXPECT_GE(v->m_nDimZ, 1);
     }
 }

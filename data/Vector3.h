@@ -1,4 +1,5 @@
 #pragma once
+#include <cmath>
 
 // Three floats for points, normals, directions, bounds corners and colours.
 struct CVector3 {
@@ -7,9 +8,21 @@ struct CVector3 {
     CVector3() = default;
     constexpr CVector3(float ax, float ay, float az) : x(ax), y(ay), z(az) {}
 
-    // Unit length; a zero vector stays zero.
-    void Normalize();
-    float Length() const;
+    // Unit length; a zero vector stays zero. Inline: mesh loops call it per
+    // vertex.
+    void Normalize()
+    {
+        const float len = Length();
+        if (len == 0.0f) {
+            x = y = z = 0.0f;
+            return;
+        }
+        const float inv = 1.0f / len;
+        x *= inv;
+        y *= inv;
+        z *= inv;
+    }
+    float Length() const { return std::sqrt(x * x + y * y + z * z); }
 
     CVector3 operator+(const CVector3& o) const { return {x + o.x, y + o.y, z + o.z}; }
     CVector3 operator-(const CVector3& o) const { return {x - o.x, y - o.y, z - o.z}; }

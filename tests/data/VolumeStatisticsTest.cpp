@@ -142,6 +142,32 @@ TEST(VolumeStatistics, ValueRangeIsRawAndIncludesZeros)
     EXPECT_FALSE(s.trimmable);
 }
 
+// Rows long enough to be scanned many voxels at a time, with the extremes at
+// every place, in the tail and on both sides of 0x8000 for 16 bits.
+TEST(VolumeStatistics, ValueRangeOfLongRows)
+{
+    struct Row {
+        int bits;
+        std::uint16_t fill, lo, hi;
+    };
+    const Row rows[] = {{8, 100, 1, 255}, {8, 128, 127, 129}, {16, 40000, 30000, 65535}, {16, 1000, 999, 33000}};
+    for (const Row& r : rows)
+        for (int width : {7, 8, 9, 15, 16, 17, 31, 33, 40}) {
+            for (int at = 0; at < width; ++at) {
+                CVolume vol(width, 2, 1, r.bits);
+                for (int y = 0; y < 2; ++y)
+                    for (int x = 0; x < width; ++x)
+                        vol.SetVoxel(x, y, 0, r.fill);
+                vol.SetVoxel(at, 1, 0, r.hi);
+                vol.SetVoxel((at + 1) % width, 1, 0, r.lo);
+                VolumeStatistics s;
+                vol.GetStatistics(s);
+                EXPECT_EQ(s.minValue, r.lo) << r.bits << " bits, width " << width << ", at " << at;
+                EXPECT_EQ(s.maxValue, r.hi) << r.bits << " bits, width " << width << ", at " << at;
+            }
+        }
+}
+
 TEST(VolumeStatistics, AllZeroOrEmptyVolumeHasEmptyRanges)
 {
     CVolume zero(5, 4, 3, 16);

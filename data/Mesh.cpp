@@ -100,6 +100,56 @@ std::int32_t* CMesh::SetIndexCount(int m)
     return m_pIndices.get();
 }
 
+namespace {
+
+// Area-weighted normals of polygons of K corners, summed
+// into the vertex normals in polygon order. The unit face normals of a block
+// come first: independent of each other, their square roots and divisions
+// overlap, where one loop would wait on each before the next scatter.
+template <int K>
+void AccumulateNormals(const std::int32_t* indices, int polygons, const CVector3* vertices, int nVertices,
+                       CVector3* normals)
+{
+    constexpr int k = K;
+    constexpr int kBlock = 256;
+    CVector3 face[kBlock];
+    bool valid[kBlock];
+    for (int p0 = 0; p0 < polygons; p0 += kBlock) {
+        const int n = std::min(kBlock, polygons - p0);
+        for (int q = 0; q < n; ++q) {
+            const std::int32_t* idx = indices + size_t(p0 + q) * size_t(k);
+            bool ok = true;
+#pragma GCC unroll 4
+            for (int i = 0; i < k; ++i)
+                ok = ok && idx[i] >= 0 && idx[i] < nVertices;
+            valid[q] = ok;
+            if (!ok)
+                continue;
+            CVector3 f;
+#pragma GCC unroll 4
+            for (int i = 0; i < k; ++i) {
+                const CVector3& a = vertices[idx[i]];
+                const CVector3& b = vertices[idx[i + 1 == k ? 0 : i + 1]];
+                f.x += (a.y - b.y) * (a.z + b.z);
+                f.y += (a.z - b.z) * (a.x + b.x);
+                f.z += (a.x - b.x) * (a.y + b.y);
+            }
+            f.Normalize();
+            face[q] = f;
+        }
+        for (int q = 0; q < n; ++q) {
+            if (!valid[q])
+                continue;
+            const std::int32_t* idx = indices + size_t(p0 + q) * size_t(k);
+#pragma GCC unroll 4
+            for (int i = 0; i < k; ++i)
+                normals[idx[i]] += face[q];
+        }
+    }
+}
+
+} // namespace
+
 void CMesh::ComputeNormals()
 {
     if (m_nVertices <= 0 || !m_pNormals)
@@ -107,25 +157,10 @@ void CMesh::ComputeNormals()
     const int k = IndicesPerPolygon();
     std::fill(m_pNormals.get(), m_pNormals.get() + m_nVertices, CVector3());
     const int polygons = std::min(m_nPolygons, m_pIndices ? m_nIndices / k : 0);
-    for (int p = 0; p < polygons; ++p) {
-        const std::int32_t* idx = &m_pIndices[size_t(p) * size_t(k)];
-        bool valid = true;
-        for (int i = 0; i < k; ++i)
-            valid = valid && idx[i] >= 0 && idx[i] < m_nVertices;
-        if (!valid)
-            continue;
-        CVector3 n;
-        for (int i = 0; i < k; ++i) {
-            const CVector3& a = m_pVertices[idx[i]];
-            const CVector3& b = m_pVertices[idx[(i + 1) % k]];
-            n.x += (a.y - b.y) * (a.z + b.z);
-            n.y += (a.z - b.z) * (a.x + b.x);
-            n.z += (a.x - b.x) * (a.y + b.y);
-        }
-        n.Normalize();
-        for (int i = 0; i < k; ++i)
-            m_pNormals[idx[i]] += n;
-    }
+    if (k == 3)
+        AccumulateNormals<3>(m_pIndices.get(), polygons, m_pVertices.get(), m_nVertices, m_pNormals.get());
+    else
+        AccumulateNormals<4>(m_pIndices.get(), polygons, m_pVertices.get(), m_nVertices, m_pNormals.get());
     for (int i = 0; i < m_nVertices; ++i) {
         m_pNormals[i].Normalize();
         if (m_bClockwise)

@@ -1,10 +1,16 @@
 #include "processing/SurfaceGenerator.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
 #include <limits>
 #include <stdexcept>
+#include <vector>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "data/Mesh.h"
 #include "data/MessageLog.h"
@@ -24,13 +30,6 @@ struct EdgeRef {
 };
 constexpr EdgeRef kEdges[12] = {{0, 0, 0, 1}, {0, 0, 1, 0}, {0, 1, 0, 1}, {0, 0, 0, 0}, {1, 0, 0, 1}, {1, 0, 1, 0},
                                 {1, 1, 0, 1}, {1, 0, 0, 0}, {0, 0, 0, 2}, {0, 0, 1, 2}, {0, 1, 1, 2}, {0, 1, 0, 2}};
-
-inline std::uint64_t Load8(const std::uint8_t* p)
-{
-    std::uint64_t v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
 
 void Status(const char* text) { CMessageLog::ShowStatus(text, true); }
 
@@ -113,21 +112,27 @@ std::unique_ptr<CSurfaceMesh> CSurfaceGenerator::Generate(std::uint16_t iso)
 
 // The cells visited are those whose lowest corner lies from one below the
 // box's minimum to its maximum on every axis; grid points outside the box read
-// 0. Inside bits are kept for three z planes of grid points, vertex indices
-// for two. The vertices of grid plane k+1 are made before the triangles of
-// cell slab k, so every index a triangle names exists, and the vertices come
-// out in ascending edge id. A first pass only counts, so that the second
-// writes straight into arrays of the final size.
+// 0. A first pass packs the below-iso bits of every grid point into 64-bit
+// words, a row of x per run of words, and counts vertices and triangles from
+// them; the second writes straight into arrays of that size. Cut edges and cut
+// cells come from word-wide logic, so untouched runs of a row cost a few
+// instructions per 64 points and only cut cells reach the case tables. The
+// vertices of grid plane k+1 are made before the triangles of cell slab k, so
+// every index a triangle names exists, and the vertices come out in ascending
+// edge id (plane, row, x, axis).
 template <class T> class CMarch {
 public:
     CMarch(CVolume* volume, const T* data, const VolumeStatistics& box, std::uint16_t iso, const float scale[3])
         : m_pVolume(volume), m_pData(data), m_box(box), m_nIso(iso), m_nDimX(volume->m_nDimX),
           m_nDimY(volume->m_nDimY), x0(box.minX - 1), y0(box.minY - 1), z0(box.minZ - 1),
           nx(box.maxX - box.minX + 3), ny(box.maxY - box.minY + 3), nz(box.maxZ - box.minZ + 3),
-          plane(std::size_t(nx) * std::size_t(ny)), sx(scale[0]), sy(scale[1]), sz(scale[2])
+          words(std::size_t(nx) / 64 + 1), plane(std::size_t(nx) * std::size_t(ny)), sx(scale[0]), sy(scale[1]),
+          sz(scale[2]), m_pad(iso > 0 ? ~std::uint64_t(0) : 0)
     {
-        for (auto& b : m_bits)
-            b.assign(plane, 0);
+        // A zero voxel is below any iso >= 1; `words` leaves bit nx free, so
+        // the last real point always has a padding neighbour in its row.
+        m_bits = std::make_unique_for_overwrite<std::uint64_t[]>(std::size_t(nz) * ny * words);
+        m_uniform = std::make_unique_for_overwrite<std::uint8_t[]>(std::size_t(nz) * ny);
         if (!m_pData)
             m_scratch.resize(std::size_t(nx));
         for (int e = 0; e < 12; ++e)
@@ -136,13 +141,27 @@ public:
 
     int Slabs() const { return nz - 1; }
 
-    // Counts the vertices and triangles of the whole march.
+    // Classifies every grid point and counts the vertices and triangles.
     void Count(std::size_t& vertices, std::size_t& triangles)
     {
-        m_nVertices = m_nTriangles = 0;
-        Run<false>(nullptr);
-        vertices = m_nVertices;
-        triangles = m_nTriangles;
+        std::size_t nv = 0, nt = 0;
+        Classify(0);
+        for (int k = 0; k + 1 < nz; ++k) {
+            Classify(k + 1);
+            for (int j = 0; j + 1 < ny; ++j) {
+                if (Uniform(j, k) && Uniform(j + 1, k) && Uniform(j, k + 1) && Uniform(j + 1, k + 1))
+                    continue;
+                const std::uint64_t *a = Row(j, k), *b = Row(j + 1, k), *c = Row(j, k + 1), *d = Row(j + 1, k + 1);
+                for (std::size_t w = 0; w < words; ++w) {
+                    const std::uint64_t a1 = Next(a, w);
+                    nv += PopCount(a[w] ^ a1) + PopCount(a[w] ^ b[w]) + PopCount(a[w] ^ c[w]);
+                    for (std::uint64_t m = Mixed(a, b, c, d, w); m; m &= m - 1)
+                        nt += kTriangleCount[Case(a, b, c, d, w, std::countr_zero(m))];
+                }
+            }
+        }
+        vertices = nv;
+        triangles = nt;
     }
 
     // Writes them; `onSlab` is called before each cell slab.
@@ -153,62 +172,125 @@ public:
             p = std::make_unique_for_overwrite<std::int32_t[]>(3 * plane);
         m_pOutVertex = vertices;
         m_pOutIndex = indices;
-        m_nVertices = m_nTriangles = 0;
-        Run<true>(onSlab);
+        m_nVertices = 0;
+        Vertices(0);
+        for (int k = 0; k < nz - 1; ++k) {
+            onSlab(k);
+            // Grid plane nz-1 lies beyond the box: none of its edges is cut.
+            if (k + 1 < nz - 1)
+                Vertices(k + 1);
+            Triangles(k);
+        }
     }
 
 private:
-    template <bool kEmit, class F> void Run(F onSlab)
+    static unsigned PopCount(std::uint64_t x)
     {
-        Fill(0, m_bits[0].data());
-        Fill(1, m_bits[1].data());
-        Vertices<kEmit>(0, m_bits[0].data(), m_bits[1].data(), Ids<kEmit>(0));
-        for (int k = 0; k < nz - 1; ++k) {
-            if constexpr (kEmit)
-                onSlab(k);
-            if (k + 2 < nz)
-                Fill(k + 2, m_bits[(k + 2) % 3].data());
-            // Grid plane nz-1 lies beyond the box: none of its edges is cut.
-            if (k + 1 < nz - 1)
-                Vertices<kEmit>(k + 1, m_bits[(k + 1) % 3].data(), m_bits[(k + 2) % 3].data(), Ids<kEmit>(k + 1));
-            Triangles<kEmit>(m_bits[k % 3].data(), m_bits[(k + 1) % 3].data(), Ids<kEmit>(k), Ids<kEmit>(k + 1));
-        }
+        // Without a popcnt target std::popcount is a library call.
+        x -= (x >> 1) & 0x5555555555555555ULL;
+        x = (x & 0x3333333333333333ULL) + ((x >> 2) & 0x3333333333333333ULL);
+        x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
+        return unsigned((x * 0x0101010101010101ULL) >> 56);
     }
 
-    template <bool kEmit> std::int32_t* Ids(int k) { return kEmit ? m_ids[k % 2].get() : nullptr; }
+    const std::uint64_t* Row(int j, int k) const { return &m_bits[(std::size_t(k) * ny + std::size_t(j)) * words]; }
+    bool Uniform(int j, int k) const { return m_uniform[std::size_t(k) * ny + std::size_t(j)] != 0; }
 
-    int Value(int gx, int gy, int gz) const
+    // Bits of the points one step up x from those of word w.
+    std::uint64_t Next(const std::uint64_t* r, std::size_t w) const
     {
-        if (gx < m_box.minX || gx > m_box.maxX || gy < m_box.minY || gy > m_box.maxY || gz < m_box.minZ ||
-            gz > m_box.maxZ)
+        return r[w] >> 1 | (w + 1 < words ? r[w + 1] : m_pad) << 63;
+    }
+
+    // Cells of word w, between rows a (y, z), b (y+1), c (z+1), d (y+1, z+1),
+    // whose corners are not all on one side.
+    std::uint64_t Mixed(const std::uint64_t* a, const std::uint64_t* b, const std::uint64_t* c,
+                        const std::uint64_t* d, std::size_t w) const
+    {
+        const std::uint64_t any = a[w] | b[w] | c[w] | d[w];
+        const std::uint64_t all = a[w] & b[w] & c[w] & d[w];
+        const std::uint64_t anyNext = Next(a, w) | Next(b, w) | Next(c, w) | Next(d, w);
+        const std::uint64_t allNext = Next(a, w) & Next(b, w) & Next(c, w) & Next(d, w);
+        return (any | anyNext) & ~(all & allNext);
+    }
+
+    unsigned Case(const std::uint64_t* a, const std::uint64_t* b, const std::uint64_t* c, const std::uint64_t* d,
+                  std::size_t w, int s) const
+    {
+        auto bit = [s](std::uint64_t x) { return unsigned(x >> s) & 1u; };
+        return bit(a[w]) | bit(b[w]) << 1 | bit(Next(b, w)) << 2 | bit(Next(a, w)) << 3 | bit(c[w]) << 4 |
+               bit(d[w]) << 5 | bit(Next(d, w)) << 6 | bit(Next(c, w)) << 7;
+    }
+
+    // Bits of n voxels from `src`, 1 below iso, into `out` at bit 1 on; the
+    // bits before and after them are padding.
+    void PackRow(const T* src, int n, std::uint64_t* out) const
+    {
+        std::uint64_t carry = m_pad & 1;
+        std::size_t w = 0;
+        for (int i = 0; i < n; i += 64, ++w) {
+            const int len = std::min(64, n - i);
+            std::uint64_t m = Below(src + i, len);
+            if (len < 64)
+                m |= m_pad << len;
+            out[w] = m << 1 | carry;
+            carry = m >> 63;
+        }
+        for (; w < words; ++w)
+            out[w] = m_pad << 1 | carry;
+    }
+
+    // Bit i set where src[i] < iso, for len <= 64 values.
+    std::uint64_t Below(const T* src, int len) const
+    {
+        if (m_nIso == 0)
             return 0;
-        if (!m_pData)
-            return m_pVolume->GetVoxel(gx, gy, gz);
-        return m_pData[(std::int64_t(gz) * m_nDimY + gy) * m_nDimX + gx];
+        if (m_nIso > std::numeric_limits<T>::max())
+            return len == 64 ? ~std::uint64_t(0) : (std::uint64_t(1) << len) - 1;
+        std::uint64_t m = 0;
+        int i = 0;
+#ifdef __SSE2__
+        if (len == 64) {
+            if constexpr (sizeof(T) == 1) {
+                // v < iso exactly when min(v, iso - 1) == v.
+                const __m128i t = _mm_set1_epi8(char(m_nIso - 1));
+                for (int q = 0; q < 4; ++q) {
+                    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 16 * q));
+                    const unsigned bits = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(v, t), v)));
+                    m |= std::uint64_t(bits) << (16 * q);
+                }
+            } else {
+                // v < iso exactly when the saturated iso - v is not zero.
+                const __m128i t = _mm_set1_epi16(std::int16_t(m_nIso)), zero = _mm_setzero_si128();
+                for (int q = 0; q < 4; ++q) {
+                    const __m128i* p = reinterpret_cast<const __m128i*>(src + 16 * q);
+                    const __m128i lo = _mm_cmpeq_epi16(_mm_subs_epu16(t, _mm_loadu_si128(p)), zero);
+                    const __m128i hi = _mm_cmpeq_epi16(_mm_subs_epu16(t, _mm_loadu_si128(p + 1)), zero);
+                    const unsigned atOrAbove = unsigned(_mm_movemask_epi8(_mm_packs_epi16(lo, hi)));
+                    m |= std::uint64_t(~atOrAbove & 0xFFFFu) << (16 * q);
+                }
+            }
+            return m;
+        }
+#endif
+        const T t = T(m_nIso);
+        for (; i < len; ++i)
+            m |= std::uint64_t(src[i] < t) << i;
+        return m;
     }
 
-    // Inside bits of grid plane k: 1 where the voxel is below iso.
-    void Fill(int k, std::uint8_t* s)
+    // Bits of grid plane k.
+    void Classify(int k)
     {
-        const std::uint8_t outside = m_nIso > 0 ? 1 : 0; // a zero voxel is below any iso >= 1
         const int gz = z0 + k;
-        if (gz < m_box.minZ || gz > m_box.maxZ) {
-            std::memset(s, outside, plane);
-            return;
-        }
+        const bool planeOutside = gz < m_box.minZ || gz > m_box.maxZ;
         const int n = nx - 2;
-        const bool allBelow = m_nIso > std::numeric_limits<T>::max();
-        const T t = T(m_nIso);
         for (int j = 0; j < ny; ++j) {
-            std::uint8_t* row = s + std::size_t(j) * nx;
+            std::uint64_t* out = &m_bits[(std::size_t(k) * ny + std::size_t(j)) * words];
             const int gy = y0 + j;
-            if (gy < m_box.minY || gy > m_box.maxY) {
-                std::memset(row, outside, std::size_t(nx));
-                continue;
-            }
-            row[0] = row[nx - 1] = outside;
-            if (allBelow) {
-                std::memset(row + 1, 1, std::size_t(n));
+            if (planeOutside || gy < m_box.minY || gy > m_box.maxY) {
+                std::fill(out, out + words, m_pad);
+                m_uniform[std::size_t(k) * ny + std::size_t(j)] = 1;
                 continue;
             }
             const T* src;
@@ -219,10 +301,32 @@ private:
                     m_scratch[std::size_t(i)] = T(m_pVolume->GetVoxel(m_box.minX + i, gy, gz));
                 src = m_scratch.data();
             }
-            std::uint8_t* __restrict out = row + 1;
-            for (int i = 0; i < n; ++i)
-                out[i] = src[i] < t;
+            PackRow(src, n, out);
+            std::uint64_t diff = 0;
+            for (std::size_t w = 0; w < words; ++w)
+                diff |= out[w] ^ m_pad;
+            m_uniform[std::size_t(k) * ny + std::size_t(j)] = diff == 0;
         }
+    }
+
+    // A voxel row for the interpolation; every point outside the box reads 0.
+    struct VoxelRow {
+        const T* data; // null when read through GetVoxel
+        int gy, gz;
+        bool inside;
+    };
+    VoxelRow RowAt(int gy, int gz) const
+    {
+        const bool inside = gy >= m_box.minY && gy <= m_box.maxY && gz >= m_box.minZ && gz <= m_box.maxZ;
+        const T* data = inside && m_pData ? m_pData + (std::int64_t(gz) * m_nDimY + gy) * m_nDimX : nullptr;
+        return {data, gy, gz, inside};
+    }
+
+    int Value(const VoxelRow& r, int gx) const
+    {
+        if (!r.inside || gx < m_box.minX || gx > m_box.maxX)
+            return 0;
+        return r.data ? int(r.data[gx]) : int(m_pVolume->GetVoxel(gx, r.gy, r.gz));
     }
 
     float Along(int va, int vb, float pa, float pb) const
@@ -232,110 +336,64 @@ private:
     }
 
     // The cut lower edges of grid plane k, in y, x, axis order.
-    template <bool kEmit>
-    void Vertices(int k, const std::uint8_t* sa, const std::uint8_t* sb, std::int32_t* ids)
+    void Vertices(int k)
     {
         const int gz = z0 + k;
-        const int cells = nx - 1;
-        for (int j = 0; j < ny - 1; ++j) {
-            const std::uint8_t* a = sa + std::size_t(j) * nx;
-            const std::uint8_t* ay = a + nx;
-            const std::uint8_t* az = sb + std::size_t(j) * nx;
-            int i = 0;
-            while (i < cells) {
-                int end = cells;
-                if (i + 8 <= cells) {
-                    const std::uint64_t w = Load8(a + i);
-                    const std::uint64_t cx = w ^ Load8(a + i + 1), cy = w ^ Load8(ay + i), cz = w ^ Load8(az + i);
-                    if ((cx | cy | cz) == 0) {
-                        i += 8;
-                        continue;
+        std::int32_t* ids = m_ids[k % 2].get();
+        for (int j = 0; j + 1 < ny; ++j) {
+            if (Uniform(j, k) && Uniform(j + 1, k) && Uniform(j, k + 1))
+                continue;
+            const std::uint64_t *a = Row(j, k), *b = Row(j + 1, k), *c = Row(j, k + 1);
+            const int gy = y0 + j;
+            const VoxelRow r0 = RowAt(gy, gz), ry = RowAt(gy + 1, gz), rz = RowAt(gy, gz + 1);
+            const float py = float(gy) * sy, pz = float(gz) * sz;
+            std::int32_t* rowIds = ids + 3 * std::size_t(j) * nx;
+            for (std::size_t w = 0; w < words; ++w) {
+                const std::uint64_t cx = a[w] ^ Next(a, w), cy = a[w] ^ b[w], cz = a[w] ^ c[w];
+                for (std::uint64_t m = cx | cy | cz; m; m &= m - 1) {
+                    const int s = std::countr_zero(m);
+                    const int i = int(64 * w) + s;
+                    const int gx = x0 + i;
+                    const int v0 = Value(r0, gx);
+                    const float px = float(gx) * sx;
+                    std::int32_t* slot = rowIds + 3 * std::size_t(i);
+                    if ((cx >> s) & 1) {
+                        slot[0] = std::int32_t(m_nVertices++);
+                        *m_pOutVertex++ = {Along(Value(r0, gx + 1), v0, float(gx + 1) * sx, px), py, pz};
                     }
-                    if constexpr (!kEmit) {
-                        // Bytes are 0 or 1, so each set bit is one cut edge.
-                        m_nVertices += std::size_t(std::popcount(cx) + std::popcount(cy) + std::popcount(cz));
-                        i += 8;
-                        continue;
+                    if ((cy >> s) & 1) {
+                        slot[1] = std::int32_t(m_nVertices++);
+                        *m_pOutVertex++ = {px, Along(v0, Value(ry, gx), py, float(gy + 1) * sy), pz};
                     }
-                    end = i + 8;
-                }
-                for (; i < end; ++i) {
-                    const std::uint8_t v = a[i];
-                    const bool cx = v != a[i + 1], cy = v != ay[i], cz = v != az[i];
-                    if (!(cx | cy | cz))
-                        continue;
-                    if constexpr (!kEmit) {
-                        m_nVertices += std::size_t(cx) + std::size_t(cy) + std::size_t(cz);
-                    } else {
-                        EmitVertices(i, j, gz, cx, cy, cz, ids);
+                    if ((cz >> s) & 1) {
+                        slot[2] = std::int32_t(m_nVertices++);
+                        *m_pOutVertex++ = {px, py, Along(v0, Value(rz, gx), pz, float(gz + 1) * sz)};
                     }
                 }
             }
         }
     }
 
-    void EmitVertices(int i, int j, int gz, bool cx, bool cy, bool cz, std::int32_t* ids)
+    // The triangles of cell slab k, in y, x, table order, each as c, b, a.
+    void Triangles(int k)
     {
-        const int gx = x0 + i, gy = y0 + j;
-        const int v0 = Value(gx, gy, gz);
-        const float px = float(gx) * sx, py = float(gy) * sy, pz = float(gz) * sz;
-        std::int32_t* slot = ids + 3 * (std::size_t(j) * nx + std::size_t(i));
-        if (cx) {
-            slot[0] = std::int32_t(m_nVertices++);
-            *m_pOutVertex++ = {Along(Value(gx + 1, gy, gz), v0, float(gx + 1) * sx, px), py, pz};
-        }
-        if (cy) {
-            slot[1] = std::int32_t(m_nVertices++);
-            *m_pOutVertex++ = {px, Along(v0, Value(gx, gy + 1, gz), py, float(gy + 1) * sy), pz};
-        }
-        if (cz) {
-            slot[2] = std::int32_t(m_nVertices++);
-            *m_pOutVertex++ = {px, py, Along(v0, Value(gx, gy, gz + 1), pz, float(gz + 1) * sz)};
-        }
-    }
-
-    template <bool kEmit>
-    void Triangles(const std::uint8_t* sa, const std::uint8_t* sb, const std::int32_t* ids0, const std::int32_t* ids1)
-    {
-        const std::int32_t* base[12] = {};
-        if constexpr (kEmit)
-            for (int e = 0; e < 12; ++e)
-                base[e] = (kEdges[e].slice ? ids1 : ids0) + m_offset[e];
-        const int cells = nx - 1;
-        for (int j = 0; j < ny - 1; ++j) {
-            const std::uint8_t* a0 = sa + std::size_t(j) * nx;
-            const std::uint8_t* a1 = a0 + nx;
-            const std::uint8_t* b0 = sb + std::size_t(j) * nx;
-            const std::uint8_t* b1 = b0 + nx;
-            int i = 0;
-            while (i < cells) {
-                int end = cells;
-                if (i + 8 <= cells) {
-                    const std::uint64_t w = Load8(a0 + i);
-                    const std::uint64_t d = (w ^ Load8(a0 + i + 1)) | (w ^ Load8(a1 + i)) | (w ^ Load8(a1 + i + 1)) |
-                                            (w ^ Load8(b0 + i)) | (w ^ Load8(b0 + i + 1)) | (w ^ Load8(b1 + i)) |
-                                            (w ^ Load8(b1 + i + 1));
-                    if (d == 0) {
-                        i += 8;
-                        continue;
-                    }
-                    end = i + 8;
-                }
-                for (; i < end; ++i) {
-                    const unsigned c = unsigned(a0[i]) | unsigned(a1[i]) << 1 | unsigned(a1[i + 1]) << 2 |
-                                       unsigned(a0[i + 1]) << 3 | unsigned(b0[i]) << 4 | unsigned(b1[i]) << 5 |
-                                       unsigned(b1[i + 1]) << 6 | unsigned(b0[i + 1]) << 7;
-                    if constexpr (!kEmit) {
-                        m_nTriangles += kTriangleCount[c];
-                    } else {
-                        const std::size_t cell = 3 * (std::size_t(j) * nx + std::size_t(i));
-                        const std::int8_t* row = kTriTable[c];
-                        for (int t = 0; row[t] >= 0; t += 3) {
-                            m_pOutIndex[0] = base[row[t + 2]][cell];
-                            m_pOutIndex[1] = base[row[t + 1]][cell];
-                            m_pOutIndex[2] = base[row[t]][cell];
-                            m_pOutIndex += 3;
-                        }
+        const std::int32_t* base[12];
+        for (int e = 0; e < 12; ++e)
+            base[e] = m_ids[(k + kEdges[e].slice) % 2].get() + m_offset[e];
+        for (int j = 0; j + 1 < ny; ++j) {
+            if (Uniform(j, k) && Uniform(j + 1, k) && Uniform(j, k + 1) && Uniform(j + 1, k + 1))
+                continue;
+            const std::uint64_t *a = Row(j, k), *b = Row(j + 1, k), *c = Row(j, k + 1), *d = Row(j + 1, k + 1);
+            for (std::size_t w = 0; w < words; ++w) {
+                for (std::uint64_t m = Mixed(a, b, c, d, w); m; m &= m - 1) {
+                    const int s = std::countr_zero(m);
+                    const std::int8_t* row = kTriTable[Case(a, b, c, d, w, s)];
+                    const std::size_t cell = 3 * (std::size_t(j) * nx + 64 * w + std::size_t(s));
+                    for (int t = 0; row[t] >= 0; t += 3) {
+                        m_pOutIndex[0] = base[row[t + 2]][cell];
+                        m_pOutIndex[1] = base[row[t + 1]][cell];
+                        m_pOutIndex[2] = base[row[t]][cell];
+                        m_pOutIndex += 3;
                     }
                 }
             }
@@ -348,13 +406,15 @@ private:
     const std::uint16_t m_nIso;
     const int m_nDimX, m_nDimY;
     const int x0, y0, z0, nx, ny, nz;
-    const std::size_t plane;
+    const std::size_t words, plane;
     const float sx, sy, sz;
-    std::vector<std::uint8_t> m_bits[3];
+    const std::uint64_t m_pad;
+    std::unique_ptr<std::uint64_t[]> m_bits;
+    std::unique_ptr<std::uint8_t[]> m_uniform;
     std::unique_ptr<std::int32_t[]> m_ids[2];
     std::vector<T> m_scratch;
     std::size_t m_offset[12];
-    std::size_t m_nVertices = 0, m_nTriangles = 0;
+    std::size_t m_nVertices = 0;
     CVector3* m_pOutVertex = nullptr;
     std::int32_t* m_pOutIndex = nullptr;
 };

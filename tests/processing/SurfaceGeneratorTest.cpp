@@ -166,6 +166,15 @@ std::vector<Case> Cases()
              return std::uint16_t(std::max(Ball(5, 5, 5, 4, 200)(x, y, z), Ball(14, 10, 7, 3, 90)(x, y, z)));
          }, 1},
         {"thin", 1, 5, 3, 8, Random(5, 256), 100},
+        // Rows longer than one machine word, and boxes whose ends fall on
+        // either side of a word boundary.
+        {"rows across words", 127, 3, 3, 8, Random(7, 256), 128},
+        {"16-bit rows across words", 62, 4, 3, 16, Random(8, 3000), 1500},
+        {"16-bit row of 63", 63, 3, 3, 16, Random(10, 3000), 1500},
+        {"noise inside a wide box", 150, 5, 4, 8, [r = Random(9, 256)](int x, int y, int z) mutable {
+             const std::uint16_t v = r(x, y, z);
+             return std::uint16_t(x >= 3 && x <= 133 && y >= 1 && z <= 2 ? v : 0);
+         }, 100},
     };
 }
 

@@ -1,4 +1,7 @@
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -126,6 +129,53 @@ TEST(CMesh, NormalsOfQuadsDegeneratePolygonsAndUnusedVertices)
         EXPECT_EQ(m.m_pNormals[k], CVector3(0, 0, 1));
     EXPECT_EQ(m.m_pNormals[4], CVector3()) << "degenerate polygon adds nothing";
     EXPECT_EQ(m.m_pNormals[5], CVector3()) << "unused vertex keeps zero";
+}
+
+// Many triangles, so that blocks and groups of faces are computed together,
+// among them faces naming a vertex outside the mesh, faces without area and
+// faces too small for their normal to have a length.
+TEST(CMesh, TriangleNormalsAreSumsOfUnitFaceNormalsInOrder)
+{
+    constexpr int kVertices = 50, kTriangles = 530;
+    CSurfaceMesh m;
+    m.m_nPrimitive = kGlTriangles;
+    CVector3* v = m.SetVertexCount(kVertices);
+    std::uint32_t seed = 7;
+    auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+    for (int i = 0; i < kVertices; ++i) {
+        const float scale = i < 3 ? 1e-25f : 1.0f;
+        v[i] = {scale * float(next() % 1000), scale * float(next() % 1000), scale * float(next() % 1000)};
+    }
+    std::int32_t* idx = m.SetIndexCount(3 * kTriangles);
+    for (int k = 0; k < 3 * kTriangles; ++k)
+        idx[k] = std::int32_t(next() % kVertices);
+    idx[3 * 5] = -1;
+    idx[3 * 9 + 2] = kVertices;
+    idx[3 * 300 + 1] = idx[3 * 300];
+    idx[3 * 301 + 0] = 0, idx[3 * 301 + 1] = 1, idx[3 * 301 + 2] = 2;
+    m.m_nPolygons = kTriangles;
+
+    std::vector<CVector3> want(kVertices);
+    for (int t = 0; t < kTriangles; ++t) {
+        const std::int32_t* c = idx + 3 * t;
+        if (std::any_of(c, c + 3, [](std::int32_t i) { return i < 0 || i >= kVertices; }))
+            continue;
+        CVector3 n;
+        for (int i = 0; i < 3; ++i) {
+            const CVector3 &a = v[c[i]], &b = v[c[(i + 1) % 3]];
+            n.x += (a.y - b.y) * (a.z + b.z);
+            n.y += (a.z - b.z) * (a.x + b.x);
+            n.z += (a.x - b.x) * (a.y + b.y);
+        }
+        n.Normalize();
+        for (int i = 0; i < 3; ++i)
+            want[std::size_t(c[i])] += n;
+    }
+    for (CVector3& n : want)
+        n.Normalize();
+    m.ComputeNormals();
+    for (int i = 0; i < kVertices; ++i)
+        EXPECT_EQ(m.m_pNormals[i], want[std::size_t(i)]) << "vertex " << i;
 }
 
 TEST(CMesh, SetCountsAndGroups)

@@ -230,7 +230,7 @@ private:
         std::size_t w = 0;
         for (int i = 0; i < n; i += 64, ++w) {
             const int len = std::min(64, n - i);
-            std::uint64_t m = Below(src + i, len);
+            std::uint64_t m = Below(src, i, len, n);
             if (len < 64)
                 m |= m_pad << len;
             out[w] = m << 1 | carry;
@@ -240,44 +240,49 @@ private:
             out[w] = m_pad << 1 | carry;
     }
 
-    // Bit i set where src[i] < iso, for len <= 64 values.
-    std::uint64_t Below(const T* src, int len) const
+    // Bit c set where src[i + c] < iso, for len <= 64 values of a row of n.
+    std::uint64_t Below(const T* src, int i, int len, int n) const
     {
         if (m_nIso == 0)
             return 0;
         if (m_nIso > std::numeric_limits<T>::max())
             return len == 64 ? ~std::uint64_t(0) : (std::uint64_t(1) << len) - 1;
         std::uint64_t m = 0;
-        int i = 0;
+        int c = 0;
 #ifdef __SSE2__
-        if (len == 64) {
-            if constexpr (sizeof(T) == 1) {
-                // v < iso exactly when min(v, iso - 1) == v.
-                const __m128i t = _mm_set1_epi8(char(m_nIso - 1));
-                for (int q = 0; q < 4; ++q) {
-                    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 16 * q));
-                    const unsigned bits = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(v, t), v)));
-                    m |= std::uint64_t(bits) << (16 * q);
-                }
-            } else {
-                // v < iso exactly when the saturated iso - v is not zero.
-                const __m128i t = _mm_set1_epi16(std::int16_t(m_nIso)), zero = _mm_setzero_si128();
-                for (int q = 0; q < 4; ++q) {
-                    const __m128i* p = reinterpret_cast<const __m128i*>(src + 16 * q);
-                    const __m128i lo = _mm_cmpeq_epi16(_mm_subs_epu16(t, _mm_loadu_si128(p)), zero);
-                    const __m128i hi = _mm_cmpeq_epi16(_mm_subs_epu16(t, _mm_loadu_si128(p + 1)), zero);
-                    const unsigned atOrAbove = unsigned(_mm_movemask_epi8(_mm_packs_epi16(lo, hi)));
-                    m |= std::uint64_t(~atOrAbove & 0xFFFFu) << (16 * q);
-                }
-            }
-            return m;
+        for (; c + 16 <= len; c += 16)
+            m |= std::uint64_t(Below16(src + i + c)) << c;
+        if (c < len && n >= 16) {
+            // The row's last sixteen values, of which the first few are done.
+            const int rest = len - c;
+            return m | std::uint64_t(Below16(src + i + len - 16) >> (16 - rest)) << c;
         }
 #endif
         const T t = T(m_nIso);
-        for (; i < len; ++i)
-            m |= std::uint64_t(src[i] < t) << i;
+        for (; c < len; ++c)
+            m |= std::uint64_t(src[i + c] < t) << c;
         return m;
     }
+
+#ifdef __SSE2__
+    // Bit c set where src[c] < iso, for 16 values; 1 <= iso <= the type's max.
+    unsigned Below16(const T* src) const
+    {
+        if constexpr (sizeof(T) == 1) {
+            // v < iso exactly when min(v, iso - 1) == v.
+            const __m128i t = _mm_set1_epi8(char(m_nIso - 1));
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src));
+            return unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(v, t), v)));
+        } else {
+            // v < iso exactly when the saturated iso - v is not zero.
+            const __m128i t = _mm_set1_epi16(std::int16_t(m_nIso)), zero = _mm_setzero_si128();
+            const __m128i* p = reinterpret_cast<const __m128i*>(src);
+            const __m128i lo = _mm_cmpeq_epi16(_mm_subs_epu16(t, _mm_loadu_si128(p)), zero);
+            const __m128i hi = _mm_cmpeq_epi16(_mm_subs_epu16(t, _mm_loadu_si128(p + 1)), zero);
+            return ~unsigned(_mm_movemask_epi8(_mm_packs_epi16(lo, hi))) & 0xFFFFu;
+        }
+    }
+#endif
 
     // Bits of grid plane k.
     void Classify(int k)
@@ -335,12 +340,44 @@ private:
         return pa + t * (pb - pa);
     }
 
+    // Asks for the voxels that the cut edges of row j of grid plane k read:
+    // the first pass read the volume long ago, and the few lines each row
+    // needs are too scattered for the hardware to foresee. Inlined, or the
+    // compiler finds a call without effect and drops it.
+    [[gnu::always_inline]] void Prefetch(int j, int k) const
+    {
+        if (!m_pData || j + 1 >= ny || (Uniform(j, k) && Uniform(j + 1, k) && Uniform(j, k + 1)))
+            return;
+        const std::uint64_t *a = Row(j, k), *b = Row(j + 1, k), *c = Row(j, k + 1);
+        const int gy = y0 + j, gz = z0 + k;
+        const VoxelRow rows[3] = {RowAt(gy, gz), RowAt(gy + 1, gz), RowAt(gy, gz + 1)};
+        constexpr int kLine = 64 / int(sizeof(T));
+        constexpr std::uint64_t kLineMask = kLine == 64 ? ~std::uint64_t(0) : (std::uint64_t(1) << kLine) - 1;
+        for (std::size_t w = 0; w < words; ++w) {
+            const std::uint64_t cut = (a[w] ^ Next(a, w)) | (a[w] ^ b[w]) | (a[w] ^ c[w]);
+            if (!cut)
+                continue;
+            for (int q = 0; q < 64; q += kLine) {
+                if (!((cut >> q) & kLineMask))
+                    continue;
+                const int gx = std::clamp(x0 + int(64 * w) + q, m_box.minX, m_box.maxX);
+                for (const VoxelRow& r : rows)
+                    if (r.data)
+                        __builtin_prefetch(r.data + gx);
+            }
+        }
+    }
+
     // The cut lower edges of grid plane k, in y, x, axis order.
     void Vertices(int k)
     {
+        constexpr int kAhead = 2;
         const int gz = z0 + k;
         std::int32_t* ids = m_ids[k % 2].get();
+        for (int j = 0; j < kAhead; ++j)
+            Prefetch(j, k);
         for (int j = 0; j + 1 < ny; ++j) {
+            Prefetch(j + kAhead, k);
             if (Uniform(j, k) && Uniform(j + 1, k) && Uniform(j, k + 1))
                 continue;
             const std::uint64_t *a = Row(j, k), *b = Row(j + 1, k), *c = Row(j, k + 1);

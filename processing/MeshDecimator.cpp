@@ -66,8 +66,8 @@ bool CMeshDecimator::Decimate(int target)
             break;
         }
         // Out of the lists at once, so that they never name a deleted pair.
-        m_pairLists.RemoveFirst(m_pPairLists[pair->first], pair);
-        m_pairLists.RemoveFirst(m_pPairLists[pair->second], pair);
+        m_pairLists.RemoveFirst(m_pPairLists[pair->first], pair->id);
+        m_pairLists.RemoveFirst(m_pPairLists[pair->second], pair->id);
         if (m_pVertices[pair->first].alive && m_pVertices[pair->second].alive)
             ContractPair(*pair);
         m_pHeap->DeletePair(pair);
@@ -249,6 +249,7 @@ void CMeshDecimator::AddBoundaryConstraint(int i, int j, int face)
 void CMeshDecimator::CollectEdges()
 {
     m_pHeap->SetGrowStep(3 * size_t(m_nFaces));
+    m_pHeap->ReservePairs(3 * size_t(m_nFaces));
     m_pHeap->Clear();
     for (int i = 0; i < m_nVertices; ++i) {
         CollectNeighbours(i, m_aNeighbours);
@@ -258,8 +259,8 @@ void CMeshDecimator::CollectEdges()
             DecimPair* pair = m_pHeap->NewPair();
             pair->first = i;
             pair->second = j;
-            m_pairLists.Push(m_pPairLists[i], pair);
-            m_pairLists.Push(m_pPairLists[j], pair);
+            m_pairLists.Push(m_pPairLists[i], pair->id);
+            m_pairLists.Push(m_pPairLists[j], pair->id);
             ComputePairCost(pair);
         }
     }
@@ -310,25 +311,27 @@ void CMeshDecimator::MergePairs(int kept, int removed)
     AddQuadric(m_pQuadrics[kept], m_pQuadrics[removed]);
     PairList& kList = m_pPairLists[kept];
     PairList& rList = m_pPairLists[removed];
+    CPairHeap& heap = *m_pHeap;
     auto other = [](const DecimPair* p, int v) { return p->first == v ? p->second : p->first; };
-    for (DecimPair* p : m_pairLists.View(rList))
-        m_pVertices[other(p, removed)].mark = 0;
-    for (DecimPair* p : m_pairLists.View(kList))
-        m_pVertices[other(p, kept)].mark = 1;
+    for (std::int32_t id : m_pairLists.View(rList))
+        m_pVertices[other(heap.PairAt(id), removed)].mark = 0;
+    for (std::int32_t id : m_pairLists.View(kList))
+        m_pVertices[other(heap.PairAt(id), kept)].mark = 1;
     // By index: appending to K's list may move the store.
     for (std::uint32_t n = 0; n < rList.size; ++n) {
-        DecimPair* p = m_pairLists.At(rList, n);
+        const std::int32_t id = m_pairLists.At(rList, n);
+        DecimPair* p = heap.PairAt(id);
         const int o = other(p, removed);
         if (o != kept && !m_pVertices[o].mark) {
             p->first = kept;
             p->second = o;
-            m_pairLists.Push(kList, p);
+            m_pairLists.Push(kList, id);
             continue;
         }
-        m_pairLists.RemoveFirst(m_pPairLists[o], p);
-        m_pHeap->Remove(p);
+        m_pairLists.RemoveFirst(m_pPairLists[o], id);
+        heap.Remove(id);
         if (o != kept)
-            m_pHeap->DeletePair(p);
+            heap.DeletePair(p);
     }
     m_pairLists.Clear(rList);
 }
@@ -353,8 +356,8 @@ void CMeshDecimator::ApplyContraction(const Contraction& c)
     }
     r.alive = false;
     m_faceLists.Clear(r.faces);
-    for (DecimPair* p : m_pairLists.View(m_pPairLists[c.kept]))
-        ComputePairCost(p);
+    for (std::int32_t id : m_pairLists.View(m_pPairLists[c.kept]))
+        ComputePairCost(m_pHeap->PairAt(id));
 }
 
 void CMeshDecimator::Compact()

@@ -1,6 +1,9 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "data/Vector3.h"
@@ -11,7 +14,48 @@
 class CMesh;
 
 using FaceList = CListArena<std::int32_t>::List;
-using PairList = CListArena<DecimPair*>::List;
+using PairList = CListArena<std::int32_t>::List; // pair numbers of the heap's pool
+
+// The pairs of a vertex, as the heap's records.
+class CPairView {
+public:
+    class iterator {
+    public:
+        using value_type = DecimPair*;
+        using difference_type = std::ptrdiff_t;
+        using pointer = DecimPair* const*;
+        using reference = DecimPair*;
+        using iterator_category = std::forward_iterator_tag;
+        iterator() = default;
+        iterator(const CPairHeap* heap, const std::int32_t* at) : m_heap(heap), m_at(at) {}
+        DecimPair* operator*() const { return const_cast<DecimPair*>(m_heap->PairAt(*m_at)); }
+        iterator& operator++()
+        {
+            ++m_at;
+            return *this;
+        }
+        iterator operator++(int)
+        {
+            iterator old = *this;
+            ++m_at;
+            return old;
+        }
+        bool operator==(const iterator& o) const { return m_at == o.m_at; }
+
+    private:
+        const CPairHeap* m_heap = nullptr;
+        const std::int32_t* m_at = nullptr;
+    };
+    CPairView(const CPairHeap* heap, std::span<const std::int32_t> ids) : m_heap(heap), m_ids(ids) {}
+    iterator begin() const { return {m_heap, m_ids.data()}; }
+    iterator end() const { return {m_heap, m_ids.data() + m_ids.size()}; }
+    std::size_t size() const { return m_ids.size(); }
+    bool empty() const { return m_ids.empty(); }
+
+private:
+    const CPairHeap* m_heap;
+    std::span<const std::int32_t> m_ids;
+};
 
 struct DecimVertex {
     CVector3 position;
@@ -65,7 +109,7 @@ public:
 
     // The faces and the pairs of a vertex.
     std::span<const std::int32_t> FacesOf(int v) const { return m_faceLists.View(m_pVertices[v].faces); }
-    std::span<DecimPair* const> PairsOf(int v) const { return m_pairLists.View(m_pPairLists[v]); }
+    CPairView PairsOf(int v) const { return {m_pHeap.get(), m_pairLists.View(m_pPairLists[v])}; }
 
     CMesh* m_pMesh = nullptr;
     std::vector<DecimVertex> m_pVertices;
@@ -80,7 +124,7 @@ public:
 
 private:
     CListArena<std::int32_t> m_faceLists;
-    CListArena<DecimPair*> m_pairLists;
+    CListArena<std::int32_t> m_pairLists;
     std::vector<std::int32_t> m_aNeighbours; // scratch
     Contraction m_contraction;               // scratch
     void ContractPair(const DecimPair& pair);

@@ -4,51 +4,58 @@
 
 #include "platform/Memory.h"
 
-namespace {
-constexpr std::size_t kBlock = 4096;
-}
-
 CPairHeap::~CPairHeap() = default;
+
+void CPairHeap::ReservePairs(std::size_t n)
+{
+    if (!m_aIndex.empty() || n <= std::size_t(m_nFirst))
+        return;
+    m_aFirst.reserve(n);
+    AdviseHugePages(m_aFirst.data(), n * sizeof(DecimPair));
+    m_aIndex.reserve(n);
+    AdviseHugePages(m_aIndex.data(), n * sizeof(std::int32_t));
+    m_pFirst = m_aFirst.data();
+    m_nFirst = std::int32_t(n);
+}
 
 DecimPair* CPairHeap::NewPair()
 {
-    DecimPair* p;
     if (!m_aFree.empty()) {
-        p = m_aFree.back();
+        const std::int32_t id = m_aFree.back();
         m_aFree.pop_back();
-    } else {
-        if (m_aBlocks.empty() || m_aBlocks.back().size() == m_aBlocks.back().capacity()) {
-            // The first block takes what the grow step foresees: about half
-            // as many pairs as heap slots.
-            const std::size_t n = m_aBlocks.empty() ? std::max(kBlock, m_nGrowStep / 2) : kBlock;
-            m_aBlocks.emplace_back().reserve(n);
-            AdviseHugePages(m_aBlocks.back().data(), n * sizeof(DecimPair));
-        }
-        p = &m_aBlocks.back().emplace_back();
+        DecimPair* p = PairAt(id);
+        *p = DecimPair();
+        p->id = id;
         return p;
     }
-    *p = DecimPair();
+    const auto id = std::int32_t(m_aIndex.size());
+    DecimPair* p;
+    if (id < m_nFirst) {
+        p = &m_aFirst.emplace_back();
+    } else {
+        const std::size_t b = Block(id);
+        if (b == m_aBlocks.size())
+            m_aBlocks.emplace_back().reserve(std::size_t(1) << kShift);
+        p = &m_aBlocks[b].emplace_back();
+    }
+    m_aIndex.push_back(-1);
+    p->id = id;
     return p;
 }
 
 void CPairHeap::DeletePair(DecimPair* pair)
 {
-    if (pair)
-        m_aFree.push_back(pair);
+    if (Owns(pair))
+        m_aFree.push_back(pair->id);
 }
 
 void CPairHeap::Clear()
 {
-    for (const Slot& s : m_aSlots)
-        DeletePair(s.pair);
+    for (const Slot& s : m_aSlots) {
+        m_aIndex[std::size_t(s.id)] = -1;
+        m_aFree.push_back(s.id);
+    }
     m_aSlots.clear();
-}
-
-void CPairHeap::Swap(std::size_t a, std::size_t b)
-{
-    const Slot sa = m_aSlots[a];
-    Place(a, m_aSlots[b]);
-    Place(b, sa);
 }
 
 void CPairHeap::SiftUp(std::size_t pos)
@@ -68,34 +75,43 @@ void CPairHeap::SiftDown(std::size_t pos)
 {
     const Slot s = m_aSlots[pos];
     const std::size_t n = m_aSlots.size();
+    const Slot* slots = m_aSlots.data();
     for (;;) {
         std::size_t child = 2 * pos + 1;
         if (child >= n)
             break;
-        if (child + 1 < n && m_aSlots[child].key < m_aSlots[child + 1].key)
+        // The walk's next levels: the children's children lie side by side.
+        if (4 * pos + 3 < n)
+            __builtin_prefetch(slots + 4 * pos + 3);
+        if (8 * pos + 7 < n) {
+            __builtin_prefetch(slots + 8 * pos + 7);
+            __builtin_prefetch(slots + 8 * pos + 14);
+        }
+        if (child + 1 < n && slots[child].key < slots[child + 1].key)
             ++child;
-        if (!(s.key < m_aSlots[child].key))
+        if (!(s.key < slots[child].key))
             break;
-        Place(pos, m_aSlots[child]);
+        Place(pos, slots[child]);
         pos = child;
     }
     Place(pos, s);
 }
 
-void CPairHeap::Update(DecimPair* pair)
+void CPairHeap::Update(std::int32_t id, float key)
 {
-    if (pair->heapIndex < 0) {
+    const std::int32_t index = m_aIndex[std::size_t(id)];
+    if (index < 0) {
         if (m_nGrowStep && m_aSlots.size() == m_aSlots.capacity()) {
             m_aSlots.reserve(m_aSlots.capacity() + m_nGrowStep);
             AdviseHugePages(m_aSlots.data(), m_aSlots.capacity() * sizeof(Slot));
         }
-        m_aSlots.push_back({pair->key, pair});
+        m_aSlots.push_back({key, id});
         SiftUp(m_aSlots.size() - 1);
         return;
     }
-    const std::size_t pos = std::size_t(pair->heapIndex);
-    m_aSlots[pos].key = pair->key;
-    if (pos > 0 && pair->key > m_aSlots[(pos - 1) / 2].key)
+    const auto pos = std::size_t(index);
+    m_aSlots[pos].key = key;
+    if (pos > 0 && key > m_aSlots[(pos - 1) / 2].key)
         SiftUp(pos);
     else
         SiftDown(pos);
@@ -105,34 +121,42 @@ DecimPair* CPairHeap::Pop()
 {
     if (m_aSlots.empty())
         return nullptr;
-    const std::size_t last = m_aSlots.size() - 1;
-    if (last > 0)
-        Swap(0, last);
-    DecimPair* top = m_aSlots.back().pair;
+    // As a swap of the top with the last slot, then the last slot dropped.
+    const Slot top = m_aSlots.front();
+    const Slot last = m_aSlots.back();
     m_aSlots.pop_back();
-    if (!m_aSlots.empty())
+    if (!m_aSlots.empty()) {
+        Place(0, last);
         SiftDown(0);
-    top->heapIndex = -1;
-    return top;
+    }
+    m_aIndex[std::size_t(top.id)] = -1;
+    return PairAt(top.id);
 }
 
-DecimPair* CPairHeap::Remove(DecimPair* pair)
+bool CPairHeap::Remove(std::int32_t id)
 {
-    if (!pair || pair->heapIndex < 0)
-        return nullptr;
-    const std::size_t pos = std::size_t(pair->heapIndex);
-    pair->heapIndex = -1;
+    const std::int32_t index = m_aIndex[std::size_t(id)];
+    if (index < 0)
+        return false;
+    const auto pos = std::size_t(index);
+    const float key = m_aSlots[pos].key;
+    m_aIndex[std::size_t(id)] = -1;
     const std::size_t last = m_aSlots.size() - 1;
     if (pos == last) {
         m_aSlots.pop_back();
-        return pair;
+        return true;
     }
     const Slot moved = m_aSlots[last];
     m_aSlots.pop_back();
     Place(pos, moved);
-    if (moved.key < pair->key)
+    if (moved.key < key)
         SiftDown(pos);
     else
         SiftUp(pos);
-    return pair;
+    return true;
+}
+
+DecimPair* CPairHeap::Remove(DecimPair* pair)
+{
+    return Owns(pair) && Remove(pair->id) ? pair : nullptr;
 }

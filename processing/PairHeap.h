@@ -1,6 +1,5 @@
 #pragma once
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 #include "data/Vector3.h"
@@ -10,8 +9,8 @@ struct DecimPair {
     std::int32_t first = 0;
     std::int32_t second = 0;
     CVector3 target;
-    float key = 0.0f;             // minus the cost
-    std::int32_t heapIndex = -1;  // position in the heap, -1 while outside
+    float key = 0.0f;     // minus the cost
+    std::int32_t id = -1; // its place in the heap's pool
 };
 
 // Max-heap of pairs on their keys (the cheapest pair on top). Every pair
@@ -25,16 +24,28 @@ public:
     CPairHeap& operator=(const CPairHeap&) = delete;
     ~CPairHeap();
 
-    // A new pair outside the heap (index -1), and its return to the pool.
+    // Room for `n` pairs in one block, before the first NewPair.
+    void ReservePairs(std::size_t n);
+    // A new pair outside the heap, and its return to the pool.
     DecimPair* NewPair();
     void DeletePair(DecimPair* pair);
+    DecimPair* PairAt(std::int32_t id)
+    {
+        return id < m_nFirst ? m_pFirst + id : &m_aBlocks[Block(id)][std::size_t(Offset(id))];
+    }
+    const DecimPair* PairAt(std::int32_t id) const { return const_cast<CPairHeap*>(this)->PairAt(id); }
+
+    // Position of the pair in the heap, -1 while it is outside.
+    std::int32_t IndexOf(const DecimPair* pair) const { return Owns(pair) ? m_aIndex[std::size_t(pair->id)] : -1; }
 
     // Enters the pair, or moves it after its key changed.
-    void Update(DecimPair* pair);
+    void Update(DecimPair* pair) { Update(pair->id, pair->key); }
+    void Update(std::int32_t id, float key);
     // The top pair, index -1, or null when empty.
     DecimPair* Pop();
     // Takes the pair out (not deleted); null when it is not in the heap.
     DecimPair* Remove(DecimPair* pair);
+    bool Remove(std::int32_t id);
 
     void SetGrowStep(std::size_t step) { m_nGrowStep = step; }
     // Drops the spare capacity once all pairs are in.
@@ -43,28 +54,37 @@ public:
     void Clear();
     std::size_t Size() const { return m_aSlots.size(); }
     bool Empty() const { return m_aSlots.empty(); }
-    DecimPair* At(std::size_t i) const { return m_aSlots[i].pair; }
+    DecimPair* At(std::size_t i) const { return const_cast<CPairHeap*>(this)->PairAt(m_aSlots[i].id); }
 
 private:
-    // The key sits beside the pointer so that sifting compares without
-    // touching the pairs.
+    // The key sits beside the pair's number so that sifting compares without
+    // touching the pairs, and a slot is eight bytes.
     struct Slot {
         float key;
-        DecimPair* pair;
+        std::int32_t id;
     };
+    static constexpr int kShift = 12;
 
+    std::size_t Block(std::int32_t id) const { return std::size_t(id - m_nFirst) >> kShift; }
+    std::int32_t Offset(std::int32_t id) const { return (id - m_nFirst) & ((1 << kShift) - 1); }
+    bool Owns(const DecimPair* p) const
+    {
+        return p && p->id >= 0 && std::size_t(p->id) < m_aIndex.size() && PairAt(p->id) == p;
+    }
     void SiftUp(std::size_t pos);
     void SiftDown(std::size_t pos);
-    void Swap(std::size_t a, std::size_t b);
     void Place(std::size_t pos, const Slot& s)
     {
         m_aSlots[pos] = s;
-        s.pair->heapIndex = std::int32_t(pos);
+        m_aIndex[std::size_t(s.id)] = std::int32_t(pos);
     }
 
     std::vector<Slot> m_aSlots;
+    std::vector<std::int32_t> m_aIndex; // heap position of every pair, -1 outside
     std::size_t m_nGrowStep = 0;
-    std::vector<std::vector<DecimPair>> m_aBlocks; // never beyond their capacity
-
-    std::vector<DecimPair*> m_aFree;
+    std::vector<DecimPair> m_aFirst;               // the reserved block, never beyond its capacity
+    DecimPair* m_pFirst = nullptr;
+    std::int32_t m_nFirst = 0;                     // its capacity
+    std::vector<std::vector<DecimPair>> m_aBlocks; // later blocks, never beyond their capacity
+    std::vector<std::int32_t> m_aFree;
 };

@@ -1,4 +1,6 @@
 #pragma once
+#include <cmath>
+
 #include "data/Vector3.h"
 
 // Upper triangle of the symmetric 4x4 error matrix of a plane
@@ -7,27 +9,95 @@ struct Quadric {
     double a2 = 0, ab = 0, ac = 0, ad = 0, b2 = 0, bc = 0, bd = 0, c2 = 0, cd = 0, d2 = 0;
 };
 
+// Inline throughout: a decimation evaluates these millions of times.
+
 // The quadric of the plane with unit normal (a, b, c) and offset d, times w.
-Quadric PlaneQuadric(double a, double b, double c, double d, double w = 1.0);
+inline Quadric PlaneQuadric(double a, double b, double c, double d, double w = 1.0)
+{
+    return {a * a * w, a * b * w, a * c * w, a * d * w, b * b * w,
+            b * c * w, b * d * w, c * c * w, c * d * w, d * d * w};
+}
+
 // p^T Q p with p = (x, y, z, 1).
-double EvaluateQuadric(const Quadric& q, const CVector3& p);
-void AddQuadric(Quadric& dst, const Quadric& src);
+inline double EvaluateQuadric(const Quadric& q, const CVector3& p)
+{
+    const double x = p.x, y = p.y, z = p.z;
+    return x * x * q.a2 + 2 * x * y * q.ab + 2 * x * z * q.ac + 2 * x * q.ad + y * y * q.b2 + 2 * y * z * q.bc +
+           2 * y * q.bd + z * z * q.c2 + 2 * z * q.cd + q.d2;
+}
+
+inline void AddQuadric(Quadric& dst, const Quadric& src)
+{
+    dst.a2 += src.a2;
+    dst.ab += src.ab;
+    dst.ac += src.ac;
+    dst.ad += src.ad;
+    dst.b2 += src.b2;
+    dst.bc += src.bc;
+    dst.bd += src.bd;
+    dst.c2 += src.c2;
+    dst.cd += src.cd;
+    dst.d2 += src.d2;
+}
 
 // 3x3 single-precision matrix, row-major m[0..8].
 class CMatrix3 {
 public:
     CMatrix3() = default;
     // The upper-left 3x3 block of the quadric.
-    explicit CMatrix3(const Quadric& q);
+    explicit CMatrix3(const Quadric& q)
+        : m{float(q.a2), float(q.ab), float(q.ac), float(q.ab), float(q.b2),
+            float(q.bc), float(q.ac), float(q.bc), float(q.c2)}
+    {
+    }
 
-    void Clear();
+    void Clear()
+    {
+        for (float& v : m)
+            v = 0.0f;
+    }
+
     // Inverse from the cofactors; the determinant is returned in double. A
     // determinant of exactly 0 leaves `inverse` untouched.
-    double Invert(CMatrix3& inverse) const;
+    double Invert(CMatrix3& inverse) const
+    {
+        float c[9];
+        c[0] = m[4] * m[8] - m[5] * m[7];
+        c[1] = m[5] * m[6] - m[3] * m[8];
+        c[2] = m[3] * m[7] - m[4] * m[6];
+        c[3] = m[2] * m[7] - m[1] * m[8];
+        c[4] = m[0] * m[8] - m[2] * m[6];
+        c[5] = m[1] * m[6] - m[0] * m[7];
+        c[6] = m[1] * m[5] - m[2] * m[4];
+        c[7] = m[2] * m[3] - m[0] * m[5];
+        c[8] = m[0] * m[4] - m[1] * m[3];
+        const double det = double(m[0]) * c[0] + double(m[1]) * c[1] + double(m[2]) * c[2];
+        if (det == 0.0)
+            return det;
+        const double s = 1.0 / det;
+        for (int r = 0; r < 3; ++r)
+            for (int k = 0; k < 3; ++k)
+                inverse.m[r * 3 + k] = float(c[k * 3 + r] * s);
+        return det;
+    }
 
     float m[9] = {0, 0, 0, 0, 0, 0, 0, 0, 0};
 };
 
 // The point of least error of q; false (point untouched) when the system is
 // singular, |det| < 1e-12.
-bool SolveOptimalPoint(const Quadric& q, CVector3& point);
+inline bool SolveOptimalPoint(const Quadric& q, CVector3& point)
+{
+    CMatrix3 inverse;
+    inverse.Clear();
+    const CMatrix3 a(q);
+    const double det = a.Invert(inverse);
+    if (std::fabs(det) < 1e-12)
+        return false;
+    const float* v = inverse.m;
+    const float px = float(v[0] * q.ad + v[1] * q.bd + v[2] * q.cd);
+    const float py = float(v[3] * q.ad + v[4] * q.bd + v[5] * q.cd);
+    const float pz = float(v[6] * q.ad + v[7] * q.bd + v[8] * q.cd);
+    point = {-px, -py, -pz};
+    return true;
+}

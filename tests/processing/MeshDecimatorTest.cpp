@@ -64,8 +64,8 @@ void ExpectConsistent(const CMeshDecimator& d)
             const int o = p->first == v ? p->second : p->first;
             ASSERT_TRUE(d.m_pVertices[o].alive);
             ASSERT_TRUE(ends.insert(o).second) << "duplicate pair " << v << "-" << o;
-            ASSERT_GE(p->heapIndex, 0);
-            ASSERT_EQ(d.m_pHeap->At(std::size_t(p->heapIndex)), p);
+            ASSERT_GE(d.m_pHeap->IndexOf(p), 0);
+            ASSERT_EQ(d.m_pHeap->At(std::size_t(d.m_pHeap->IndexOf(p))), p);
             const auto back = d.PairsOf(o);
             ASSERT_EQ(std::count(back.begin(), back.end(), p), 1);
         }
@@ -217,7 +217,7 @@ TEST(MeshDecimator, PairCostFallsBackToTheBetterEnd)
         d.ComputePairCost(pair);
         EXPECT_EQ(pair->target, r.target) << r.first << "," << r.second;
         EXPECT_EQ(pair->key, r.key);
-        EXPECT_GE(pair->heapIndex, 0); // entered, and owned by the heap
+        EXPECT_GE(d.m_pHeap->IndexOf(pair), 0); // entered, and owned by the heap
     }
     // Three planes crossing at (1, 2, 3): the target for the edge around that
     // point, at cost 0. For an edge far from it the crossing is not trusted

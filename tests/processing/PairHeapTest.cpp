@@ -20,7 +20,7 @@ DecimPair* NewPair(CPairHeap& heap, int id, float key)
 void ExpectHeap(const CPairHeap& h)
 {
     for (std::size_t i = 0; i < h.Size(); ++i) {
-        ASSERT_EQ(h.At(i)->heapIndex, std::int32_t(i));
+        ASSERT_EQ(h.IndexOf(h.At(i)), std::int32_t(i));
         if (i > 0) {
             ASSERT_LE(h.At(i)->key, h.At((i - 1) / 2)->key) << i;
         }
@@ -51,12 +51,12 @@ TEST(PairHeap, RandomUpdatesPopInKeyOrder)
             DecimPair* r = heap.Remove(p);
             if (r) {
                 EXPECT_EQ(r, p);
-                EXPECT_EQ(p->heapIndex, -1);
+                EXPECT_EQ(heap.IndexOf(p), -1);
                 removed.push_back(p);
             } else {
-                EXPECT_EQ(p->heapIndex, -1);
+                EXPECT_EQ(heap.IndexOf(p), -1);
             }
-        } else if (p->heapIndex >= 0) {
+        } else if (heap.IndexOf(p) >= 0) {
             p->key = float(next() % 1000) - 500.0f;
             heap.Update(p);
         }
@@ -64,7 +64,7 @@ TEST(PairHeap, RandomUpdatesPopInKeyOrder)
     }
     std::vector<float> keys;
     while (DecimPair* p = heap.Pop()) {
-        EXPECT_EQ(p->heapIndex, -1);
+        EXPECT_EQ(heap.IndexOf(p), -1);
         keys.push_back(p->key);
         heap.DeletePair(p);
         ExpectHeap(heap);
@@ -83,12 +83,12 @@ TEST(PairHeap, EqualKeysNeverPassEachOther)
     DecimPair* c = NewPair(heap, 2, 1.0f);
     for (DecimPair* p : {a, b, c})
         heap.Update(p);
-    EXPECT_EQ(a->heapIndex, 0);
-    EXPECT_EQ(b->heapIndex, 1);
-    EXPECT_EQ(c->heapIndex, 2);
+    EXPECT_EQ(heap.IndexOf(a), 0);
+    EXPECT_EQ(heap.IndexOf(b), 1);
+    EXPECT_EQ(heap.IndexOf(c), 2);
     // Re-entering an equal key does not move it.
     heap.Update(b);
-    EXPECT_EQ(b->heapIndex, 1);
+    EXPECT_EQ(heap.IndexOf(b), 1);
     // The pop moves the last pair to the top, where it stays above its equal
     // child: the order is a, c, b.
     std::vector<DecimPair*> order;
@@ -113,25 +113,25 @@ TEST(PairHeap, RemoveAndPopEdges)
         heap.Update(p);
     // Removing the last slot only shortens the heap.
     EXPECT_EQ(heap.Remove(last), last);
-    EXPECT_EQ(last->heapIndex, -1);
+    EXPECT_EQ(heap.IndexOf(last), -1);
     EXPECT_EQ(heap.Size(), 2u);
-    EXPECT_EQ(top->heapIndex, 0);
-    EXPECT_EQ(mid->heapIndex, 1);
+    EXPECT_EQ(heap.IndexOf(top), 0);
+    EXPECT_EQ(heap.IndexOf(mid), 1);
     EXPECT_EQ(heap.Remove(last), nullptr);
     heap.DeletePair(last);
 
     // A removed top is replaced by the pair from the end.
     EXPECT_EQ(heap.Remove(top), top);
-    EXPECT_EQ(mid->heapIndex, 0);
+    EXPECT_EQ(heap.IndexOf(mid), 0);
     heap.DeletePair(top);
     // Raising a key sifts up; the heap deletes what it still holds.
     DecimPair* low = NewPair(heap, 3, -2.0f);
     heap.Update(low);
-    EXPECT_EQ(low->heapIndex, 1);
+    EXPECT_EQ(heap.IndexOf(low), 1);
     low->key = 10.0f;
     heap.Update(low);
-    EXPECT_EQ(low->heapIndex, 0);
+    EXPECT_EQ(heap.IndexOf(low), 0);
     low->key = -10.0f;
     heap.Update(low);
-    EXPECT_EQ(low->heapIndex, 1);
+    EXPECT_EQ(heap.IndexOf(low), 1);
 }

@@ -43,8 +43,6 @@ CMeshDecimator::CMeshDecimator(CMesh* mesh) : m_pMesh(mesh)
     m_nFaces = std::max(mesh->m_nPolygons, 0);
     SizeArray(m_pVertices, size_t(m_nVertices));
     SizeArray(m_pFaces, size_t(m_nFaces));
-    SizeArray(m_pPairLists, size_t(m_nVertices));
-    SizeArray(m_pQuadrics, size_t(m_nVertices));
     m_pHeap = std::make_unique<CPairHeap>();
     m_nCurrentFaces = m_nFaces;
 }
@@ -59,20 +57,32 @@ bool CMeshDecimator::Decimate(int target)
     Collect();
     bool reached = true;
     long popped = 0;
+    CPairHeap& heap = *m_pHeap;
     while (target < m_nCurrentFaces) {
-        DecimPair* pair = m_pHeap->Pop();
+        DecimPair* pair = heap.Pop();
         if (!pair) {
             reached = false;
             break;
         }
+        // The next pair on top is most likely the next one popped: its
+        // record loads while this one is contracted.
+        if (!heap.Empty())
+            __builtin_prefetch(heap.At(0));
+        DecimVertex& first = m_pVertices[size_t(pair->first)];
+        DecimVertex& second = m_pVertices[size_t(pair->second)];
         // Out of the lists at once, so that they never name a deleted pair.
-        m_pairLists.RemoveFirst(m_pPairLists[pair->first], pair->id);
-        m_pairLists.RemoveFirst(m_pPairLists[pair->second], pair->id);
-        if (m_pVertices[pair->first].alive && m_pVertices[pair->second].alive)
+        m_pairLists.RemoveFirst(first.pairs, pair->id);
+        m_pairLists.RemoveFirst(second.pairs, pair->id);
+        if (first.alive && second.alive)
             ContractPair(*pair);
-        m_pHeap->DeletePair(pair);
+        heap.DeletePair(pair);
         if (popped++ % 200 == 0)
             Status(FormatString("Target = %d, Current = %d", target, m_nCurrentFaces).c_str());
+        if (!heap.Empty()) {
+            const DecimPair* next = heap.At(0);
+            PrefetchVertex(next->first);
+            PrefetchVertex(next->second);
+        }
     }
     Compact();
     return reached;
@@ -83,6 +93,15 @@ void CMeshDecimator::ContractPair(const DecimPair& pair)
     const int k = pair.first, r = pair.second;
     DecimVertex& vk = m_pVertices[k];
     DecimVertex& vr = m_pVertices[r];
+    // What the contraction reads next, requested all at once.
+    for (int f : m_faceLists.View(vk.faces))
+        __builtin_prefetch(&m_pFaces[size_t(f)]);
+    for (int f : m_faceLists.View(vr.faces))
+        __builtin_prefetch(&m_pFaces[size_t(f)]);
+    for (std::int32_t id : m_pairLists.View(vk.pairs))
+        __builtin_prefetch(m_pHeap->PairAt(id));
+    for (std::int32_t id : m_pairLists.View(vr.pairs))
+        __builtin_prefetch(m_pHeap->PairAt(id));
     for (int f : m_faceLists.View(vr.faces))
         m_pFaces[f].mark = 0;
     for (int f : m_faceLists.View(vk.faces))
@@ -145,7 +164,7 @@ void CMeshDecimator::Collect()
     for (int i = 0; i < m_nVertices; ++i) {
         const auto room = std::uint32_t(valence[size_t(i)] + 2);
         m_pVertices[i].faces = m_faceLists.Make(room);
-        m_pPairLists[i] = m_pairLists.Make(room);
+        m_pVertices[i].pairs = m_pairLists.Make(room);
     }
     m_nCurrentFaces = 0;
     for (int i = 0; i < m_nFaces; ++i) {
@@ -177,7 +196,8 @@ CVector3 CMeshDecimator::FaceNormal(int face, bool normalise) const
 
 void CMeshDecimator::CollectQuadrics()
 {
-    std::fill(m_pQuadrics.begin(), m_pQuadrics.end(), Quadric());
+    for (DecimVertex& v : m_pVertices)
+        v.quadric = Quadric();
     for (int i = 0; i < m_nFaces; ++i) {
         const DecimFace& f = m_pFaces[i];
         if (!f.valid)
@@ -189,7 +209,7 @@ void CMeshDecimator::CollectQuadrics()
         const float d = -Dot(n, m_pVertices[f.corners[0]].position);
         const Quadric q = PlaneQuadric(n.x, n.y, n.z, d, area);
         for (int k = 0; k < 3; ++k)
-            AddQuadric(m_pQuadrics[f.corners[k]], q);
+            AddQuadric(m_pVertices[size_t(f.corners[k])].quadric, q);
     }
 }
 
@@ -242,39 +262,48 @@ void CMeshDecimator::AddBoundaryConstraint(int i, int j, int face)
     m.Normalize();
     const float d = -Dot(m, pi);
     const Quadric q = PlaneQuadric(m.x, m.y, m.z, d, 1000.0 * w);
-    AddQuadric(m_pQuadrics[i], q);
-    AddQuadric(m_pQuadrics[j], q);
+    AddQuadric(m_pVertices[size_t(i)].quadric, q);
+    AddQuadric(m_pVertices[size_t(j)].quadric, q);
 }
 
 void CMeshDecimator::CollectEdges()
 {
-    m_pHeap->SetGrowStep(3 * size_t(m_nFaces));
-    m_pHeap->ReservePairs(3 * size_t(m_nFaces));
-    m_pHeap->Clear();
+    CPairHeap& heap = *m_pHeap;
+    heap.SetGrowStep(3 * size_t(m_nFaces));
+    heap.Clear();
+    heap.ReservePairs(3 * size_t(m_nFaces));
+    // All pairs first, then their costs in the same order: a cost reads only
+    // the quadrics, which are complete.
+    std::vector<std::int32_t> made;
+    made.reserve(3 * size_t(m_nFaces) / 2 + 16);
     for (int i = 0; i < m_nVertices; ++i) {
         CollectNeighbours(i, m_aNeighbours);
         for (int j : m_aNeighbours) {
             if (j <= i)
                 continue;
-            DecimPair* pair = m_pHeap->NewPair();
+            DecimPair* pair = heap.NewPair();
             pair->first = i;
             pair->second = j;
-            m_pairLists.Push(m_pPairLists[i], pair->id);
-            m_pairLists.Push(m_pPairLists[j], pair->id);
-            ComputePairCost(pair);
+            made.push_back(pair->id);
+            m_pairLists.Push(m_pVertices[i].pairs, pair->id);
+            m_pairLists.Push(m_pVertices[j].pairs, pair->id);
         }
     }
-    m_pHeap->Trim();
+    for (std::int32_t id : made)
+        ComputePairCost(heap.PairAt(id));
+    heap.Trim();
 }
 
-void CMeshDecimator::ComputePairCost(DecimPair* pair)
+void CMeshDecimator::PairCost(DecimPair& pair) const
 {
-    Quadric q = m_pQuadrics[pair->first];
-    AddQuadric(q, m_pQuadrics[pair->second]);
+    const DecimVertex& v1 = m_pVertices[size_t(pair.first)];
+    const DecimVertex& v2 = m_pVertices[size_t(pair.second)];
+    Quadric q = v1.quadric;
+    AddQuadric(q, v2.quadric);
     double cost;
     CVector3 target;
-    const CVector3& p1 = m_pVertices[pair->first].position;
-    const CVector3& p2 = m_pVertices[pair->second].position;
+    const CVector3& p1 = v1.position;
+    const CVector3& p2 = v2.position;
     if (SolveOptimalPoint(q, target) && NearEdge(target, p1, p2)) {
         cost = EvaluateQuadric(q, target);
     } else {
@@ -287,8 +316,13 @@ void CMeshDecimator::ComputePairCost(DecimPair* pair)
             cost = c2;
         }
     }
-    pair->target = target;
-    pair->key = float(-cost);
+    pair.target = target;
+    pair.key = float(-cost);
+}
+
+void CMeshDecimator::ComputePairCost(DecimPair* pair)
+{
+    PairCost(*pair);
     m_pHeap->Update(pair);
 }
 
@@ -308,27 +342,36 @@ void CMeshDecimator::SplitFaces(const FaceList& faces, Contraction& c)
 
 void CMeshDecimator::MergePairs(int kept, int removed)
 {
-    AddQuadric(m_pQuadrics[kept], m_pQuadrics[removed]);
-    PairList& kList = m_pPairLists[kept];
-    PairList& rList = m_pPairLists[removed];
+    DecimVertex& k = m_pVertices[size_t(kept)];
+    DecimVertex& r = m_pVertices[size_t(removed)];
+    AddQuadric(k.quadric, r.quadric);
+    PairList& kList = k.pairs;
+    PairList& rList = r.pairs;
     CPairHeap& heap = *m_pHeap;
     auto other = [](const DecimPair* p, int v) { return p->first == v ? p->second : p->first; };
-    for (std::int32_t id : m_pairLists.View(rList))
-        m_pVertices[other(heap.PairAt(id), removed)].mark = 0;
-    for (std::int32_t id : m_pairLists.View(kList))
-        m_pVertices[other(heap.PairAt(id), kept)].mark = 1;
+    // The other ends are read here and again for the new costs.
+    for (std::int32_t id : m_pairLists.View(rList)) {
+        const int o = other(heap.PairAt(id), removed);
+        PrefetchVertex(o);
+        m_pVertices[size_t(o)].mark = 0;
+    }
+    for (std::int32_t id : m_pairLists.View(kList)) {
+        const int o = other(heap.PairAt(id), kept);
+        PrefetchVertex(o);
+        m_pVertices[size_t(o)].mark = 1;
+    }
     // By index: appending to K's list may move the store.
     for (std::uint32_t n = 0; n < rList.size; ++n) {
         const std::int32_t id = m_pairLists.At(rList, n);
         DecimPair* p = heap.PairAt(id);
         const int o = other(p, removed);
-        if (o != kept && !m_pVertices[o].mark) {
+        if (o != kept && !m_pVertices[size_t(o)].mark) {
             p->first = kept;
             p->second = o;
             m_pairLists.Push(kList, id);
             continue;
         }
-        m_pairLists.RemoveFirst(m_pPairLists[o], id);
+        m_pairLists.RemoveFirst(m_pVertices[size_t(o)].pairs, id);
         heap.Remove(id);
         if (o != kept)
             heap.DeletePair(p);
@@ -338,26 +381,36 @@ void CMeshDecimator::MergePairs(int kept, int removed)
 
 void CMeshDecimator::ApplyContraction(const Contraction& c)
 {
-    DecimVertex& k = m_pVertices[c.kept];
-    DecimVertex& r = m_pVertices[c.removed];
+    DecimVertex& k = m_pVertices[size_t(c.kept)];
+    DecimVertex& r = m_pVertices[size_t(c.removed)];
+    CPairHeap& heap = *m_pHeap;
+    for (std::int32_t id : m_pairLists.View(k.pairs))
+        heap.PrefetchSlotOf(id);
     k.position += c.delta;
     for (int f : c.shared) {
-        DecimFace& face = m_pFaces[f];
+        DecimFace& face = m_pFaces[size_t(f)];
         face.valid = false;
         for (int v : face.corners)
-            m_faceLists.RemoveFirst(m_pVertices[v].faces, std::int32_t(f));
+            m_faceLists.RemoveFirst(m_pVertices[size_t(v)].faces, std::int32_t(f));
     }
     for (size_t i = size_t(c.split); i < c.singleSide.size(); ++i) {
         const int f = c.singleSide[i];
-        for (std::int32_t& v : m_pFaces[f].corners)
+        for (std::int32_t& v : m_pFaces[size_t(f)].corners)
             if (v == c.removed)
                 v = c.kept;
         m_faceLists.Push(k.faces, f);
     }
     r.alive = false;
     m_faceLists.Clear(r.faces);
-    for (std::int32_t id : m_pairLists.View(m_pPairLists[c.kept]))
-        ComputePairCost(m_pHeap->PairAt(id));
+    // The costs first, then the heap moves in the same order: the heap's
+    // slots load while the costs are computed.
+    const auto pairs = m_pairLists.View(k.pairs);
+    for (std::int32_t id : pairs) {
+        PairCost(*heap.PairAt(id));
+        heap.PrefetchSlot(id);
+    }
+    for (std::int32_t id : pairs)
+        heap.Update(id, heap.PairAt(id)->key);
 }
 
 void CMeshDecimator::Compact()

@@ -57,11 +57,24 @@ private:
     std::span<const std::int32_t> m_ids;
 };
 
-struct DecimVertex {
+// Everything a contraction reads of a vertex, in two cache lines.
+struct alignas(64) DecimVertex {
     CVector3 position;
     bool alive = true;
     std::uint8_t mark = 0;
-    FaceList faces; // in m_faceLists of the decimator
+    FaceList faces; // in the decimator's face list store
+    PairList pairs; // in its pair list store, not owning
+    Quadric quadric;
+};
+
+// The vertices' quadrics, indexed like the vertices.
+class CQuadricView {
+public:
+    explicit CQuadricView(std::vector<DecimVertex>* vertices) : m_v(vertices) {}
+    Quadric& operator[](std::size_t i) const { return (*m_v)[i].quadric; }
+
+private:
+    std::vector<DecimVertex>* m_v;
 };
 
 struct DecimFace {
@@ -109,7 +122,7 @@ public:
 
     // The faces and the pairs of a vertex.
     std::span<const std::int32_t> FacesOf(int v) const { return m_faceLists.View(m_pVertices[v].faces); }
-    CPairView PairsOf(int v) const { return {m_pHeap.get(), m_pairLists.View(m_pPairLists[v])}; }
+    CPairView PairsOf(int v) const { return {m_pHeap.get(), m_pairLists.View(m_pVertices[v].pairs)}; }
 
     CMesh* m_pMesh = nullptr;
     std::vector<DecimVertex> m_pVertices;
@@ -118,8 +131,7 @@ public:
     int m_nFaces = 0;
     int m_nKeptVertices = 0;
     int m_nCurrentFaces = 0;
-    std::vector<PairList> m_pPairLists; // in m_pairLists, not owning
-    std::vector<Quadric> m_pQuadrics;
+    CQuadricView m_pQuadrics{&m_pVertices};
     std::unique_ptr<CPairHeap> m_pHeap;
 
 private:
@@ -128,4 +140,12 @@ private:
     std::vector<std::int32_t> m_aNeighbours; // scratch
     Contraction m_contraction;               // scratch
     void ContractPair(const DecimPair& pair);
+    // The pair's target and key, without the heap.
+    void PairCost(DecimPair& pair) const;
+    void PrefetchVertex(int v) const
+    {
+        const char* p = reinterpret_cast<const char*>(&m_pVertices[std::size_t(v)]);
+        __builtin_prefetch(p);
+        __builtin_prefetch(p + 64);
+    }
 };

@@ -47,6 +47,20 @@ public:
     DecimPair* Remove(DecimPair* pair);
     bool Remove(std::int32_t id);
 
+    // Cache hints for a coming Update of the pair: its position, then the
+    // slots around that position.
+    void PrefetchSlotOf(std::int32_t id) const { __builtin_prefetch(&m_aIndex[std::size_t(id)]); }
+    void PrefetchSlot(std::int32_t id) const
+    {
+        const std::int32_t pos = m_aIndex[std::size_t(id)];
+        if (pos > 0) {
+            __builtin_prefetch(&m_aSlots[std::size_t(pos)]);
+            __builtin_prefetch(&m_aSlots[std::size_t(pos - 1) / 2]);
+            if (std::size_t(2 * pos + 1) < m_aSlots.size())
+                __builtin_prefetch(&m_aSlots[std::size_t(2 * pos + 1)]);
+        }
+    }
+
     void SetGrowStep(std::size_t step) { m_nGrowStep = step; }
     // Drops the spare capacity once all pairs are in.
     void Trim() { m_aSlots.shrink_to_fit(); }

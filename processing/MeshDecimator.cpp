@@ -79,9 +79,14 @@ bool CMeshDecimator::Decimate(int target)
         if (popped++ % 200 == 0)
             Status(FormatString("Target = %d, Current = %d", target, m_nCurrentFaces).c_str());
         if (!heap.Empty()) {
+            // And the lists the next contraction starts with.
             const DecimPair* next = heap.At(0);
-            PrefetchVertex(next->first);
-            PrefetchVertex(next->second);
+            const DecimVertex& a = m_pVertices[size_t(next->first)];
+            const DecimVertex& b = m_pVertices[size_t(next->second)];
+            __builtin_prefetch(m_faceLists.View(a.faces).data());
+            __builtin_prefetch(m_faceLists.View(b.faces).data());
+            __builtin_prefetch(m_pairLists.View(a.pairs).data());
+            __builtin_prefetch(m_pairLists.View(b.pairs).data());
         }
     }
     Compact();
@@ -120,6 +125,12 @@ void CMeshDecimator::ContractPair(const DecimPair& pair)
     SplitFaces(vr.faces, c);
     m_nCurrentFaces -= int(c.shared.size());
     MergePairs(k, r);
+    // The next contraction's vertices, while this one finishes.
+    if (!m_pHeap->Empty()) {
+        const DecimPair* next = m_pHeap->At(0);
+        PrefetchVertex(next->first);
+        PrefetchVertex(next->second);
+    }
     ApplyContraction(c);
 }
 
@@ -216,41 +227,71 @@ void CMeshDecimator::CollectQuadrics()
 void CMeshDecimator::CollectNeighbours(int vertex, std::vector<std::int32_t>& out)
 {
     out.clear();
-    const auto faces = m_faceLists.View(m_pVertices[vertex].faces);
-    for (int f : faces)
-        for (int c : m_pFaces[f].corners)
-            m_pVertices[c].mark = 0;
-    m_pVertices[vertex].mark = 1;
-    for (int f : faces)
-        for (int c : m_pFaces[f].corners) {
-            if (!m_pVertices[c].mark) {
-                m_pVertices[c].mark = 1;
+    DecimVertex* v = m_pVertices.data();
+    const DecimFace* faces = m_pFaces.data();
+    const auto list = m_faceLists.View(v[vertex].faces);
+    for (int f : list)
+        for (int c : faces[f].corners)
+            v[c].mark = 0;
+    v[vertex].mark = 1;
+    for (int f : list)
+        for (int c : faces[f].corners) {
+            if (!v[c].mark) {
+                v[c].mark = 1;
                 out.push_back(c);
             }
         }
 }
 
-void CMeshDecimator::ConstrainBoundaries()
+void CMeshDecimator::CollectEdgeTable(bool constrain)
 {
+    // One walk over the neighbourhoods: the marks count the faces a
+    // neighbour shares with the vertex (1, or 2 for two or more), so a
+    // boundary edge shows without a search; the edges (i, j > i) are kept in
+    // neighbour order for the pairs.
+    m_aEdgeFirst.assign(size_t(m_nVertices) + 1, 0);
+    m_aEdgeEnds.clear();
+    m_aEdgeEnds.reserve(3 * size_t(m_nFaces) / 2 + 16);
+    DecimVertex* v = m_pVertices.data();
+    const DecimFace* faces = m_pFaces.data();
+    std::vector<std::int32_t>& around = m_aNeighbours;
     for (int i = 0; i < m_nVertices; ++i) {
-        CollectNeighbours(i, m_aNeighbours);
-        for (int j : m_aNeighbours) {
-            if (j <= i)
-                continue;
-            // The faces of i that also use j; one alone makes (i, j) a boundary.
-            int shared = 0, face = -1;
-            for (int f : m_faceLists.View(m_pVertices[i].faces)) {
-                const std::int32_t* c = m_pFaces[f].corners;
-                if (c[0] == j || c[1] == j || c[2] == j) {
-                    ++shared;
-                    face = f;
+        m_aEdgeFirst[size_t(i)] = std::int32_t(m_aEdgeEnds.size());
+        const auto list = m_faceLists.View(v[i].faces);
+        for (int f : list)
+            for (int c : faces[f].corners)
+                v[c].mark = 0;
+        v[i].mark = 3;
+        around.clear();
+        for (int f : list)
+            for (int c : faces[f].corners) {
+                const std::uint8_t m = v[c].mark;
+                if (m == 0) {
+                    v[c].mark = 1;
+                    around.push_back(c);
+                } else if (m == 1) {
+                    v[c].mark = 2;
                 }
             }
-            if (shared == 1)
-                AddBoundaryConstraint(i, j, face);
+        for (int j : around) {
+            if (j <= i)
+                continue;
+            m_aEdgeEnds.push_back(j);
+            if (!constrain || v[j].mark != 1)
+                continue;
+            for (int f : list) {
+                const std::int32_t* c = faces[f].corners;
+                if (c[0] == j || c[1] == j || c[2] == j) {
+                    AddBoundaryConstraint(i, j, f);
+                    break;
+                }
+            }
         }
     }
+    m_aEdgeFirst[size_t(m_nVertices)] = std::int32_t(m_aEdgeEnds.size());
 }
+
+void CMeshDecimator::ConstrainBoundaries() { CollectEdgeTable(true); }
 
 void CMeshDecimator::AddBoundaryConstraint(int i, int j, int face)
 {
@@ -271,24 +312,26 @@ void CMeshDecimator::CollectEdges()
     CPairHeap& heap = *m_pHeap;
     heap.SetGrowStep(3 * size_t(m_nFaces));
     heap.Clear();
-    heap.ReservePairs(3 * size_t(m_nFaces));
+    if (m_aEdgeFirst.size() != size_t(m_nVertices) + 1)
+        CollectEdgeTable(false);
+    heap.ReservePairs(m_aEdgeEnds.size());
+    heap.ReserveSlots(m_aEdgeEnds.size());
     // All pairs first, then their costs in the same order: a cost reads only
     // the quadrics, which are complete.
-    std::vector<std::int32_t> made;
-    made.reserve(3 * size_t(m_nFaces) / 2 + 16);
+    std::vector<std::int32_t> made(m_aEdgeEnds.size());
     for (int i = 0; i < m_nVertices; ++i) {
-        CollectNeighbours(i, m_aNeighbours);
-        for (int j : m_aNeighbours) {
-            if (j <= i)
-                continue;
+        for (std::int32_t e = m_aEdgeFirst[size_t(i)]; e < m_aEdgeFirst[size_t(i) + 1]; ++e) {
+            const std::int32_t j = m_aEdgeEnds[size_t(e)];
             DecimPair* pair = heap.NewPair();
             pair->first = i;
             pair->second = j;
-            made.push_back(pair->id);
-            m_pairLists.Push(m_pVertices[i].pairs, pair->id);
-            m_pairLists.Push(m_pVertices[j].pairs, pair->id);
+            made[size_t(e)] = pair->id;
+            m_pairLists.Push(m_pVertices[size_t(i)].pairs, pair->id);
+            m_pairLists.Push(m_pVertices[size_t(j)].pairs, pair->id);
         }
     }
+    std::vector<std::int32_t>().swap(m_aEdgeEnds);
+    std::vector<std::int32_t>().swap(m_aEdgeFirst);
     for (std::int32_t id : made)
         ComputePairCost(heap.PairAt(id));
     heap.Trim();

@@ -138,6 +138,9 @@ private:
     CListArena<std::int32_t> m_faceLists;
     CListArena<std::int32_t> m_pairLists;
     std::vector<std::int32_t> m_aNeighbours; // scratch
+    // The edges (i, j > i) by i, from the boundary walk to the pairs.
+    std::vector<std::int32_t> m_aEdgeFirst, m_aEdgeEnds;
+    void CollectEdgeTable(bool constrain);
     Contraction m_contraction;               // scratch
     void ContractPair(const DecimPair& pair);
     // The pair's target and key, without the heap.

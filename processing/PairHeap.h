@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "data/Vector3.h"
+#include "platform/Memory.h"
 
 // A candidate contraction: `first` survives and `second` is merged into it.
 struct DecimPair {
@@ -61,6 +62,14 @@ public:
         }
     }
 
+    // Room for `n` slots in one allocation.
+    void ReserveSlots(std::size_t n)
+    {
+        if (n > m_aSlots.capacity()) {
+            m_aSlots.reserve(n);
+            AdviseHugePages(m_aSlots.data(), n * sizeof(Slot));
+        }
+    }
     void SetGrowStep(std::size_t step) { m_nGrowStep = step; }
     // Drops the spare capacity once all pairs are in.
     void Trim() { m_aSlots.shrink_to_fit(); }

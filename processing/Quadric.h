@@ -85,19 +85,29 @@ public:
 };
 
 // The point of least error of q; false (point untouched) when the system is
-// singular, |det| < 1e-12.
+// singular, |det| < 1e-12. The arithmetic of CMatrix3 (Q) and Invert, each
+// step rounded alike, with every cofactor of the symmetric block computed
+// once: m3 = m1, m6 = m2, m7 = m5, so C3 = C1, C6 = C2 and C7 = C5.
 inline bool SolveOptimalPoint(const Quadric& q, CVector3& point)
 {
-    CMatrix3 inverse;
-    inverse.Clear();
-    const CMatrix3 a(q);
-    const double det = a.Invert(inverse);
+    const float a = float(q.a2), b = float(q.ab), c = float(q.ac);
+    const float e = float(q.b2), f = float(q.bc), i = float(q.c2);
+    const float c0 = e * i - f * f;
+    const float c1 = f * c - b * i;
+    const float c2 = b * f - e * c;
+    const float c4 = a * i - c * c;
+    const float c5 = b * c - a * f;
+    const float c8 = a * e - b * b;
+    const double det = double(a) * c0 + double(b) * c1 + double(c) * c2;
+    // Also a determinant of exactly 0, for which no inverse is formed.
     if (std::fabs(det) < 1e-12)
         return false;
-    const float* v = inverse.m;
-    const float px = float(v[0] * q.ad + v[1] * q.bd + v[2] * q.cd);
-    const float py = float(v[3] * q.ad + v[4] * q.bd + v[5] * q.cd);
-    const float pz = float(v[6] * q.ad + v[7] * q.bd + v[8] * q.cd);
+    const double s = 1.0 / det;
+    const float i0 = float(c0 * s), i1 = float(c1 * s), i2 = float(c2 * s);
+    const float i4 = float(c4 * s), i5 = float(c5 * s), i8 = float(c8 * s);
+    const float px = float(i0 * q.ad + i1 * q.bd + i2 * q.cd);
+    const float py = float(i1 * q.ad + i4 * q.bd + i5 * q.cd);
+    const float pz = float(i2 * q.ad + i5 * q.bd + i8 * q.cd);
     point = {-px, -py, -pz};
     return true;
 }

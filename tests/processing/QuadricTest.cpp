@@ -1,4 +1,6 @@
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <limits>
 
 #include <gtest/gtest.h>
@@ -90,4 +92,44 @@ TEST(Quadric, OptimalPointAndSingularLimit)
         else
             EXPECT_EQ(p, untouched);
     }
+}
+
+TEST(Quadric, OptimalPointIsTheInverseTimesTheLinearPart)
+{
+    // The solve rounds every step as the inverse built by CMatrix3 does:
+    // bit for bit the same point, on well and badly conditioned sums, and
+    // the same verdict near the singular limit.
+    std::uint32_t seed = 7;
+    auto next = [&] {
+        seed = seed * 1664525u + 1013904223u;
+        return double(seed >> 8) / double(1u << 24) - 0.5;
+    };
+    int solved = 0;
+    for (int n = 0; n < 2000; ++n) {
+        Quadric q;
+        const int planes = 1 + n % 4;
+        const double scale = n % 3 == 0 ? 1e-4 : (n % 3 == 1 ? 1.0 : 300.0);
+        for (int k = 0; k < planes; ++k) {
+            CVector3 normal{float(next()), float(next()), float(next() * (n % 5 == 0 ? 1e-3 : 1.0))};
+            normal.Normalize();
+            AddQuadric(q, PlaneQuadric(normal.x, normal.y, normal.z, next() * scale, 1.0 + next()));
+        }
+        CMatrix3 inverse;
+        inverse.Clear();
+        const double det = CMatrix3(q).Invert(inverse);
+        const bool expected = !(std::fabs(det) < 1e-12);
+        CVector3 p{9, 9, 9};
+        ASSERT_EQ(SolveOptimalPoint(q, p), expected) << n;
+        if (!expected) {
+            EXPECT_EQ(p, (CVector3{9, 9, 9})) << n;
+            continue;
+        }
+        ++solved;
+        const float* v = inverse.m;
+        const CVector3 reference{-float(v[0] * q.ad + v[1] * q.bd + v[2] * q.cd),
+                                 -float(v[3] * q.ad + v[4] * q.bd + v[5] * q.cd),
+                                 -float(v[6] * q.ad + v[7] * q.bd + v[8] * q.cd)};
+        EXPECT_EQ(std::memcmp(&p, &reference, sizeof p), 0) << n;
+    }
+    EXPECT_GT(solved, 1000);
 }

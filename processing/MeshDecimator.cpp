@@ -350,7 +350,8 @@ void CMeshDecimator::PairCost(DecimPair& pair) const
     if (SolveOptimalPoint(q, target) && NearEdge(target, p1, p2)) {
         cost = EvaluateQuadric(q, target);
     } else {
-        const double c1 = EvaluateQuadric(q, p1), c2 = EvaluateQuadric(q, p2);
+        double c1, c2;
+        EvaluateQuadric2(q, p1, p2, c1, c2);
         if (c1 < c2) {
             target = p1;
             cost = c1;

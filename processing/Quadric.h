@@ -26,6 +26,19 @@ inline double EvaluateQuadric(const Quadric& q, const CVector3& p)
            2 * y * q.bd + z * z * q.c2 + 2 * z * q.cd + q.d2;
 }
 
+// EvaluateQuadric at two points at once, each rounded exactly as alone.
+inline void EvaluateQuadric2(const Quadric& q, const CVector3& p, const CVector3& r, double& ep, double& er)
+{
+    typedef double Pair __attribute__((vector_size(16)));
+    const Pair x = {p.x, r.x}, y = {p.y, r.y}, z = {p.z, r.z};
+    const Pair two = {2.0, 2.0};
+    const Pair tx = two * x, ty = two * y, tz = two * z;
+    const Pair e = x * x * q.a2 + tx * y * q.ab + tx * z * q.ac + tx * q.ad + y * y * q.b2 + ty * z * q.bc +
+                   ty * q.bd + z * z * q.c2 + tz * q.cd + q.d2;
+    ep = e[0];
+    er = e[1];
+}
+
 inline void AddQuadric(Quadric& dst, const Quadric& src)
 {
     dst.a2 += src.a2;

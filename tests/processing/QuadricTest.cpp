@@ -133,3 +133,24 @@ TEST(Quadric, OptimalPointIsTheInverseTimesTheLinearPart)
     }
     EXPECT_GT(solved, 1000);
 }
+
+TEST(Quadric, TwoPointsEvaluateAsOne)
+{
+    std::uint32_t seed = 99;
+    auto next = [&] {
+        seed = seed * 1664525u + 1013904223u;
+        return float(seed >> 8) / float(1u << 24) - 0.5f;
+    };
+    for (int n = 0; n < 500; ++n) {
+        const float scale = n % 2 ? 400.0f : 1.0f;
+        Quadric q = PlaneQuadric(0.6, 0.0, 0.8, next() * scale, 3.0);
+        AddQuadric(q, PlaneQuadric(0.0, 1.0, 0.0, next() * scale, 0.5));
+        const CVector3 p{next() * scale, next() * scale, next() * scale};
+        const CVector3 r{next() * scale, next() * scale, next() * scale};
+        double ep = 0, er = 0;
+        EvaluateQuadric2(q, p, r, ep, er);
+        const double sp = EvaluateQuadric(q, p), sr = EvaluateQuadric(q, r);
+        EXPECT_EQ(std::memcmp(&ep, &sp, sizeof ep), 0) << n;
+        EXPECT_EQ(std::memcmp(&er, &sr, sizeof er), 0) << n;
+    }
+}

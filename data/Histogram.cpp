@@ -7,6 +7,7 @@
 #include "data/AppSettings.h"
 #include "data/MessageLog.h"
 #include "data/Volume.h"
+#include "data/VoxelCount.h"
 
 namespace {
 // Steps 5 to 7 of the build: display entries against the peak of bins 1..255.
@@ -21,50 +22,6 @@ void BuildDisplay(const std::uint32_t counts[256], std::uint8_t display[256])
         else
             display[i] = std::uint8_t(std::trunc(double(counts[i]) / peak * 255.0 + 0.5));
     }
-}
-
-// Bin of a 16-bit voxel, trunc(v * (1/65536) * 255 + 0.5): v/65536 is exact
-// in a double, so this is floor((255v + 32768) / 65536) in integers.
-inline std::uint8_t Bin16(std::uint16_t v) { return std::uint8_t((std::uint32_t(v) * 255u + 32768u) >> 16); }
-inline std::uint8_t Bin8(std::uint8_t v) { return v; }
-
-// One pass: bins and the raw range of each block of voxels are computed in a
-// loop the compiler vectorises, then counted into four interleaved tables so
-// that runs of one bin do not wait on their own increments.
-template <class T, std::uint8_t (*Bin)(T)> void CountVoxels(const T* v, std::int64_t n, std::uint32_t counts[256],
-                                                           std::uint16_t& lo, std::uint16_t& hi)
-{
-    constexpr int kBlock = 64;
-    std::uint32_t part[4][256] = {};
-    T mn = v[0], mx = v[0];
-    std::int64_t i = 0;
-    for (; i + kBlock <= n; i += kBlock) {
-        std::uint8_t bins[kBlock];
-        T bmn = v[i], bmx = v[i];
-        for (int k = 0; k < kBlock; ++k) {
-            const T x = v[i + k];
-            bins[k] = Bin(x);
-            bmn = x < bmn ? x : bmn;
-            bmx = x > bmx ? x : bmx;
-        }
-        mn = std::min(mn, bmn);
-        mx = std::max(mx, bmx);
-        for (int k = 0; k < kBlock; k += 4) {
-            ++part[0][bins[k]];
-            ++part[1][bins[k + 1]];
-            ++part[2][bins[k + 2]];
-            ++part[3][bins[k + 3]];
-        }
-    }
-    for (; i < n; ++i) {
-        ++part[0][Bin(v[i])];
-        mn = std::min(mn, v[i]);
-        mx = std::max(mx, v[i]);
-    }
-    for (int b = 0; b < 256; ++b)
-        counts[b] = part[0][b] + part[1][b] + part[2][b] + part[3][b];
-    lo = mn;
-    hi = mx;
 }
 
 // trunc(fraction * range), kept within 0..range so that no fraction
@@ -102,13 +59,14 @@ void ComputeHistogram(CVolume& volume, CHistogram& h)
         return;
     h.m_nTotal = volume.m_nVoxels;
     const std::int64_t n = volume.m_nVoxels;
-    if (n > 0) {
-        if (volume.m_nBytesPerVoxel == 2)
-            CountVoxels<std::uint16_t, Bin16>(reinterpret_cast<const std::uint16_t*>(data), n, h.m_counts, h.m_nMin,
-                                              h.m_nMax);
-        else
-            CountVoxels<std::uint8_t, Bin8>(data, n, h.m_counts, h.m_nMin, h.m_nMax);
-    }
+    VoxelCounts counts;
+    if (volume.m_nBytesPerVoxel == 2)
+        CountVoxels16(reinterpret_cast<const std::uint16_t*>(data), n, counts);
+    else
+        CountVoxels8(data, n, counts);
+    std::copy(counts.counts, counts.counts + 256, h.m_counts);
+    h.m_nMin = counts.min;
+    h.m_nMax = counts.max;
     volume.UnlockData();
     BuildDisplay(h.m_counts, h.m_display);
     double cumulative = 0.0;

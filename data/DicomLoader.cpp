@@ -2,10 +2,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <limits>
+#include <mutex>
+#include <system_error>
+#include <thread>
 
 #include <dcmtk/config/osconfig.h>
 #include <dcmtk/dcmdata/dcdeftag.h>
@@ -15,6 +20,7 @@
 #include <dcmtk/dcmimgle/dcmimage.h>
 
 #include "data/AppSettings.h"
+#include "data/Histogram.h"
 #include "data/MessageLog.h"
 #include "data/Volume.h"
 #include "platform/FileFinder.h"
@@ -50,7 +56,7 @@ Marker ReadMarker(const std::string& path)
 
 // The toolkit only knows the upper-case marker; a file whose marker differs
 // in case alone is parsed from memory with the marker corrected.
-bool LoadCorrectedMarker(DcmFileFormat& file, const std::string& path)
+bool LoadCorrectedMarker(DcmFileFormat& file, const std::string& path, const DcmTagKey& stop)
 {
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f)
@@ -67,31 +73,42 @@ bool LoadCorrectedMarker(DcmFileFormat& file, const std::string& path)
     stream.setBuffer(bytes.data(), offile_off_t(bytes.size()));
     stream.setEos();
     file.transferInit();
-    OFCondition status = file.read(stream, EXS_Unknown, EGL_noChange, kMaxReadLength);
+    OFCondition status = file.readUntilTag(stream, EXS_Unknown, EGL_noChange, kMaxReadLength, stop);
     file.transferEnd();
     return status.good();
 }
 
 // Loads with the transfer syntax detected, group lengths unchanged, long
-// values deferred and the read mode detected.
-bool ReadDicomFile(DcmFileFormat& file, const std::string& path, Marker marker)
+// values deferred and the read mode detected; with a stop tag, the top level
+// is read only up to that tag.
+bool ReadDicomFile(DcmFileFormat& file, const std::string& path, Marker marker,
+                   const DcmTagKey& stop = DCM_UndefinedTagKey)
 {
     if (marker == Marker::otherCase)
-        return LoadCorrectedMarker(file, path);
-    return file.loadFile(OFFilename(path.c_str()), EXS_Unknown, EGL_noChange, kMaxReadLength, ERM_autoDetect).good();
+        return LoadCorrectedMarker(file, path, stop);
+    return file
+        .loadFileUntilTag(OFFilename(path.c_str()), EXS_Unknown, EGL_noChange, kMaxReadLength, ERM_autoDetect, stop)
+        .good();
 }
 
 // The marker is looked at only when the toolkit refuses the file, so that a
 // folder of ordinary files is opened once per pass.
-bool ReadDicomFile(DcmFileFormat& file, const std::string& path)
+bool ReadDicomFile(DcmFileFormat& file, const std::string& path, const DcmTagKey& stop = DCM_UndefinedTagKey)
 {
-    if (ReadDicomFile(file, path, Marker::exact))
+    if (ReadDicomFile(file, path, Marker::exact, stop))
         return true;
     if (ReadMarker(path) != Marker::otherCase)
         return false;
     file.clear();
-    return ReadDicomFile(file, path, Marker::otherCase);
+    return ReadDicomFile(file, path, Marker::otherCase, stop);
 }
+
+// Everything the folder scan compares and places by lies below this tag
+// (Slice Location is (0020,1041)); the rest of a header, often hundreds of
+// private elements, is not parsed for files of the scan. The scan never reads
+// the pixels: a file whose header reads is placed, and its slice stays zero
+// should its pixels turn out damaged.
+const DcmTagKey kScanStop(0x0020, 0x1042);
 
 std::string ReadString(DcmDataset* dataset, const DcmTagKey& tag)
 {
@@ -138,6 +155,126 @@ bool ImageUsable(const DicomImage& image)
     EI_Status s = image.getStatus();
     return s == EIS_Normal || s == EIS_InvalidValue;
 }
+
+// Counts each slice into the histogram once its last file is read, on a
+// second thread while the next files are read, instead of a pass over the
+// whole volume afterwards. The slice list is sorted, so indices only grow and
+// a slice handed over is never written again; should they not grow, the
+// hand-over stops and the whole volume is counted at the end.
+class CSliceHistogram {
+public:
+    CSliceHistogram(const std::uint8_t* voxels, std::size_t sliceBytes, int bytesPerVoxel, std::int64_t slices)
+        : m_voxels(voxels), m_sliceBytes(sliceBytes), m_sliceVoxels(std::int64_t(sliceBytes) / bytesPerVoxel),
+          m_slices(slices), m_counter(bytesPerVoxel)
+    {
+        try {
+            m_worker = std::thread([this] { Run(); });
+        } catch (const std::system_error&) {
+            // No thread to be had: each slice is counted on this one.
+        }
+    }
+    ~CSliceHistogram()
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_stop = true;
+        }
+        m_wake.notify_all();
+        if (m_worker.joinable())
+            m_worker.join();
+    }
+    CSliceHistogram(const CSliceHistogram&) = delete;
+    CSliceHistogram& operator=(const CSliceHistogram&) = delete;
+
+    // The next file goes to slice `index`.
+    void Visit(std::int64_t index)
+    {
+        if (index < m_current && m_sorted) {
+            m_sorted = false;
+            Drain(); // the slices handed over may be written again
+        }
+        if (!m_sorted || index == m_current)
+            return;
+        HandOver(index);
+        m_current = index;
+        m_written = false;
+    }
+    void Written() { m_written = true; }
+    // False when the whole volume must be counted instead.
+    bool Finish(CHistogram& histogram)
+    {
+        if (!m_sorted)
+            return false;
+        HandOver(m_slices);
+        Drain();
+        m_counter.Finish(histogram);
+        return true;
+    }
+
+private:
+    struct Job {
+        std::int64_t slice; // counted from memory; -1 for none
+        std::int64_t zeroSlices;
+    };
+
+    // Hands over the current slice and the unwritten ones before `end`.
+    void HandOver(std::int64_t end)
+    {
+        const Job job{m_current >= 0 && m_written ? m_current : -1,
+                      end - m_current - 1 + (m_current >= 0 && !m_written ? 1 : 0)};
+        if (!m_worker.joinable()) {
+            Count(job);
+            return;
+        }
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_jobs.push_back(job);
+        }
+        m_wake.notify_one();
+    }
+    void Drain()
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_idle.wait(lock, [this] { return m_jobs.empty() && !m_busy; });
+    }
+    void Run()
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        for (;;) {
+            m_wake.wait(lock, [this] { return m_stop || !m_jobs.empty(); });
+            if (m_jobs.empty())
+                return; // stopped
+            const Job job = m_jobs.front();
+            m_jobs.pop_front();
+            m_busy = true;
+            lock.unlock();
+            Count(job);
+            lock.lock();
+            m_busy = false;
+            if (m_jobs.empty())
+                m_idle.notify_all();
+        }
+    }
+    void Count(const Job& job)
+    {
+        if (job.slice >= 0)
+            m_counter.Add(m_voxels + std::size_t(job.slice) * m_sliceBytes, m_sliceVoxels);
+        m_counter.AddZeros(job.zeroSlices * m_sliceVoxels);
+    }
+
+    const std::uint8_t* m_voxels;
+    std::size_t m_sliceBytes;
+    std::int64_t m_sliceVoxels, m_slices;
+    CHistogramCounter m_counter; // the worker's alone until Drain
+    std::int64_t m_current = -1;
+    bool m_written = false, m_sorted = true;
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake, m_idle;
+    std::deque<Job> m_jobs;
+    bool m_busy = false, m_stop = false;
+    std::thread m_worker;
+};
 } // namespace
 
 CDicomLoader::CDicomLoader() = default;
@@ -280,21 +417,34 @@ void CDicomLoader::ScanFolder(const std::string& folder, const std::string& stud
         if (entry.isDirectory)
             continue;
         DcmFileFormat file;
-        if (!ReadDicomFile(file, entry.path))
+        if (!ReadDicomFile(file, entry.path, kScanStop))
             continue;
         CMessageLog::ShowStatus(FormatString("Analysing %s ...", entry.name.c_str()).c_str(), true);
         DcmDataset* dataset = file.getDataset();
+        DcmElement* number = FindElement(file, DCM_InstanceNumber);
+        DcmElement* location = FindElement(file, DCM_SliceLocation);
+        // What the short read does not hold may still lie further on (in a
+        // later sequence, or out of tag order): then the header is read up to
+        // the pixels.
+        if (!number || !location || !dataset->tagExists(DCM_StudyInstanceUID) ||
+            !dataset->tagExists(DCM_SeriesInstanceUID)) {
+            file.clear();
+            if (!ReadDicomFile(file, entry.path, DCM_PixelData))
+                continue;
+            dataset = file.getDataset();
+            number = FindElement(file, DCM_InstanceNumber);
+            location = FindElement(file, DCM_SliceLocation);
+        }
         if (ReadString(dataset, DCM_StudyInstanceUID) != study || ReadString(dataset, DCM_SeriesInstanceUID) != series)
             continue;
         (void)ReadString(dataset, DCM_AcquisitionNumber);
-        DcmElement* number = FindElement(file, DCM_InstanceNumber);
         Sint32 instance = 0;
         if (!number || number->getSint32(instance, 0).bad())
             continue;
         found.push_back({instance, entry.path});
 
-        double location = 0.0;
-        bool hasLocation = FindFloat(file, DCM_SliceLocation, location) && std::isfinite(location);
+        Float64 value = 0.0;
+        const bool hasLocation = location && location->getFloat64(value, 0).good() && std::isfinite(value);
         if (found.size() == 1) {
             m_nFirstInstance = m_nLastInstance = instance;
         } else {
@@ -305,10 +455,10 @@ void CDicomLoader::ScanFolder(const std::string& folder, const std::string& stud
             // The range starts at the first location read, so that a file
             // without one does not pull the range towards 0.
             if (locations == 0) {
-                lowest = highest = location;
+                lowest = highest = value;
             } else {
-                lowest = std::min(lowest, location);
-                highest = std::max(highest, location);
+                lowest = std::min(lowest, double(value));
+                highest = std::max(highest, double(value));
             }
             ++locations;
         }
@@ -391,6 +541,8 @@ std::unique_ptr<CDicomVolume> CDicomLoader::ReadVolume()
 
     const std::size_t sliceBytes = std::size_t(ComputeVolumeSize(m_nWidth, m_nHeight, 1, bits).bytes);
     const std::int64_t divisor = m_nInstanceStep > 1 ? m_nInstanceStep : 1;
+    const float minAlpha = volume->m_pSettings->m_fMinAlpha;
+    CSliceHistogram histogram(voxels, sliceBytes, bits / 8, m_nSlices);
     const int count = int(m_lstSlices.size());
     for (int i = 0; i < count; ++i) {
         CMessageLog::ShowStatus(FormatString("Loading slice %d of %d ...", i + 1, count).c_str(), true);
@@ -398,6 +550,7 @@ std::unique_ptr<CDicomVolume> CDicomLoader::ReadVolume()
         const std::int64_t index = (std::int64_t(slice.instance) - m_nFirstInstance) / divisor;
         if (index < 0 || index >= m_nSlices)
             continue;
+        histogram.Visit(index);
 
         DcmFileFormat file;
         if (!ReadDicomFile(file, slice.path))
@@ -428,11 +581,19 @@ std::unique_ptr<CDicomVolume> CDicomLoader::ReadVolume()
         if (source->getOutputDataSize(bits) != sliceBytes)
             continue;
         std::uint8_t* target = voxels + std::size_t(index) * sliceBytes;
-        if (!source->getOutputData(target, sliceBytes, bits, 0, 0))
+        if (source->getOutputData(target, sliceBytes, bits, 0, 0)) {
+            // The volume's threshold, slice by slice while it is in the cache.
+            ThresholdVoxels(target, std::int64_t(sliceBytes) / (bits / 8), bits / 8, minAlpha);
+            histogram.Written();
+        } else {
             std::memset(target, 0, sliceBytes); // no half-rendered slice
+        }
     }
 
-    volume->BuildHistogram();
+    CMessageLog::ShowStatus("Building histogram ...", true);
+    if (!histogram.Finish(volume->m_histogram))
+        ComputeHistogram(*volume, volume->m_histogram); // already thresholded
+    CMessageLog::ShowStatus(nullptr, false);
     return volume;
 }
 

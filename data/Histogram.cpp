@@ -57,17 +57,47 @@ void ComputeHistogram(CVolume& volume, CHistogram& h)
     std::uint8_t* data = volume.LockData();
     if (!data)
         return;
-    h.m_nTotal = volume.m_nVoxels;
-    const std::int64_t n = volume.m_nVoxels;
-    VoxelCounts counts;
-    if (volume.m_nBytesPerVoxel == 2)
-        CountVoxels16(reinterpret_cast<const std::uint16_t*>(data), n, counts);
-    else
-        CountVoxels8(data, n, counts);
-    std::copy(counts.counts, counts.counts + 256, h.m_counts);
-    h.m_nMin = counts.min;
-    h.m_nMax = counts.max;
+    CHistogramCounter counter(volume.m_nBytesPerVoxel);
+    counter.Add(data, volume.m_nVoxels);
     volume.UnlockData();
+    counter.Finish(h);
+}
+
+void CHistogramCounter::Add(const std::uint8_t* voxels, std::int64_t count)
+{
+    if (count <= 0)
+        return;
+    VoxelCounts counts;
+    if (m_nBytesPerVoxel == 2)
+        CountVoxels16(reinterpret_cast<const std::uint16_t*>(voxels), count, counts);
+    else
+        CountVoxels8(voxels, count, counts);
+    for (int i = 0; i < 256; ++i)
+        m_counts[i] += counts.counts[i];
+    m_nMin = m_nTotal == 0 ? counts.min : std::min(m_nMin, counts.min);
+    m_nMax = m_nTotal == 0 ? counts.max : std::max(m_nMax, counts.max);
+    m_nTotal += count;
+}
+
+void CHistogramCounter::AddZeros(std::int64_t count)
+{
+    if (count <= 0)
+        return;
+    m_counts[0] += std::uint64_t(count);
+    m_nMin = 0;
+    m_nMax = m_nTotal == 0 ? 0 : m_nMax;
+    m_nTotal += count;
+}
+
+void CHistogramCounter::Finish(CHistogram& h) const
+{
+    h = CHistogram();
+    // A volume holds at most 2^31 - 1 bytes, so every count fits.
+    h.m_nTotal = std::int32_t(m_nTotal);
+    for (int i = 0; i < 256; ++i)
+        h.m_counts[i] = std::uint32_t(m_counts[i]);
+    h.m_nMin = m_nMin;
+    h.m_nMax = m_nMax;
     BuildDisplay(h.m_counts, h.m_display);
     double cumulative = 0.0;
     for (int i = 0; i < 256; ++i) {
@@ -75,6 +105,14 @@ void ComputeHistogram(CVolume& volume, CHistogram& h)
         cumulative = i == 0 ? h.m_probability[0] : cumulative + h.m_probability[i];
         h.m_cumulative[i] = cumulative;
     }
+}
+
+void ThresholdVoxels(std::uint8_t* voxels, std::int64_t count, int bytesPerVoxel, float fraction)
+{
+    if (bytesPerVoxel == 2)
+        ZeroAtOrBelow(reinterpret_cast<std::uint16_t*>(voxels), count, Cutoff(fraction, 65536.0));
+    else
+        ZeroAtOrBelow(voxels, count, Cutoff(fraction, 256.0));
 }
 
 void LinearWindowLUT(std::uint8_t out[256], const std::uint8_t* display, const CHistogram& h)
@@ -124,10 +162,7 @@ void CVolume::Threshold(float fraction)
     std::uint8_t* data = LockData();
     if (!data)
         return;
-    if (m_nBytesPerVoxel == 2)
-        ZeroAtOrBelow(reinterpret_cast<std::uint16_t*>(data), m_nVoxels, Cutoff(fraction, 65536.0));
-    else
-        ZeroAtOrBelow(data, m_nVoxels, Cutoff(fraction, 256.0));
+    ThresholdVoxels(data, m_nVoxels, m_nBytesPerVoxel, fraction);
     UnlockData();
 }
 

@@ -17,6 +17,28 @@ struct CHistogram {
 // Fills the whole record from the volume's voxels (one locked pass); an
 // all-zero record for a volume without voxels.
 void ComputeHistogram(CVolume& volume, CHistogram& histogram);
+
+// The same record built block by block, for a loader that counts each slice
+// while it is still in the cache: Add every block (or AddZeros for voxels
+// left at 0), then Finish. Finish gives what ComputeHistogram gives for the
+// whole volume.
+class CHistogramCounter {
+public:
+    explicit CHistogramCounter(int bytesPerVoxel) : m_nBytesPerVoxel(bytesPerVoxel) {}
+    void Add(const std::uint8_t* voxels, std::int64_t count);
+    void AddZeros(std::int64_t count);
+    void Finish(CHistogram& histogram) const;
+
+private:
+    int m_nBytesPerVoxel;
+    std::int64_t m_nTotal = 0;
+    std::uint64_t m_counts[256] = {};
+    std::uint16_t m_nMin = 0, m_nMax = 0;
+};
+
+// Sets every voxel at or below `fraction` of the full scale to 0, as
+// CVolume::Threshold does for the whole volume.
+void ThresholdVoxels(std::uint8_t* voxels, std::int64_t count, int bytesPerVoxel, float fraction);
 // Histogram-equalisation table.
 void EqualiseLUT(std::uint8_t out[256], const CHistogram& histogram);
 // Linear window over the occupied bins of `display` (the record's own display

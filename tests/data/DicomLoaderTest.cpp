@@ -15,6 +15,7 @@
 #include "data/AppSettings.h"
 #include "data/DicomCodecs.h"
 #include "data/DicomLoader.h"
+#include "data/Histogram.h"
 #include "data/MessageLog.h"
 #include "data/Volume.h"
 #include "DicomTestImages.h"
@@ -36,6 +37,20 @@ std::vector<std::uint8_t> Slice(const std::vector<std::uint8_t>& voxels, const C
     const std::size_t bytes = std::size_t(v.m_nDimX) * v.m_nDimY * v.m_nBytesPerVoxel;
     return std::vector<std::uint8_t>(voxels.begin() + std::ptrdiff_t(z * bytes),
                                      voxels.begin() + std::ptrdiff_t((z + 1) * bytes));
+}
+
+// The histogram built while loading equals one computed from the voxels.
+void ExpectHistogramOfVoxels(CVolume& v)
+{
+    CHistogram expected;
+    ComputeHistogram(v, expected);
+    const CHistogram& h = v.m_histogram;
+    EXPECT_EQ(h.m_nTotal, expected.m_nTotal);
+    EXPECT_EQ(h.m_nMin, expected.m_nMin);
+    EXPECT_EQ(h.m_nMax, expected.m_nMax);
+    EXPECT_TRUE(std::equal(h.m_counts, h.m_counts + 256, expected.m_counts));
+    EXPECT_TRUE(std::equal(h.m_display, h.m_display + 256, expected.m_display));
+    EXPECT_TRUE(std::equal(h.m_cumulative, h.m_cumulative + 256, expected.m_cumulative));
 }
 
 struct Probed {
@@ -328,6 +343,7 @@ TEST_F(DicomLoaderTest, FolderScanOrdersAndPlacesTheSeries)
         CDicomVolume* v = LoadInto(loader, folder.File(c.files[0].name), series);
         ASSERT_NE(v, nullptr);
         ASSERT_EQ(v->m_nDimZ, c.slices);
+        ExpectHistogramOfVoxels(*v);
         const auto voxels = Voxels(*v);
         for (int z = 0; z < c.slices; ++z) {
             const std::string& name = c.expected[std::size_t(z)];
@@ -421,6 +437,30 @@ TEST_F(DicomLoaderTest, ThresholdClearsTheLowestValues)
     for (auto& b : expected)
         b = b <= 12 ? 0 : b;
     EXPECT_EQ(Voxels(*v), expected);
+    ExpectHistogramOfVoxels(*v);
+}
+
+TEST_F(DicomLoaderTest, UnsortedSliceListGivesTheSameVolume)
+{
+    for (int i = 1; i <= 4; ++i) {
+        ImageSpec s;
+        s.instance = i == 4 ? 6 : i; // slices 3 and 4 stay empty
+        s.base = 1000 * i;
+        s.slope = 3;
+        WriteImage(dir.File(FormatName(i)), s);
+    }
+    CDicomLoader sorted, reversed;
+    ASSERT_TRUE(ProbeFile(sorted, dir.File(FormatName(1)), true).ok);
+    ASSERT_TRUE(ProbeFile(reversed, dir.File(FormatName(1)), true).ok);
+    std::reverse(reversed.m_lstSlices.begin(), reversed.m_lstSlices.end());
+    CModelSeries a, b;
+    CDicomVolume* va = LoadInto(sorted, dir.File(FormatName(1)), a);
+    CDicomVolume* vb = LoadInto(reversed, dir.File(FormatName(1)), b);
+    ASSERT_TRUE(va && vb);
+    EXPECT_EQ(va->m_nDimZ, 6);
+    EXPECT_EQ(Voxels(*va), Voxels(*vb));
+    ExpectHistogramOfVoxels(*va);
+    ExpectHistogramOfVoxels(*vb);
 }
 
 TEST_F(DicomLoaderTest, ReviewedSizeIsLoadedScaled)
@@ -691,6 +731,70 @@ TEST_F(DicomLoaderTest, SeriesTooLargeForMemoryFailsTheLoad)
     CModelSeries series;
     EXPECT_FALSE(dense.Load(dir.File("i1.dcm"), series));
     EXPECT_TRUE(series.empty());
+}
+
+TEST_F(DicomLoaderTest, ScanFindsNumbersNestedLateInTheHeader)
+{
+    // The scan reads headers only up to the attributes it needs; a file whose
+    // Instance Number and Slice Location lie only in a sequence further on
+    // is still found and placed.
+    for (int i = 1; i <= 3; ++i) {
+        ImageSpec s;
+        s.instance = i == 3 ? std::nullopt : std::optional<int>(i);
+        s.location = i == 3 ? std::nullopt : std::optional<std::string>(std::to_string(i * 2.5));
+        s.base = 100 * i;
+        s.slope = 1;
+        s.centre = "300";
+        s.width = "600";
+        WriteImage(dir.File(FormatName(i)), s);
+    }
+    RunTool("dcmodify -nb -i '(0040,0275)[0].(0020,0013)=3' -i '(0040,0275)[0].(0020,1041)=7.5' " +
+            Quote(dir.File(FormatName(3))));
+    CDicomLoader loader;
+    Probed p = ProbeFile(loader, dir.File(FormatName(1)), true);
+    ASSERT_TRUE(p.ok);
+    EXPECT_EQ(p.files, 3);
+    EXPECT_FLOAT_EQ(p.z, 2.5f);
+    CModelSeries series;
+    CDicomVolume* v = LoadInto(loader, dir.File(FormatName(1)), series);
+    ASSERT_NE(v, nullptr);
+    ASSERT_EQ(v->m_nDimZ, 3);
+    EXPECT_EQ(Slice(Voxels(*v), *v, 2), Render(dir.File(FormatName(3)), 8, 8, 300, 600, 16));
+}
+
+TEST_F(DicomLoaderTest, DamagedFileOfTheSeriesLeavesItsSliceZero)
+{
+    // The last file is cut short inside its pixels: its header places it, its
+    // slice stays zero, and the other slices load; with or without the slice
+    // locations that let the scan stop reading early.
+    for (bool located : {true, false}) {
+        SCOPED_TRACE(located ? "with locations" : "without locations");
+        TempDir folder;
+        for (int i = 1; i <= 3; ++i) {
+            ImageSpec s;
+            s.instance = i;
+            if (located)
+                s.location = std::to_string(i);
+            s.rows = s.columns = 64;
+            s.base = 100 * i;
+            s.slope = 1;
+            s.centre = "3000";
+            s.width = "6000";
+            WriteImage(folder.File(FormatName(i)), s);
+        }
+        const std::string bytes = TempDir::Read(folder.File(FormatName(3)));
+        folder.Write(FormatName(3), bytes.substr(0, bytes.size() - 1000));
+        CDicomLoader loader;
+        ASSERT_EQ(ProbeFile(loader, folder.File(FormatName(1)), true).files, 3);
+        CModelSeries series;
+        CDicomVolume* v = LoadInto(loader, folder.File(FormatName(1)), series);
+        ASSERT_NE(v, nullptr);
+        ASSERT_EQ(v->m_nDimZ, 3);
+        const auto voxels = Voxels(*v);
+        EXPECT_EQ(Slice(voxels, *v, 1), Render(folder.File(FormatName(2)), 64, 64, 3000, 6000, 16));
+        EXPECT_EQ(Slice(voxels, *v, 2), std::vector<std::uint8_t>(64 * 64 * 2, 0));
+        ExpectHistogramOfVoxels(*v);
+    }
 }
 
 TEST(CDicomLoader, GetFolderKeepsTheSeparator)

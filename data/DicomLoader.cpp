@@ -156,16 +156,17 @@ bool ImageUsable(const DicomImage& image)
     return s == EIS_Normal || s == EIS_InvalidValue;
 }
 
-// Counts each slice into the histogram once its last file is read, on a
-// second thread while the next files are read, instead of a pass over the
-// whole volume afterwards. The slice list is sorted, so indices only grow and
+// Thresholds each slice and counts it into the histogram once its last file
+// is read, on a second thread while the next files are read, instead of two
+// passes over the whole volume afterwards. The slice list is sorted, so indices only grow and
 // a slice handed over is never written again; should they not grow, the
 // hand-over stops and the whole volume is counted at the end.
 class CSliceHistogram {
 public:
-    CSliceHistogram(const std::uint8_t* voxels, std::size_t sliceBytes, int bytesPerVoxel, std::int64_t slices)
+    CSliceHistogram(std::uint8_t* voxels, std::size_t sliceBytes, int bytesPerVoxel, std::int64_t slices,
+                    float minAlpha)
         : m_voxels(voxels), m_sliceBytes(sliceBytes), m_sliceVoxels(std::int64_t(sliceBytes) / bytesPerVoxel),
-          m_slices(slices), m_counter(bytesPerVoxel)
+          m_slices(slices), m_nBytesPerVoxel(bytesPerVoxel), m_fMinAlpha(minAlpha), m_counter(bytesPerVoxel)
     {
         try {
             m_worker = std::thread([this] { Run(); });
@@ -200,7 +201,7 @@ public:
         m_written = false;
     }
     void Written() { m_written = true; }
-    // False when the whole volume must be counted instead.
+    // False when the whole volume must be thresholded and counted instead.
     bool Finish(CHistogram& histogram)
     {
         if (!m_sorted)
@@ -257,14 +258,19 @@ private:
     }
     void Count(const Job& job)
     {
-        if (job.slice >= 0)
-            m_counter.Add(m_voxels + std::size_t(job.slice) * m_sliceBytes, m_sliceVoxels);
+        if (job.slice >= 0) {
+            std::uint8_t* slice = m_voxels + std::size_t(job.slice) * m_sliceBytes;
+            ThresholdVoxels(slice, m_sliceVoxels, m_nBytesPerVoxel, m_fMinAlpha);
+            m_counter.Add(slice, m_sliceVoxels);
+        }
         m_counter.AddZeros(job.zeroSlices * m_sliceVoxels);
     }
 
-    const std::uint8_t* m_voxels;
+    std::uint8_t* m_voxels;
     std::size_t m_sliceBytes;
     std::int64_t m_sliceVoxels, m_slices;
+    int m_nBytesPerVoxel;
+    float m_fMinAlpha;
     CHistogramCounter m_counter; // the worker's alone until Drain
     std::int64_t m_current = -1;
     bool m_written = false, m_sorted = true;
@@ -542,7 +548,7 @@ std::unique_ptr<CDicomVolume> CDicomLoader::ReadVolume()
     const std::size_t sliceBytes = std::size_t(ComputeVolumeSize(m_nWidth, m_nHeight, 1, bits).bytes);
     const std::int64_t divisor = m_nInstanceStep > 1 ? m_nInstanceStep : 1;
     const float minAlpha = volume->m_pSettings->m_fMinAlpha;
-    CSliceHistogram histogram(voxels, sliceBytes, bits / 8, m_nSlices);
+    CSliceHistogram histogram(voxels, sliceBytes, bits / 8, m_nSlices, minAlpha);
     const int count = int(m_lstSlices.size());
     for (int i = 0; i < count; ++i) {
         CMessageLog::ShowStatus(FormatString("Loading slice %d of %d ...", i + 1, count).c_str(), true);
@@ -581,18 +587,17 @@ std::unique_ptr<CDicomVolume> CDicomLoader::ReadVolume()
         if (source->getOutputDataSize(bits) != sliceBytes)
             continue;
         std::uint8_t* target = voxels + std::size_t(index) * sliceBytes;
-        if (source->getOutputData(target, sliceBytes, bits, 0, 0)) {
-            // The volume's threshold, slice by slice while it is in the cache.
-            ThresholdVoxels(target, std::int64_t(sliceBytes) / (bits / 8), bits / 8, minAlpha);
+        if (source->getOutputData(target, sliceBytes, bits, 0, 0))
             histogram.Written();
-        } else {
+        else
             std::memset(target, 0, sliceBytes); // no half-rendered slice
-        }
     }
 
     CMessageLog::ShowStatus("Building histogram ...", true);
-    if (!histogram.Finish(volume->m_histogram))
-        ComputeHistogram(*volume, volume->m_histogram); // already thresholded
+    if (!histogram.Finish(volume->m_histogram)) {
+        volume->Threshold(minAlpha);
+        ComputeHistogram(*volume, volume->m_histogram);
+    }
     CMessageLog::ShowStatus(nullptr, false);
     return volume;
 }

@@ -449,6 +449,8 @@ TEST_F(DicomLoaderTest, UnsortedSliceListGivesTheSameVolume)
         s.slope = 3;
         WriteImage(dir.File(FormatName(i)), s);
     }
+    // 16-bit cut-off trunc(0.02 * 65536) = 1310, inside the first file's ramp.
+    CAppSettings::GetInstance()->m_fMinAlpha = 0.02f;
     CDicomLoader sorted, reversed;
     ASSERT_TRUE(ProbeFile(sorted, dir.File(FormatName(1)), true).ok);
     ASSERT_TRUE(ProbeFile(reversed, dir.File(FormatName(1)), true).ok);
@@ -458,7 +460,11 @@ TEST_F(DicomLoaderTest, UnsortedSliceListGivesTheSameVolume)
     CDicomVolume* vb = LoadInto(reversed, dir.File(FormatName(1)), b);
     ASSERT_TRUE(va && vb);
     EXPECT_EQ(va->m_nDimZ, 6);
-    EXPECT_EQ(Voxels(*va), Voxels(*vb));
+    const auto voxels = Voxels(*va);
+    EXPECT_EQ(voxels, Voxels(*vb));
+    const auto* values = reinterpret_cast<const std::uint16_t*>(voxels.data());
+    EXPECT_EQ(std::count_if(values, values + voxels.size() / 2, [](std::uint16_t x) { return x > 0 && x <= 1310; }), 0);
+    EXPECT_GT(std::count(values, values + 64, 0), 1) << "the first slice's low values are cleared";
     ExpectHistogramOfVoxels(*va);
     ExpectHistogramOfVoxels(*vb);
 }

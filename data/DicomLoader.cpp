@@ -158,9 +158,9 @@ bool ImageUsable(const DicomImage& image)
 
 // Thresholds each slice and counts it into the histogram once its last file
 // is read, on a second thread while the next files are read, instead of two
-// passes over the whole volume afterwards. The slice list is sorted, so indices only grow and
-// a slice handed over is never written again; should they not grow, the
-// hand-over stops and the whole volume is counted at the end.
+// passes over the whole volume afterwards. The slice list is sorted, so
+// indices only grow and a slice handed over is never written again; should
+// they not grow, the hand-over stops and the whole volume is done at the end.
 class CSliceHistogram {
 public:
     CSliceHistogram(std::uint8_t* voxels, std::size_t sliceBytes, int bytesPerVoxel, std::int64_t slices,

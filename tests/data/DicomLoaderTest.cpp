@@ -347,9 +347,10 @@ TEST_F(DicomLoaderTest, FolderScanOrdersAndPlacesTheSeries)
         const auto voxels = Voxels(*v);
         for (int z = 0; z < c.slices; ++z) {
             const std::string& name = c.expected[std::size_t(z)];
-            const auto expected =
-                name.empty() ? std::vector<std::uint8_t>(8 * 8 * 2, 0) : Render(folder.File(name), 8, 8, 1500, 3000, 16);
-            EXPECT_EQ(Slice(voxels, *v, z), expected) << "slice " << z << " should be " << (name.empty() ? "zero" : name);
+            const auto expected = name.empty() ? std::vector<std::uint8_t>(8 * 8 * 2, 0)
+                                               : Render(folder.File(name), 8, 8, 1500, 3000, 16);
+            EXPECT_EQ(Slice(voxels, *v, z), expected)
+                << "slice " << z << " should be " << (name.empty() ? "zero" : name);
         }
     }
 }

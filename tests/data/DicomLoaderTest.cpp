@@ -373,6 +373,11 @@ TEST_F(DicomLoaderTest, RealSeriesLoadsFromItsFolder)
     EXPECT_EQ(v->m_nDimZ, 5);
     EXPECT_EQ(v->m_nBits, 16);
     EXPECT_EQ(v->m_histogram.m_nTotal, 16 * 16 * 5);
+    // The disk cache is built and the loader's lock given back: the voxels
+    // are swapped out until first used.
+    EXPECT_TRUE(v->HasSwapFile());
+    EXPECT_EQ(v->m_nLockCount, 0);
+    EXPECT_EQ(v->m_pData, nullptr);
     // Instance 6 is file 2062, the first slice.
     const auto voxels = Voxels(*v);
     EXPECT_EQ(Slice(voxels, *v, 0), Render(folder + "2062", 16, 16, 40, 400, 16));

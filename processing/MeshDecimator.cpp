@@ -103,10 +103,14 @@ void CMeshDecimator::ContractPair(const DecimPair& pair)
         __builtin_prefetch(&m_pFaces[size_t(f)]);
     for (int f : m_faceLists.View(vr.faces))
         __builtin_prefetch(&m_pFaces[size_t(f)]);
-    for (std::int32_t id : m_pairLists.View(vk.pairs))
+    for (std::int32_t id : m_pairLists.View(vk.pairs)) {
         __builtin_prefetch(m_pHeap->PairAt(id));
-    for (std::int32_t id : m_pairLists.View(vr.pairs))
+        m_pHeap->PrefetchSlotOf(id);
+    }
+    for (std::int32_t id : m_pairLists.View(vr.pairs)) {
         __builtin_prefetch(m_pHeap->PairAt(id));
+        m_pHeap->PrefetchSlotOf(id);
+    }
     for (int f : m_faceLists.View(vr.faces))
         m_pFaces[f].mark = 0;
     for (int f : m_faceLists.View(vk.faces))
@@ -397,11 +401,13 @@ void CMeshDecimator::MergePairs(int kept, int removed)
     for (std::int32_t id : m_pairLists.View(rList)) {
         const int o = other(heap.PairAt(id), removed);
         PrefetchVertex(o);
+        heap.PrefetchSlot(id);
         m_pVertices[size_t(o)].mark = 0;
     }
     for (std::int32_t id : m_pairLists.View(kList)) {
         const int o = other(heap.PairAt(id), kept);
         PrefetchVertex(o);
+        heap.PrefetchSlot(id);
         m_pVertices[size_t(o)].mark = 1;
     }
     // By index: appending to K's list may move the store.
@@ -428,8 +434,6 @@ void CMeshDecimator::ApplyContraction(const Contraction& c)
     DecimVertex& k = m_pVertices[size_t(c.kept)];
     DecimVertex& r = m_pVertices[size_t(c.removed)];
     CPairHeap& heap = *m_pHeap;
-    for (std::int32_t id : m_pairLists.View(k.pairs))
-        heap.PrefetchSlotOf(id);
     k.position += c.delta;
     for (int f : c.shared) {
         DecimFace& face = m_pFaces[size_t(f)];
@@ -449,10 +453,8 @@ void CMeshDecimator::ApplyContraction(const Contraction& c)
     // The costs first, then the heap moves in the same order: the heap's
     // slots load while the costs are computed.
     const auto pairs = m_pairLists.View(k.pairs);
-    for (std::int32_t id : pairs) {
+    for (std::int32_t id : pairs)
         PairCost(*heap.PairAt(id));
-        heap.PrefetchSlot(id);
-    }
     for (std::int32_t id : pairs)
         heap.Update(id, heap.PairAt(id)->key);
 }

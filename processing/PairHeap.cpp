@@ -87,6 +87,11 @@ void CPairHeap::SiftDown(std::size_t pos)
             __builtin_prefetch(slots + 8 * pos + 7);
             __builtin_prefetch(slots + 8 * pos + 14);
         }
+        if (16 * pos + 15 < n) {
+            __builtin_prefetch(slots + 16 * pos + 15);
+            __builtin_prefetch(slots + 16 * pos + 23);
+            __builtin_prefetch(slots + 16 * pos + 30);
+        }
         if (child + 1 < n && slots[child].key < slots[child + 1].key)
             ++child;
         if (!(s.key < slots[child].key))

@@ -38,15 +38,17 @@ public:
             Move(l, std::max<std::uint32_t>(8, 2 * l.capacity));
         m_store[l.first + l.size++] = v;
     }
+    // Plain loops: the lists are a few entries long.
     void RemoveFirst(List& l, const T& v)
     {
         T* d = m_store.data() + l.first;
-        T* end = d + l.size;
-        T* it = std::find(d, end, v);
-        if (it == end)
+        std::uint32_t i = 0;
+        while (i < l.size && !(d[i] == v))
+            ++i;
+        if (i == l.size)
             return;
-        std::copy(it + 1, end, it);
-        --l.size;
+        for (--l.size; i < l.size; ++i)
+            d[i] = d[i + 1];
     }
     void Clear(List& l) { l.size = 0; }
 

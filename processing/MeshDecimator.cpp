@@ -435,11 +435,13 @@ void CMeshDecimator::ApplyContraction(const Contraction& c)
     DecimVertex& r = m_pVertices[size_t(c.removed)];
     CPairHeap& heap = *m_pHeap;
     k.position += c.delta;
+    // R's own list is emptied below.
     for (int f : c.shared) {
         DecimFace& face = m_pFaces[size_t(f)];
         face.valid = false;
         for (int v : face.corners)
-            m_faceLists.RemoveFirst(m_pVertices[size_t(v)].faces, std::int32_t(f));
+            if (v != c.removed)
+                m_faceLists.RemoveFirst(m_pVertices[size_t(v)].faces, std::int32_t(f));
     }
     for (size_t i = size_t(c.split); i < c.singleSide.size(); ++i) {
         const int f = c.singleSide[i];

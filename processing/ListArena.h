@@ -24,9 +24,8 @@ public:
     List Make(std::uint32_t capacity)
     {
         List l;
-        l.first = std::uint32_t(m_store.size());
+        l.first = Grab(capacity);
         l.capacity = capacity;
-        m_store.resize(m_store.size() + capacity);
         return l;
     }
     std::span<T> View(const List& l) { return {m_store.data() + l.first, l.size}; }
@@ -55,12 +54,22 @@ public:
 private:
     void Move(List& l, std::uint32_t capacity)
     {
-        const std::size_t at = m_store.size();
-        m_store.resize(at + capacity);
+        const std::uint32_t at = Grab(capacity);
         std::copy_n(m_store.begin() + l.first, l.size, m_store.begin() + std::ptrdiff_t(at));
-        l.first = std::uint32_t(at);
+        l.first = at;
         l.capacity = capacity;
     }
+    // Room at the end; the store grows in steps, not once per list.
+    std::uint32_t Grab(std::uint32_t n)
+    {
+        const std::size_t at = m_used;
+        m_used += n;
+        if (m_used > m_store.size())
+            m_store.resize(std::max(m_used, m_store.size() + kStep));
+        return std::uint32_t(at);
+    }
 
+    static constexpr std::size_t kStep = std::size_t(1) << 16;
     std::vector<T> m_store;
+    std::size_t m_used = 0;
 };

@@ -318,26 +318,33 @@ void CMeshDecimator::CollectEdges()
     heap.Clear();
     if (m_aEdgeFirst.size() != size_t(m_nVertices) + 1)
         CollectEdgeTable(false);
-    heap.ReservePairs(m_aEdgeEnds.size());
-    heap.ReserveSlots(m_aEdgeEnds.size());
+    const std::size_t count = m_aEdgeEnds.size();
+    heap.ReservePairs(count);
+    heap.ReserveSlots(count);
     // All pairs first, then their costs in the same order: a cost reads only
     // the quadrics, which are complete.
-    std::vector<std::int32_t> made(m_aEdgeEnds.size());
+    const std::int32_t first = heap.NewPairs(count);
+    std::vector<std::int32_t> made; // numbers of pairs made one by one
     for (int i = 0; i < m_nVertices; ++i) {
         for (std::int32_t e = m_aEdgeFirst[size_t(i)]; e < m_aEdgeFirst[size_t(i) + 1]; ++e) {
             const std::int32_t j = m_aEdgeEnds[size_t(e)];
-            DecimPair* pair = heap.NewPair();
+            DecimPair* pair;
+            if (first >= 0) {
+                pair = heap.PairAt(first + e);
+            } else {
+                pair = heap.NewPair();
+                made.push_back(pair->id);
+            }
             pair->first = i;
             pair->second = j;
-            made[size_t(e)] = pair->id;
             m_pairLists.Push(m_pVertices[size_t(i)].pairs, pair->id);
             m_pairLists.Push(m_pVertices[size_t(j)].pairs, pair->id);
         }
     }
     std::vector<std::int32_t>().swap(m_aEdgeEnds);
     std::vector<std::int32_t>().swap(m_aEdgeFirst);
-    for (std::int32_t id : made)
-        ComputePairCost(heap.PairAt(id));
+    for (std::size_t e = 0; e < count; ++e)
+        ComputePairCost(heap.PairAt(first >= 0 ? first + std::int32_t(e) : made[e]));
     heap.Trim();
 }
 

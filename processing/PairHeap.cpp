@@ -43,6 +43,18 @@ DecimPair* CPairHeap::NewPair()
     return p;
 }
 
+std::int32_t CPairHeap::NewPairs(std::size_t n)
+{
+    const std::size_t first = m_aIndex.size();
+    if (!m_aFree.empty() || first + n > std::size_t(m_nFirst))
+        return -1;
+    m_aFirst.resize(first + n);
+    m_aIndex.resize(first + n, -1);
+    for (std::size_t i = first; i < first + n; ++i)
+        m_aFirst[i].id = std::int32_t(i);
+    return std::int32_t(first);
+}
+
 void CPairHeap::DeletePair(DecimPair* pair)
 {
     if (Owns(pair))

@@ -30,6 +30,9 @@ public:
     // A new pair outside the heap, and its return to the pool.
     DecimPair* NewPair();
     void DeletePair(DecimPair* pair);
+    // `n` new pairs numbered first, first + 1, ... from the reserved block;
+    // -1 (and nothing made) when it has no such run free.
+    std::int32_t NewPairs(std::size_t n);
     DecimPair* PairAt(std::int32_t id)
     {
         return id < m_nFirst ? m_pFirst + id : &m_aBlocks[Block(id)][std::size_t(Offset(id))];

@@ -6,7 +6,8 @@
 #include "platform/Memory.h"
 
 // A candidate contraction: `first` survives and `second` is merged into it.
-struct DecimPair {
+// Aligned so that a record never straddles two cache lines.
+struct alignas(32) DecimPair {
     std::int32_t first = 0;
     std::int32_t second = 0;
     CVector3 target;

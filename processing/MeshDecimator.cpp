@@ -115,8 +115,12 @@ void CMeshDecimator::ContractPair(const DecimPair& pair)
         m_pFaces[f].mark = 0;
     for (int f : m_faceLists.View(vk.faces))
         m_pFaces[f].mark = 1;
-    for (int f : m_faceLists.View(vr.faces))
-        ++m_pFaces[f].mark;
+    for (int f : m_faceLists.View(vr.faces)) {
+        DecimFace& face = m_pFaces[f];
+        if (++face.mark == 2)
+            for (int v : face.corners)
+                PrefetchVertex(v);
+    }
 
     Contraction& c = m_contraction;
     c.kept = k;
@@ -128,6 +132,15 @@ void CMeshDecimator::ContractPair(const DecimPair& pair)
     c.split = std::int32_t(c.singleSide.size());
     SplitFaces(vr.faces, c);
     m_nCurrentFaces -= int(c.shared.size());
+    // The third corners of the shared faces lose a face here and, mostly,
+    // a pair in MergePairs: their lists are read next.
+    for (int f : c.shared)
+        for (int v : m_pFaces[size_t(f)].corners)
+            if (v != k && v != r) {
+                const DecimVertex& w = m_pVertices[size_t(v)];
+                __builtin_prefetch(m_faceLists.View(w.faces).data());
+                __builtin_prefetch(m_pairLists.View(w.pairs).data());
+            }
     MergePairs(k, r);
     // The next contraction's vertices, while this one finishes.
     if (!m_pHeap->Empty()) {

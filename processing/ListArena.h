@@ -31,7 +31,7 @@ public:
     std::span<T> View(const List& l) { return {m_store.data() + l.first, l.size}; }
     std::span<const T> View(const List& l) const { return {m_store.data() + l.first, l.size}; }
     T& At(const List& l, std::uint32_t i) { return m_store[l.first + i]; }
-    void Push(List& l, const T& v)
+    __attribute__((always_inline)) void Push(List& l, const T& v)
     {
         if (l.size == l.capacity)
             Move(l, std::max<std::uint32_t>(8, 2 * l.capacity));
@@ -52,7 +52,7 @@ public:
     void Clear(List& l) { l.size = 0; }
 
 private:
-    void Move(List& l, std::uint32_t capacity)
+    __attribute__((noinline)) void Move(List& l, std::uint32_t capacity)
     {
         const std::uint32_t at = Grab(capacity);
         std::copy_n(m_store.begin() + l.first, l.size, m_store.begin() + std::ptrdiff_t(at));

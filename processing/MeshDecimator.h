@@ -113,6 +113,8 @@ public:
     void AddBoundaryConstraint(int i, int j, int face);
     void CollectEdges();
     void ComputePairCost(DecimPair* pair);
+    // ComputePairCost on each pair in order, the costs computed two at a time.
+    void ComputePairCosts(DecimPair* const* pairs, std::size_t n);
     void SplitFaces(const FaceList& faces, Contraction& c);
     void MergePairs(int kept, int removed);
     void ApplyContraction(const Contraction& c);
@@ -145,6 +147,7 @@ private:
     void ContractPair(const DecimPair& pair);
     // The pair's target and key, without the heap.
     void PairCost(DecimPair& pair) const;
+    void PairCost2(DecimPair& a, DecimPair& b) const;
     void PrefetchVertex(int v) const
     {
         const char* p = reinterpret_cast<const char*>(&m_pVertices[std::size_t(v)]);

@@ -1,5 +1,7 @@
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <set>
 #include <string>
@@ -241,6 +243,53 @@ TEST(MeshDecimator, PairCostFallsBackToTheBetterEnd)
     d.ComputePairCost(far);
     EXPECT_EQ(far->target, (CVector3{0, 0, 2}));
     EXPECT_EQ(far->key, -6.0f);
+}
+
+TEST(MeshDecimator, PairCostsTwoAtATimeMatchOneAtATime)
+{
+    // Random sums of planes at random ends: solved near the edge, solved far
+    // from it, singular, equal errors. Each pair gets the target and key it
+    // gets alone, bit for bit, and enters the heap in order.
+    Shape s;
+    std::uint32_t seed = 4242;
+    auto next = [&] {
+        seed = seed * 1664525u + 1013904223u;
+        return float(seed >> 8) / float(1u << 24) - 0.5f;
+    };
+    for (int i = 0; i < 64; ++i)
+        s.v.push_back({next() * 10, next() * 10, next() * 10});
+    auto mesh = ToMesh(s);
+    CMeshDecimator d(mesh.get());
+    d.Collect();
+    for (int i = 0; i < 64; ++i) {
+        Quadric q;
+        for (int k = 0; k < i % 4; ++k) {
+            CVector3 n{next(), next(), next()};
+            n.Normalize();
+            AddQuadric(q, PlaneQuadric(n.x, n.y, n.z, next() * 10, 1.0 + next()));
+        }
+        d.m_pQuadrics[size_t(i)] = q;
+        if (i % 9 == 0)
+            d.m_pVertices[size_t(i)].position = d.m_pVertices[size_t(i + 1)].position;
+    }
+    std::vector<DecimPair*> one, two;
+    for (int n = 0; n < 301; ++n) {
+        const int a = int(std::uint32_t(next() * 1e6f) % 64u), b = (a + 1 + n % 63) % 64;
+        for (auto* list : {&one, &two}) {
+            DecimPair* p = d.m_pHeap->NewPair();
+            p->first = a;
+            p->second = b;
+            list->push_back(p);
+        }
+    }
+    for (DecimPair* p : one)
+        d.ComputePairCost(p);
+    d.ComputePairCosts(two.data(), two.size());
+    for (std::size_t n = 0; n < one.size(); ++n) {
+        EXPECT_EQ(std::memcmp(&one[n]->target, &two[n]->target, sizeof(CVector3)), 0) << n;
+        EXPECT_EQ(std::memcmp(&one[n]->key, &two[n]->key, sizeof(float)), 0) << n;
+        EXPECT_GE(d.m_pHeap->IndexOf(two[n]), 0);
+    }
 }
 
 TEST(MeshDecimator, BusyTextsEveryTwoHundredPairs)

@@ -247,30 +247,35 @@ CountPath BestCountPath()
     return best;
 }
 
-void CountVoxels8(const std::uint8_t* v, std::int64_t n, VoxelCounts& out, CountPath path)
+namespace {
+// The chosen path when this machine has it, else the portable one.
+template <class T>
+void Dispatch(const T* v, std::int64_t n, VoxelCounts& out, CountPath path,
+              void (*portable)(const T*, std::int64_t, VoxelCounts&), void (*avx2)(const T*, std::int64_t, VoxelCounts&))
 {
     out = VoxelCounts();
     if (n <= 0)
         return;
-    if (!CountPathSupported(path))
-        path = CountPath::Portable;
+    if (avx2 && path == CountPath::Avx2 && CountPathSupported(path))
+        return avx2(v, n, out);
+    portable(v, n, out);
+}
+
 #ifdef VX_COUNT_X86
-    if (path == CountPath::Avx2)
-        return Count8Avx2(v, n, out);
+constexpr auto kCount8Avx2 = &Count8Avx2;
+constexpr auto kCount16Avx2 = &Count16Avx2;
+#else
+constexpr void (*kCount8Avx2)(const std::uint8_t*, std::int64_t, VoxelCounts&) = nullptr;
+constexpr void (*kCount16Avx2)(const std::uint16_t*, std::int64_t, VoxelCounts&) = nullptr;
 #endif
-    Count8Portable(v, n, out);
+} // namespace
+
+void CountVoxels8(const std::uint8_t* v, std::int64_t n, VoxelCounts& out, CountPath path)
+{
+    Dispatch(v, n, out, path, &Count8Portable, kCount8Avx2);
 }
 
 void CountVoxels16(const std::uint16_t* v, std::int64_t n, VoxelCounts& out, CountPath path)
 {
-    out = VoxelCounts();
-    if (n <= 0)
-        return;
-    if (!CountPathSupported(path))
-        path = CountPath::Portable;
-#ifdef VX_COUNT_X86
-    if (path == CountPath::Avx2)
-        return Count16Avx2(v, n, out);
-#endif
-    Count16Portable(v, n, out);
+    Dispatch(v, n, out, path, &Count16Portable, kCount16Avx2);
 }

@@ -4,25 +4,13 @@
 
 #include "FileBytes.h"
 #include "data/Mesh.h"
+#include "support/TriangleMesh.h"
 #include "data/Volume.h"
 #include "platform/FaultInjection.h"
 #include "platform/File.h"
 #include "support/TempDir.h"
 
 namespace {
-void MakeTriangle(CMesh& m)
-{
-    CVector3* v = m.SetVertexCount(3);
-    v[1] = {1, 0, 0};
-    v[2] = {0, 1, 0};
-    std::int32_t* i = m.SetIndexCount(3);
-    i[0] = 0;
-    i[1] = 1;
-    i[2] = 2;
-    m.m_nPolygons = 1;
-    m.m_nPrimitive = kGlTriangles;
-}
-
 struct FaultScope {
     explicit FaultScope(std::int64_t bytes) { FaultInjection::ArmWriteBudget(bytes); }
     ~FaultScope() { FaultInjection::Disarm(); }
@@ -33,11 +21,11 @@ TEST(MeshExport, OffAndSmfTexts)
 {
     TempDir dir;
     CObjMesh triangle;
-    MakeTriangle(triangle);
+    MakeUnitTriangle(triangle);
     CMesh empty;
     // A quad list is not offered for export; only its whole triple is written.
     CMesh quad;
-    MakeTriangle(quad);
+    MakeUnitTriangle(quad);
     quad.SetIndexCount(4)[3] = 2;
     std::fill(quad.m_pIndices.get(), quad.m_pIndices.get() + 3, 1);
     struct Row {
@@ -123,7 +111,7 @@ TEST(SafeSave, FailedSavesKeepTheOldFile)
 {
     TempDir dir;
     CObjMesh mesh;
-    MakeTriangle(mesh);
+    MakeUnitTriangle(mesh);
     CVolume v16(8, 8, 8, 16);
     CRgbVolume rgb(8, 8, 8);
     using Save = std::function<bool(const std::string&)>;
@@ -163,7 +151,7 @@ TEST(SafeSave, FailedSavesKeepTheOldFile)
 TEST(SafeSave, LongestFileNamesStillSave)
 {
     CObjMesh mesh;
-    MakeTriangle(mesh);
+    MakeUnitTriangle(mesh);
     CVolume volume(2, 2, 2, 8);
     using Save = std::function<bool(const std::string&)>;
     const std::pair<const char*, Save> rows[] = {
@@ -190,7 +178,7 @@ TEST(SafeSave, OverwriteKeepsModeAndFollowsLinks)
 {
     namespace fs = std::filesystem;
     CObjMesh mesh;
-    MakeTriangle(mesh);
+    MakeUnitTriangle(mesh);
     struct Row {
         const char* what;
         fs::perms mode;

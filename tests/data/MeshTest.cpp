@@ -7,22 +7,7 @@
 
 #include "data/Colour.h"
 #include "data/Mesh.h"
-
-namespace {
-void MakeTriangle(CMesh& m)
-{
-    CVector3* v = m.SetVertexCount(3);
-    v[0] = {0, 0, 0};
-    v[1] = {1, 0, 0};
-    v[2] = {0, 1, 0};
-    std::int32_t* i = m.SetIndexCount(3);
-    i[0] = 0;
-    i[1] = 1;
-    i[2] = 2;
-    m.m_nPolygons = 1;
-    m.m_nPrimitive = kGlTriangles;
-}
-} // namespace
+#include "support/TriangleMesh.h"
 
 TEST(CMesh, NewMeshDefaultsAndInfo)
 {
@@ -100,7 +85,7 @@ TEST(CMesh, BaseMeshKeepsStoredBounds)
 TEST(CMesh, NormalsOfATriangleAndItsClockwiseFlip)
 {
     CObjMesh m;
-    MakeTriangle(m);
+    MakeUnitTriangle(m);
     m.ComputeNormals();
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(m.m_pNormals[i], CVector3(0, 0, 1));

@@ -24,3 +24,19 @@ inline std::unique_ptr<CMesh> MakeTriangleRow(int count)
     mesh->m_nPolygons = count;
     return mesh;
 }
+
+// One triangle (0,0,0), (1,0,0), (0,1,0), counter-clockwise seen from +z,
+// into a mesh of any kind.
+inline void MakeUnitTriangle(CMesh& m)
+{
+    CVector3* v = m.SetVertexCount(3);
+    v[0] = {0, 0, 0};
+    v[1] = {1, 0, 0};
+    v[2] = {0, 1, 0};
+    std::int32_t* i = m.SetIndexCount(3);
+    i[0] = 0;
+    i[1] = 1;
+    i[2] = 2;
+    m.m_nPolygons = 1;
+    m.m_nPrimitive = kGlTriangles;
+}

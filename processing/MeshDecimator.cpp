@@ -126,7 +126,9 @@ void CMeshDecimator::ContractPair(const DecimPair& pair)
     Contraction& c = m_contraction;
     c.kept = k;
     c.removed = r;
-    c.delta = pair.target - vk.position;
+    // The target is not kept with the pair: its ends' quadrics and positions
+    // are those of its last cost, which gives it again exactly.
+    c.delta = PairTarget(pair) - vk.position;
     c.singleSide.clear();
     c.shared.clear();
     SplitFaces(vk.faces, c);
@@ -366,7 +368,7 @@ void CMeshDecimator::CollectEdges()
     heap.Trim();
 }
 
-void CMeshDecimator::PairCost(DecimPair& pair) const
+CVector3 CMeshDecimator::PairCost(DecimPair& pair) const
 {
     const DecimVertex& v1 = m_pVertices[size_t(pair.first)];
     const DecimVertex& v2 = m_pVertices[size_t(pair.second)];
@@ -389,8 +391,14 @@ void CMeshDecimator::PairCost(DecimPair& pair) const
             cost = c2;
         }
     }
-    pair.target = target;
     pair.key = float(-cost);
+    return target;
+}
+
+CVector3 CMeshDecimator::PairTarget(const DecimPair& pair) const
+{
+    DecimPair copy = pair;
+    return PairCost(copy);
 }
 
 void CMeshDecimator::PairCost2(DecimPair& pa, DecimPair& pb) const
@@ -438,22 +446,18 @@ void CMeshDecimator::PairCost2(DecimPair& pa, DecimPair& pb) const
                z * z * qc2 + z2 * qcd + qd2;
     };
     const D2 et = evaluate(tx, ty, tz), e1 = evaluate(p1x, p1y, p1z), e2 = evaluate(p2x, p2y, p2z);
-    auto finish = [&](DecimPair& pair, int k, const CVector3& p1, const CVector3& p2) {
+    auto finish = [&](DecimPair& pair, int k) {
         double cost;
-        if (!(std::fabs(det[k]) < 1e-12) && dm[k] <= de[k]) {
-            pair.target = {tx[k], ty[k], tz[k]};
+        if (!(std::fabs(det[k]) < 1e-12) && dm[k] <= de[k])
             cost = et[k];
-        } else if (e1[k] < e2[k]) {
-            pair.target = p1;
+        else if (e1[k] < e2[k])
             cost = e1[k];
-        } else {
-            pair.target = p2;
+        else
             cost = e2[k];
-        }
         pair.key = float(-cost);
     };
-    finish(pa, 0, a1.position, a2.position);
-    finish(pb, 1, b1.position, b2.position);
+    finish(pa, 0);
+    finish(pb, 1);
 }
 
 void CMeshDecimator::ComputePairCosts(DecimPair* const* pairs, std::size_t n)

@@ -113,6 +113,8 @@ public:
     void AddBoundaryConstraint(int i, int j, int face);
     void CollectEdges();
     void ComputePairCost(DecimPair* pair);
+    // Where the pair's contraction puts the kept vertex, from its ends now.
+    CVector3 PairTarget(const DecimPair& pair) const;
     // ComputePairCost on each pair in order, the costs computed two at a time.
     void ComputePairCosts(DecimPair* const* pairs, std::size_t n);
     void SplitFaces(const FaceList& faces, Contraction& c);
@@ -145,8 +147,8 @@ private:
     void CollectEdgeTable(bool constrain);
     Contraction m_contraction;               // scratch
     void ContractPair(const DecimPair& pair);
-    // The pair's target and key, without the heap.
-    void PairCost(DecimPair& pair) const;
+    // The pair's key, without the heap; returns its target.
+    CVector3 PairCost(DecimPair& pair) const;
     void PairCost2(DecimPair& a, DecimPair& b) const;
     void PrefetchVertex(int v) const
     {

@@ -6,11 +6,11 @@
 #include "platform/Memory.h"
 
 // A candidate contraction: `first` survives and `second` is merged into it.
-// Aligned so that a record never straddles two cache lines.
-struct alignas(32) DecimPair {
+// Its target is computed again when it is needed (the decimator's
+// PairTarget), so that four records share a cache line.
+struct alignas(16) DecimPair {
     std::int32_t first = 0;
     std::int32_t second = 0;
-    CVector3 target;
     float key = 0.0f;     // minus the cost
     std::int32_t id = -1; // its place in the heap's pool
 };

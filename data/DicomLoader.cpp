@@ -1,12 +1,14 @@
 #include "data/DicomLoader.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <functional>
 #include <limits>
 #include <mutex>
 #include <system_error>
@@ -156,11 +158,9 @@ bool ImageUsable(const DicomImage& image)
     return s == EIS_Normal || s == EIS_InvalidValue;
 }
 
-// Thresholds each slice and counts it into the histogram once its last file
-// is read, on a second thread while the next files are read, instead of two
-// passes over the whole volume afterwards. The slice list is sorted, so
-// indices only grow and a slice handed over is never written again; should
-// they not grow, the hand-over stops and the whole volume is done at the end.
+// Thresholds each slice and counts it into the histogram once it is read, on
+// a second thread while the next slices are read, instead of two passes over
+// the whole volume afterwards. Slices come in ascending order, each once.
 class CSliceHistogram {
 public:
     CSliceHistogram(std::uint8_t* voxels, std::size_t sliceBytes, int bytesPerVoxel, std::int64_t slices,
@@ -187,29 +187,20 @@ public:
     CSliceHistogram(const CSliceHistogram&) = delete;
     CSliceHistogram& operator=(const CSliceHistogram&) = delete;
 
-    // The next file goes to slice `index`.
-    void Visit(std::int64_t index)
+    // Slice `index` is final; the ones skipped since the last call stay zero.
+    // Unwritten slices are counted as zeros without touching their memory.
+    void Add(std::int64_t index, bool written)
     {
-        if (index < m_current && m_sorted) {
-            m_sorted = false;
-            Drain(); // the slices handed over may be written again
-        }
-        if (!m_sorted || index == m_current)
-            return;
-        HandOver(index);
-        m_current = index;
-        m_written = false;
+        HandOver(Job{written ? index : -1, index - m_next + (written ? 0 : 1)});
+        m_next = index + 1;
     }
-    void Written() { m_written = true; }
-    // False when the whole volume must be thresholded and counted instead.
-    bool Finish(CHistogram& histogram)
+    void Finish(CHistogram& histogram)
     {
-        if (!m_sorted)
-            return false;
-        HandOver(m_slices);
+        if (m_next < m_slices)
+            HandOver(Job{-1, m_slices - m_next});
+        m_next = m_slices;
         Drain();
         m_counter.Finish(histogram);
-        return true;
     }
 
 private:
@@ -218,11 +209,8 @@ private:
         std::int64_t zeroSlices;
     };
 
-    // Hands over the current slice and the unwritten ones before `end`.
-    void HandOver(std::int64_t end)
+    void HandOver(const Job& job)
     {
-        const Job job{m_current >= 0 && m_written ? m_current : -1,
-                      end - m_current - 1 + (m_current >= 0 && !m_written ? 1 : 0)};
         if (!m_worker.joinable()) {
             Count(job);
             return;
@@ -272,14 +260,78 @@ private:
     int m_nBytesPerVoxel;
     float m_fMinAlpha;
     CHistogramCounter m_counter; // the worker's alone until Drain
-    std::int64_t m_current = -1;
-    bool m_written = false, m_sorted = true;
+    std::int64_t m_next = 0;
 
     std::mutex m_mutex;
     std::condition_variable m_wake, m_idle;
     std::deque<Job> m_jobs;
     bool m_busy = false, m_stop = false;
     std::thread m_worker;
+};
+
+// Reads the slices on a few threads, each taking the next one not yet taken;
+// the caller waits for them in order. Every slice has its own memory, so the
+// threads share nothing but the counter and the outcomes. With one thread the
+// caller reads each slice itself when it asks for it.
+class CSliceReaders {
+public:
+    // `read(u)` reads slice u and says whether it wrote it; it never throws.
+    CSliceReaders(std::size_t slices, int threads, std::function<bool(std::size_t)> read)
+        : m_read(std::move(read)), m_outcome(slices, kPending)
+    {
+        const std::size_t wanted = std::min<std::size_t>(threads > 1 ? std::size_t(threads) : 0, slices);
+        try {
+            while (m_threads.size() < wanted)
+                m_threads.emplace_back([this] { Run(); });
+        } catch (const std::system_error&) {
+            // Fewer threads (none: the caller reads them all).
+        }
+    }
+    ~CSliceReaders()
+    {
+        m_stop = true; // a caller that gave up waits only for the slices begun
+        for (std::thread& t : m_threads)
+            t.join();
+    }
+    CSliceReaders(const CSliceReaders&) = delete;
+    CSliceReaders& operator=(const CSliceReaders&) = delete;
+
+    // Waits for slice u (u counts up from 0); true when it was written.
+    bool Wait(std::size_t u)
+    {
+        if (m_threads.empty())
+            return m_read(u);
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_done.wait(lock, [&] { return m_outcome[u] != kPending; });
+        return m_outcome[u] == kWritten;
+    }
+
+private:
+    enum : std::uint8_t { kPending, kWritten, kEmpty };
+    void Run()
+    {
+        for (;;) {
+            if (m_stop)
+                return;
+            const std::size_t u = m_next.fetch_add(1);
+            if (u >= m_outcome.size())
+                return;
+            const bool written = m_read(u);
+            {
+                std::lock_guard<std::mutex> lock(m_mutex);
+                m_outcome[u] = written ? kWritten : kEmpty;
+            }
+            m_done.notify_all();
+        }
+    }
+
+    std::function<bool(std::size_t)> m_read;
+    std::vector<std::uint8_t> m_outcome; // under m_mutex
+    std::atomic<std::size_t> m_next{0};
+    std::atomic<bool> m_stop{false};
+    std::mutex m_mutex;
+    std::condition_variable m_done;
+    std::vector<std::thread> m_threads;
 };
 } // namespace
 
@@ -547,59 +599,118 @@ std::unique_ptr<CDicomVolume> CDicomLoader::ReadVolume()
 
     const std::size_t sliceBytes = std::size_t(ComputeVolumeSize(m_nWidth, m_nHeight, 1, bits).bytes);
     const std::int64_t divisor = m_nInstanceStep > 1 ? m_nInstanceStep : 1;
+    const int count = int(m_lstSlices.size());
+    // Which entries go to each slice, in list order: of several, the last
+    // that renders is what the slice keeps, as if each overwrote the one
+    // before. Settled before reading, so that the threads' finishing order
+    // cannot change it.
+    struct Placed {
+        std::int64_t index;
+        int entry;
+    };
+    std::vector<Placed> placed;
+    placed.reserve(std::size_t(count));
+    for (int i = 0; i < count; ++i) {
+        const std::int64_t index = (std::int64_t(m_lstSlices[std::size_t(i)].instance) - m_nFirstInstance) / divisor;
+        if (index >= 0 && index < m_nSlices)
+            placed.push_back({index, i});
+    }
+    std::stable_sort(placed.begin(), placed.end(), [](const Placed& a, const Placed& b) { return a.index < b.index; });
+    struct Target {
+        std::int64_t index;
+        std::size_t first, end; // its entries in `placed`
+    };
+    std::vector<Target> targets;
+    // The busy text of entry e follows once the first ready[e] targets are
+    // read (0 for an entry left out).
+    std::vector<std::size_t> ready(std::size_t(count), 0);
+    for (std::size_t p = 0; p < placed.size(); ++p) {
+        if (targets.empty() || targets.back().index != placed[p].index)
+            targets.push_back({placed[p].index, p, p});
+        targets.back().end = p + 1;
+        ready[std::size_t(placed[p].entry)] = targets.size();
+    }
+
     const float minAlpha = volume->m_pSettings->m_fMinAlpha;
     CSliceHistogram histogram(voxels, sliceBytes, bits / 8, m_nSlices, minAlpha);
-    const int count = int(m_lstSlices.size());
-    for (int i = 0; i < count; ++i) {
-        CMessageLog::ShowStatus(FormatString("Loading slice %d of %d ...", i + 1, count).c_str(), true);
-        const DicomSlice& slice = m_lstSlices[std::size_t(i)];
-        const std::int64_t index = (std::int64_t(slice.instance) - m_nFirstInstance) / divisor;
-        if (index < 0 || index >= m_nSlices)
-            continue;
-        histogram.Visit(index);
-
-        DcmFileFormat file;
-        if (!ReadDicomFile(file, slice.path))
-            continue;
-        DcmDataset* dataset = file.getDataset();
-        dataset->loadAllDataIntoMemory();
-        const E_TransferSyntax xfer = dataset->getOriginalXfer();
-        dataset->chooseRepresentation(xfer, nullptr);
-        DicomImage image(&file, xfer, kImageFlags, 0, 0);
-        if (!ImageUsable(image) || !image.isMonochrome())
-            continue;
-        // Every file is brought to the size being loaded, not just when the
-        // user asked for another size: a file of the series with its own size
-        // would otherwise be read past its end.
-        std::unique_ptr<DicomImage> scaled;
-        DicomImage* source = &image;
-        if (image.getWidth() != unsigned(m_nWidth) || image.getHeight() != unsigned(m_nHeight)) {
-            scaled.reset(image.createScaledImage(static_cast<unsigned long>(m_nWidth),
-                                                 static_cast<unsigned long>(m_nHeight), 1, 0));
-            if (!scaled || scaled->getWidth() != unsigned(m_nWidth) || scaled->getHeight() != unsigned(m_nHeight))
-                continue;
-            source = scaled.get();
+    CSliceReaders readers(targets.size(), DecodeThreads(), [&](std::size_t t) {
+        const Target& target = targets[t];
+        std::uint8_t* slice = voxels + std::size_t(target.index) * sliceBytes;
+        try {
+            for (std::size_t p = target.end; p-- > target.first;) {
+                const SliceOutcome outcome =
+                    RenderSlice(m_lstSlices[std::size_t(placed[p].entry)].path, slice, sliceBytes, bits);
+                if (outcome != SliceOutcome::untouched)
+                    return outcome == SliceOutcome::written;
+            }
+        } catch (...) {
+            // Out of memory in the toolkit: this slice stays zero.
+            std::memset(slice, 0, sliceBytes);
         }
-        if (m_bWindowValid)
-            source->setWindow(double(m_nWindowCentre), double(m_nWindowWidth));
-        // The toolkit's rows then columns, one or two bytes in machine order,
-        // are exactly the layout of one slice: render straight into it.
-        if (source->getOutputDataSize(bits) != sliceBytes)
-            continue;
-        std::uint8_t* target = voxels + std::size_t(index) * sliceBytes;
-        if (source->getOutputData(target, sliceBytes, bits, 0, 0))
-            histogram.Written();
-        else
-            std::memset(target, 0, sliceBytes); // no half-rendered slice
+        return false;
+    });
+    int shown = 0;
+    const auto showUpTo = [&](std::size_t targetsRead) {
+        for (; shown < count && (shown == 0 || ready[std::size_t(shown - 1)] <= targetsRead); ++shown)
+            CMessageLog::ShowStatus(FormatString("Loading slice %d of %d ...", shown + 1, count).c_str(), true);
+    };
+    showUpTo(0);
+    for (std::size_t t = 0; t < targets.size(); ++t) {
+        histogram.Add(targets[t].index, readers.Wait(t));
+        showUpTo(t + 1);
     }
 
     CMessageLog::ShowStatus("Building histogram ...", true);
-    if (!histogram.Finish(volume->m_histogram)) {
-        volume->Threshold(minAlpha);
-        ComputeHistogram(*volume, volume->m_histogram);
-    }
+    histogram.Finish(volume->m_histogram);
     CMessageLog::ShowStatus(nullptr, false);
     return volume;
+}
+
+CDicomLoader::SliceOutcome CDicomLoader::RenderSlice(const std::string& path, std::uint8_t* target,
+                                                     std::size_t sliceBytes, int bits) const
+{
+    DcmFileFormat file;
+    if (!ReadDicomFile(file, path))
+        return SliceOutcome::untouched;
+    DcmDataset* dataset = file.getDataset();
+    dataset->loadAllDataIntoMemory();
+    const E_TransferSyntax xfer = dataset->getOriginalXfer();
+    dataset->chooseRepresentation(xfer, nullptr);
+    DicomImage image(&file, xfer, kImageFlags, 0, 0);
+    if (!ImageUsable(image) || !image.isMonochrome())
+        return SliceOutcome::untouched;
+    // Every file is brought to the size being loaded, not just when the user
+    // asked for another size: a file of the series with its own size would
+    // otherwise be read past its end.
+    std::unique_ptr<DicomImage> scaled;
+    DicomImage* source = &image;
+    if (image.getWidth() != unsigned(m_nWidth) || image.getHeight() != unsigned(m_nHeight)) {
+        scaled.reset(image.createScaledImage(static_cast<unsigned long>(m_nWidth),
+                                             static_cast<unsigned long>(m_nHeight), 1, 0));
+        if (!scaled || scaled->getWidth() != unsigned(m_nWidth) || scaled->getHeight() != unsigned(m_nHeight))
+            return SliceOutcome::untouched;
+        source = scaled.get();
+    }
+    if (m_bWindowValid)
+        source->setWindow(double(m_nWindowCentre), double(m_nWindowWidth));
+    // The toolkit's rows then columns, one or two bytes in machine order, are
+    // exactly the layout of one slice: render straight into it.
+    if (source->getOutputDataSize(bits) != sliceBytes)
+        return SliceOutcome::untouched;
+    if (source->getOutputData(target, sliceBytes, bits, 0, 0))
+        return SliceOutcome::written;
+    std::memset(target, 0, sliceBytes); // no half-rendered slice
+    return SliceOutcome::cleared;
+}
+
+int CDicomLoader::DecodeThreads() const
+{
+    if (m_nDecodeThreads > 0)
+        return m_nDecodeThreads;
+    // A few threads take most of the gain; more would compete for memory
+    // bandwidth and for the machine the user is working on.
+    const unsigned hardware = std::thread::hardware_concurrency();
+    return int(std::clamp(hardware, 1u, 4u));
 }
 
 bool CDicomLoader::Load(const std::string& path, CModelSeries& series)

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -66,8 +67,16 @@ public:
     bool m_bWindowValid = false;
     double m_dMinValue = 9999999.0, m_dMaxValue = -9999999.0;
     std::int32_t m_nFirstInstance = 0, m_nLastInstance = 0;
+    // Slices read at once; 0 chooses from the hardware. Any number gives the
+    // same volume.
+    int m_nDecodeThreads = 0;
 
 private:
+    enum class SliceOutcome { untouched, written, cleared };
+    // Renders one file into one slice; reads only the loader's settings, so
+    // that several slices may be rendered at once.
+    SliceOutcome RenderSlice(const std::string& path, std::uint8_t* target, std::size_t sliceBytes, int bits) const;
+    int DecodeThreads() const;
     void UseSingleFile(const std::string& path);
     // Widens the value range over every listed file. The range only feeds the
     // automatic window, so the pass runs when that is chosen, not on every scan.

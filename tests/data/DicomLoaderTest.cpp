@@ -5,6 +5,7 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <dcmtk/config/osconfig.h>
@@ -806,6 +807,116 @@ TEST_F(DicomLoaderTest, DamagedFileOfTheSeriesLeavesItsSliceZero)
         EXPECT_EQ(Slice(voxels, *v, 1), Render(folder.File(FormatName(2)), 64, 64, 3000, 6000, 16));
         EXPECT_EQ(Slice(voxels, *v, 2), std::vector<std::uint8_t>(64 * 64 * 2, 0));
         ExpectHistogramOfVoxels(*v);
+    }
+}
+
+namespace {
+// Records which thread shows each busy text.
+class CThreadRecordingLogOwner : public CRecordingLogOwner {
+public:
+    void ShowStatus(const char* text, bool show) override
+    {
+        CRecordingLogOwner::ShowStatus(text, show);
+        threads.push_back(std::this_thread::get_id());
+    }
+    std::vector<std::thread::id> threads;
+};
+} // namespace
+
+TEST_F(DicomLoaderTest, AnyNumberOfThreadsGivesTheSameVolume)
+{
+    // A series with everything that decides what a slice holds: equal
+    // numbers where the later file renders or cannot (colour, cut short), a
+    // missing number, a file of another size, a damaged file alone.
+    struct File {
+        std::string name;
+        int instance;
+        int size = 32;
+        std::string photometric = "MONOCHROME2";
+        bool truncated = false;
+    };
+    std::vector<File> files;
+    for (int i = 1; i <= 24; ++i)
+        if (i != 15)
+            files.push_back({"s" + std::string(i < 10 ? "0" : "") + std::to_string(i), i, i == 18 ? 16 : 32,
+                             "MONOCHROME2", i == 20});
+    files.push_back({"s05b", 5});
+    files.push_back({"s09b", 9, 32, "PALETTE COLOR"});
+    files.push_back({"s12b", 12, 32, "MONOCHROME2", true});
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        ImageSpec s;
+        s.instance = files[i].instance;
+        s.rows = s.columns = files[i].size;
+        s.photometric = files[i].photometric;
+        s.base = 40 * int(i);
+        s.slope = 3;
+        s.centre = "2000";
+        s.width = "4000";
+        WriteImage(dir.File(files[i].name), s);
+        if (files[i].truncated) {
+            const std::string bytes = TempDir::Read(dir.File(files[i].name));
+            dir.Write(files[i].name, bytes.substr(0, bytes.size() - 700));
+        }
+    }
+    CAppSettings::GetInstance()->m_fMinAlpha = 0.02f; // thresholded per slice as well
+    const auto thresholded = [](std::vector<std::uint8_t> v) {
+        ThresholdVoxels(v.data(), std::int64_t(v.size() / 2), 2, 0.02f);
+        return v;
+    };
+
+    for (bool reversed : {false, true}) {
+        SCOPED_TRACE(reversed ? "list reversed" : "list in instance order");
+        CDicomLoader loader;
+        ASSERT_EQ(ProbeFile(loader, dir.File("s01"), true).files, int(files.size()));
+        ASSERT_EQ(loader.m_nSlices, 24);
+        if (reversed)
+            std::reverse(loader.m_lstSlices.begin(), loader.m_lstSlices.end());
+        const int count = int(loader.m_lstSlices.size());
+
+        loader.m_nDecodeThreads = 1;
+        CModelSeries one;
+        CDicomVolume* reference = LoadInto(loader, dir.File("s01"), one);
+        ASSERT_NE(reference, nullptr);
+        const auto voxels = Voxels(*reference);
+        ExpectHistogramOfVoxels(*reference);
+        // The later entry of equal numbers wins when it renders; when it
+        // cannot, the earlier one is kept.
+        EXPECT_EQ(Slice(voxels, *reference, 4), thresholded(Render(dir.File(reversed ? "s05" : "s05b"), 32, 32, 2000, 4000, 16)));
+        EXPECT_EQ(Slice(voxels, *reference, 8), thresholded(Render(dir.File("s09"), 32, 32, 2000, 4000, 16)));
+        EXPECT_EQ(Slice(voxels, *reference, 14), std::vector<std::uint8_t>(32 * 32 * 2, 0));
+        EXPECT_EQ(Slice(voxels, *reference, 17), thresholded(Render(dir.File("s18"), 32, 32, 2000, 4000, 16)));
+        EXPECT_EQ(Slice(voxels, *reference, 19), std::vector<std::uint8_t>(32 * 32 * 2, 0));
+
+        for (int threads : {2, 3, 8, 64}) {
+            SCOPED_TRACE(std::to_string(threads) + " threads");
+            loader.m_nDecodeThreads = threads;
+            CThreadRecordingLogOwner owner;
+            CMessageLog* log = CMessageLog::GetInstance(&owner);
+            CModelSeries many;
+            CDicomVolume* v = LoadInto(loader, dir.File("s01"), many);
+            delete log;
+            ASSERT_NE(v, nullptr);
+            EXPECT_EQ(Voxels(*v), voxels);
+            const CHistogram& a = reference->m_histogram;
+            const CHistogram& b = v->m_histogram;
+            EXPECT_EQ(b.m_nTotal, a.m_nTotal);
+            EXPECT_EQ(b.m_nMin, a.m_nMin);
+            EXPECT_EQ(b.m_nMax, a.m_nMax);
+            EXPECT_TRUE(std::equal(b.m_counts, b.m_counts + 256, a.m_counts));
+            EXPECT_TRUE(std::equal(b.m_display, b.m_display + 256, a.m_display));
+            EXPECT_TRUE(std::equal(b.m_cumulative, b.m_cumulative + 256, a.m_cumulative));
+
+            // Every busy text, in order, from the loading thread.
+            std::vector<std::string> loading, expected;
+            for (int i = 1; i <= count; ++i)
+                expected.push_back("Loading slice " + std::to_string(i) + " of " + std::to_string(count) + " ...");
+            for (const std::string& t : owner.ShownTexts())
+                if (t.rfind("Loading slice ", 0) == 0)
+                    loading.push_back(t);
+            EXPECT_EQ(loading, expected);
+            EXPECT_TRUE(std::all_of(owner.threads.begin(), owner.threads.end(),
+                                    [](std::thread::id id) { return id == std::this_thread::get_id(); }));
+        }
     }
 }
 

@@ -279,7 +279,7 @@ public:
     CSliceReaders(std::size_t slices, int threads, std::function<bool(std::size_t)> read)
         : m_read(std::move(read)), m_outcome(slices, kPending)
     {
-        const std::size_t wanted = std::min<std::size_t>(threads > 1 ? std::size_t(threads) : 0, slices);
+        const std::size_t wanted = threads > 1 && slices > 1 ? std::min(std::size_t(threads), slices) : 0;
         try {
             while (m_threads.size() < wanted)
                 m_threads.emplace_back([this] { Run(); });

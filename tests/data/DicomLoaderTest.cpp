@@ -881,7 +881,8 @@ TEST_F(DicomLoaderTest, AnyNumberOfThreadsGivesTheSameVolume)
         ExpectHistogramOfVoxels(*reference);
         // The later entry of equal numbers wins when it renders; when it
         // cannot, the earlier one is kept.
-        EXPECT_EQ(Slice(voxels, *reference, 4), thresholded(Render(dir.File(reversed ? "s05" : "s05b"), 32, 32, 2000, 4000, 16)));
+        const std::string fifth = reversed ? "s05" : "s05b";
+        EXPECT_EQ(Slice(voxels, *reference, 4), thresholded(Render(dir.File(fifth), 32, 32, 2000, 4000, 16)));
         EXPECT_EQ(Slice(voxels, *reference, 8), thresholded(Render(dir.File("s09"), 32, 32, 2000, 4000, 16)));
         EXPECT_EQ(Slice(voxels, *reference, 14), std::vector<std::uint8_t>(32 * 32 * 2, 0));
         EXPECT_EQ(Slice(voxels, *reference, 17), thresholded(Render(dir.File("s18"), 32, 32, 2000, 4000, 16)));

@@ -245,6 +245,41 @@ TEST(MeshDecimator, PairCostFallsBackToTheBetterEnd)
     EXPECT_EQ(far->key, -6.0f);
 }
 
+TEST(MeshDecimator, PairsFollowTheNeighbourOrder)
+{
+    // The pairs are made vertex by vertex, each with its later neighbours in
+    // CollectNeighbours order, and listed at both ends as made; this fixes
+    // the heap's order among equal costs. A sphere with a hole has both
+    // boundary and interior edges.
+    Shape s = Icosphere(1);
+    s.idx.erase(s.idx.begin() + 3 * 7, s.idx.begin() + 3 * 10);
+    auto mesh = ToMesh(s);
+    CMeshDecimator d(mesh.get());
+    d.Collect();
+    const int n = d.m_nVertices;
+    std::vector<std::vector<int>> expected(static_cast<std::size_t>(n));
+    std::vector<std::int32_t> around;
+    for (int i = 0; i < n; ++i) {
+        d.CollectNeighbours(i, around);
+        for (int j : around)
+            if (j > i) {
+                expected[size_t(i)].push_back(j);
+                expected[size_t(j)].push_back(i);
+            }
+    }
+    std::size_t pairs = 0;
+    for (int i = 0; i < n; ++i) {
+        std::vector<int> ends;
+        for (const DecimPair* p : d.PairsOf(i)) {
+            ASSERT_TRUE(p->first < p->second);
+            ends.push_back(p->first == i ? p->second : p->first);
+        }
+        EXPECT_EQ(ends, expected[size_t(i)]) << i;
+        pairs += ends.size();
+    }
+    EXPECT_EQ(pairs, 2 * d.m_pHeap->Size());
+}
+
 TEST(MeshDecimator, PairCostsTwoAtATimeMatchOneAtATime)
 {
     // Random sums of planes at random ends: solved near the edge, solved far

@@ -131,6 +131,13 @@ void CVolume::BuildDiskCache()
             batchBytes = std::max(batchBytes, std::int64_t(BatchPlanes(m_nPlaneBytes[axis], dims[axis])) *
                                                   m_nPlaneBytes[axis]);
         std::unique_ptr<std::uint8_t[]> scratch(new std::uint8_t[std::size_t(2 * batchBytes)]);
+        // The swap file needs no extraction: written from the start on its
+        // own thread, beside the plane views rather than after them.
+        m_pszCacheFile[3] = CreateTempFileName(kCachePrefix, folder);
+        if (m_pszCacheFile[3].empty())
+            throw CFileException(CFileException::generic, folder);
+        CCacheWriter swap(m_pszCacheFile[3]);
+        swap.Submit(data, m_nDataBytes, 1);
         for (int axis = 0; axis < 3; ++axis) {
             m_pszCacheFile[axis] = CreateTempFileName(kCachePrefix, folder);
             if (m_pszCacheFile[axis].empty())
@@ -144,14 +151,7 @@ void CVolume::BuildDiskCache()
             m_pCacheFile[axis] = Reopen(m_pszCacheFile[axis], CFile::modeRead);
         }
         CMessageLog::ShowStatus("Building disk cache ...", true);
-        m_pszCacheFile[3] = CreateTempFileName(kCachePrefix, folder);
-        if (m_pszCacheFile[3].empty())
-            throw CFileException(CFileException::generic, folder);
-        {
-            CCacheWriter writer(m_pszCacheFile[3]);
-            writer.Submit(data, m_nDataBytes, 1);
-            writer.Close();
-        }
+        swap.Close();
         m_pCacheFile[3] = Reopen(m_pszCacheFile[3], CFile::modeReadWrite);
     } catch (const std::exception&) {
         // A full disk or unwritable folder: drop the new set and keep the

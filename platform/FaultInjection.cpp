@@ -1,14 +1,27 @@
 #include "platform/FaultInjection.h"
 
+#include <mutex>
+
 namespace {
+// Files may be written from several threads at once.
+std::mutex g_mutex;
 std::int64_t g_budget = -1;
 }
 
-void FaultInjection::ArmWriteBudget(std::int64_t bytes) { g_budget = bytes; }
-void FaultInjection::Disarm() { g_budget = -1; }
+void FaultInjection::ArmWriteBudget(std::int64_t bytes)
+{
+    std::lock_guard lock(g_mutex);
+    g_budget = bytes;
+}
+void FaultInjection::Disarm()
+{
+    std::lock_guard lock(g_mutex);
+    g_budget = -1;
+}
 
 bool FaultInjection::AllowWrite(std::uint64_t bytes)
 {
+    std::lock_guard lock(g_mutex);
     if (g_budget < 0)
         return true;
     if (std::uint64_t(g_budget) < bytes) {

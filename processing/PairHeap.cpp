@@ -70,9 +70,8 @@ void CPairHeap::Clear()
     m_aSlots.clear();
 }
 
-void CPairHeap::SiftUp(std::size_t pos)
+void CPairHeap::SiftUp(std::size_t pos, const Slot s)
 {
-    const Slot s = m_aSlots[pos];
     while (pos > 0) {
         const std::size_t parent = (pos - 1) / 2;
         if (!(s.key > m_aSlots[parent].key))
@@ -83,9 +82,8 @@ void CPairHeap::SiftUp(std::size_t pos)
     Place(pos, s);
 }
 
-void CPairHeap::SiftDown(std::size_t pos)
+void CPairHeap::SiftDown(std::size_t pos, const Slot s)
 {
-    const Slot s = m_aSlots[pos];
     const std::size_t n = m_aSlots.size();
     const Slot* slots = m_aSlots.data();
     for (;;) {
@@ -122,16 +120,15 @@ void CPairHeap::Update(std::int32_t id, float key)
             m_aSlots.reserve(m_aSlots.capacity() + m_nGrowStep);
             AdviseHugePages(m_aSlots.data(), m_aSlots.capacity() * sizeof(Slot));
         }
-        m_aSlots.push_back({key, id});
-        SiftUp(m_aSlots.size() - 1);
+        m_aSlots.emplace_back();
+        SiftUp(m_aSlots.size() - 1, {key, id});
         return;
     }
     const auto pos = std::size_t(index);
-    m_aSlots[pos].key = key;
     if (pos > 0 && key > m_aSlots[(pos - 1) / 2].key)
-        SiftUp(pos);
+        SiftUp(pos, {key, id});
     else
-        SiftDown(pos);
+        SiftDown(pos, {key, id});
 }
 
 DecimPair* CPairHeap::Pop()
@@ -142,10 +139,8 @@ DecimPair* CPairHeap::Pop()
     const Slot top = m_aSlots.front();
     const Slot last = m_aSlots.back();
     m_aSlots.pop_back();
-    if (!m_aSlots.empty()) {
-        Place(0, last);
-        SiftDown(0);
-    }
+    if (!m_aSlots.empty())
+        SiftDown(0, last);
     m_aIndex[std::size_t(top.id)] = -1;
     return PairAt(top.id);
 }
@@ -165,11 +160,10 @@ bool CPairHeap::Remove(std::int32_t id)
     }
     const Slot moved = m_aSlots[last];
     m_aSlots.pop_back();
-    Place(pos, moved);
     if (moved.key < key)
-        SiftDown(pos);
+        SiftDown(pos, moved);
     else
-        SiftUp(pos);
+        SiftUp(pos, moved);
     return true;
 }
 

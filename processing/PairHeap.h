@@ -98,8 +98,10 @@ private:
     {
         return p && p->id >= 0 && std::size_t(p->id) < m_aIndex.size() && PairAt(p->id) == p;
     }
-    void SiftUp(std::size_t pos);
-    void SiftDown(std::size_t pos);
+    // Both move `s` from the hole at `pos`, whose slot they never read: the
+    // slot's line need not load before the walk.
+    void SiftUp(std::size_t pos, Slot s);
+    void SiftDown(std::size_t pos, Slot s);
     void Place(std::size_t pos, const Slot& s)
     {
         m_aSlots[pos] = s;

@@ -102,6 +102,13 @@ void CPairHeap::SiftDown(std::size_t pos, const Slot s)
             __builtin_prefetch(slots + 16 * pos + 23);
             __builtin_prefetch(slots + 16 * pos + 30);
         }
+        if (32 * pos + 31 < n) {
+            __builtin_prefetch(slots + 32 * pos + 31);
+            __builtin_prefetch(slots + 32 * pos + 39);
+            __builtin_prefetch(slots + 32 * pos + 47);
+            __builtin_prefetch(slots + 32 * pos + 55);
+            __builtin_prefetch(slots + 32 * pos + 62);
+        }
         if (child + 1 < n && slots[child].key < slots[child + 1].key)
             ++child;
         if (!(s.key < slots[child].key))

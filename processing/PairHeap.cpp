@@ -121,6 +121,8 @@ void CPairHeap::SiftDown(std::size_t pos, const Slot s)
 
 void CPairHeap::Update(std::int32_t id, float key)
 {
+    if (key != key)
+        m_bUnordered = true;
     const std::int32_t index = m_aIndex[std::size_t(id)];
     if (index < 0) {
         if (m_nGrowStep && m_aSlots.size() == m_aSlots.capacity()) {
@@ -132,7 +134,11 @@ void CPairHeap::Update(std::int32_t id, float key)
         return;
     }
     const auto pos = std::size_t(index);
-    if (pos > 0 && key > m_aSlots[(pos - 1) / 2].key)
+    // No parent is below its children, so a key that did not rise stays
+    // under its parent: the parent's line need not load. A NaN key breaks
+    // that order, and then the parent is always asked.
+    const bool rose = m_bUnordered || !(key <= m_aSlots[pos].key);
+    if (rose && pos > 0 && key > m_aSlots[(pos - 1) / 2].key)
         SiftUp(pos, {key, id});
     else
         SiftDown(pos, {key, id});

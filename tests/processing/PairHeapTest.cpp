@@ -1,5 +1,7 @@
 #include <algorithm>
 #include <cstdint>
+#include <limits>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -134,4 +136,128 @@ TEST(PairHeap, RemoveAndPopEdges)
     low->key = -10.0f;
     heap.Update(low);
     EXPECT_EQ(heap.IndexOf(low), 1);
+}
+
+namespace {
+
+// The plain binary heap the pair heap must match slot for slot: the parent
+// asked first on every re-key, ties never moved.
+struct ModelHeap {
+    std::vector<std::pair<float, int>> s;
+    std::vector<int> at;
+    void Put(std::size_t i, std::pair<float, int> v)
+    {
+        s[i] = v;
+        at[std::size_t(v.second)] = int(i);
+    }
+    void Up(std::size_t i)
+    {
+        const auto v = s[i];
+        for (; i > 0 && v.first > s[(i - 1) / 2].first; i = (i - 1) / 2)
+            Put(i, s[(i - 1) / 2]);
+        Put(i, v);
+    }
+    void Down(std::size_t i)
+    {
+        const auto v = s[i];
+        for (;;) {
+            std::size_t c = 2 * i + 1;
+            if (c >= s.size())
+                break;
+            if (c + 1 < s.size() && s[c].first < s[c + 1].first)
+                ++c;
+            if (!(v.first < s[c].first))
+                break;
+            Put(i, s[c]);
+            i = c;
+        }
+        Put(i, v);
+    }
+    void Update(int id, float key)
+    {
+        if (at[std::size_t(id)] < 0) {
+            s.emplace_back(key, id);
+            at[std::size_t(id)] = int(s.size() - 1);
+            Up(s.size() - 1);
+            return;
+        }
+        const auto i = std::size_t(at[std::size_t(id)]);
+        s[i].first = key;
+        if (i > 0 && key > s[(i - 1) / 2].first)
+            Up(i);
+        else
+            Down(i);
+    }
+    int Pop()
+    {
+        const int top = s[0].second;
+        at[std::size_t(top)] = -1;
+        const auto last = s.back();
+        s.pop_back();
+        if (!s.empty()) {
+            Put(0, last);
+            Down(0);
+        }
+        return top;
+    }
+    void Remove(int id)
+    {
+        const auto i = std::size_t(at[std::size_t(id)]);
+        const float key = s[i].first;
+        at[std::size_t(id)] = -1;
+        const auto last = s.back();
+        s.pop_back();
+        if (i == s.size())
+            return;
+        Put(i, last);
+        if (last.first < key)
+            Down(i);
+        else
+            Up(i);
+    }
+};
+
+} // namespace
+
+// Tied keys everywhere, with and without NaN keys, which break the heap's
+// order: every slot stays where the plain heap puts it.
+TEST(PairHeap, SlotsMatchThePlainHeapWithTiesAndNaN)
+{
+    for (const int nanEvery : {0, 7, 97}) {
+        SCOPED_TRACE(nanEvery);
+        CPairHeap heap;
+        ModelHeap model;
+        const int n = 400;
+        std::vector<DecimPair*> pairs;
+        for (int i = 0; i < n; ++i)
+            pairs.push_back(NewPair(heap, i, 0.0f));
+        model.at.assign(std::size_t(n), -1);
+        std::uint32_t seed = 777;
+        auto next = [&] {
+            seed = seed * 1664525u + 1013904223u;
+            return seed >> 8;
+        };
+        for (int step = 0; step < 6000; ++step) {
+            const int id = int(next() % std::uint32_t(n));
+            const std::uint32_t op = next() % 10;
+            if (op == 0 && model.at[std::size_t(id)] >= 0) {
+                heap.Remove(pairs[std::size_t(id)]);
+                model.Remove(id);
+            } else if (op == 1 && !model.s.empty()) {
+                const DecimPair* p = heap.Pop();
+                ASSERT_EQ(p->first, model.Pop()) << step;
+            } else {
+                float key = float(int(next() % 9) - 4);
+                if (nanEvery && step % nanEvery == 0)
+                    key = std::numeric_limits<float>::quiet_NaN();
+                pairs[std::size_t(id)]->key = key;
+                heap.Update(pairs[std::size_t(id)]);
+                model.Update(id, key);
+            }
+            ASSERT_EQ(heap.Size(), model.s.size());
+            for (std::size_t i = 0; i < model.s.size(); ++i)
+                ASSERT_EQ(heap.At(i)->first, model.s[i].second) << step << " slot " << i;
+        }
+        heap.Clear();
+    }
 }

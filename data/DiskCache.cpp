@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cstring>
+#include <exception>
 #include <future>
 #include <memory>
 #include <new>
@@ -14,9 +15,8 @@ namespace {
 constexpr const char* kCachePrefix = "~vx";
 // Planes are extracted in batches of about this many bytes: the x planes'
 // strided gather then runs over the volume once instead of once per plane,
-// and each batch is written while the next one is extracted. Fresh memory
-// is costly to fault in, so the two batch buffers are made once per build
-// and shared by the three files.
+// and each batch is written while the next one is extracted into the other
+// of the file's two batch buffers.
 constexpr std::int64_t kBatchBytes = 8 << 20;
 
 // One cache file, created for writing. Writes run one at a time on a helper
@@ -126,30 +126,52 @@ void CVolume::BuildDiskCache()
     m_nPlaneBytes[2] = m_nDimX * m_nDimY;
     try {
         const int dims[3] = {m_nDimX, m_nDimY, m_nDimZ};
-        std::int64_t batchBytes = 0;
-        for (int axis = 0; axis < 3; ++axis)
-            batchBytes = std::max(batchBytes, std::int64_t(BatchPlanes(m_nPlaneBytes[axis], dims[axis])) *
-                                                  m_nPlaneBytes[axis]);
-        std::unique_ptr<std::uint8_t[]> scratch(new std::uint8_t[std::size_t(2 * batchBytes)]);
-        // The swap file needs no extraction: written from the start on its
-        // own thread, beside the plane views rather than after them.
-        m_pszCacheFile[3] = CreateTempFileName(kCachePrefix, folder);
-        if (m_pszCacheFile[3].empty())
-            throw CFileException(CFileException::generic, folder);
-        CCacheWriter swap(m_pszCacheFile[3]);
-        swap.Submit(data, m_nDataBytes, 1);
-        for (int axis = 0; axis < 3; ++axis) {
+        for (int axis = 0; axis < 4; ++axis) {
             m_pszCacheFile[axis] = CreateTempFileName(kCachePrefix, folder);
             if (m_pszCacheFile[axis].empty())
                 throw CFileException(CFileException::generic, folder);
+        }
+        // The swap file needs no extraction: written from the start on its
+        // own thread, beside the plane views rather than after them.
+        CCacheWriter swap(m_pszCacheFile[3]);
+        swap.Submit(data, m_nDataBytes, 1);
+        // The three plane-view files are extracted at once, y and z on helper
+        // threads, each with its own writer.
+        auto planeFile = [&](int axis) {
+            const std::int64_t batchBytes =
+                std::int64_t(BatchPlanes(m_nPlaneBytes[axis], dims[axis])) * m_nPlaneBytes[axis];
+            std::unique_ptr<std::uint8_t[]> scratch(new std::uint8_t[std::size_t(2 * batchBytes)]);
             if (m_nBytesPerVoxel == 2)
                 WritePlaneFile(m_pszCacheFile[axis], axis, reinterpret_cast<const std::uint16_t*>(data), m_nDimX,
                                m_nDimY, m_nDimZ, m_nPlaneBytes[axis], scratch.get());
             else
                 WritePlaneFile(m_pszCacheFile[axis], axis, data, m_nDimX, m_nDimY, m_nDimZ, m_nPlaneBytes[axis],
                                scratch.get());
-            m_pCacheFile[axis] = Reopen(m_pszCacheFile[axis], CFile::modeRead);
+        };
+        std::future<void> others[2];
+        std::exception_ptr failure;
+        try {
+            for (int axis = 1; axis < 3; ++axis)
+                others[axis - 1] = std::async(std::launch::async, planeFile, axis);
+            planeFile(0);
+        } catch (...) {
+            failure = std::current_exception();
         }
+        // Every thread is done with the voxels and its file before a failure
+        // leaves this block and the new set is deleted.
+        for (auto& f : others) {
+            try {
+                if (f.valid())
+                    f.get();
+            } catch (...) {
+                if (!failure)
+                    failure = std::current_exception();
+            }
+        }
+        if (failure)
+            std::rethrow_exception(failure);
+        for (int axis = 0; axis < 3; ++axis)
+            m_pCacheFile[axis] = Reopen(m_pszCacheFile[axis], CFile::modeRead);
         CMessageLog::ShowStatus("Building disk cache ...", true);
         swap.Close();
         m_pCacheFile[3] = Reopen(m_pszCacheFile[3], CFile::modeReadWrite);

@@ -27,9 +27,16 @@ class CCacheWriter {
 public:
     explicit CCacheWriter(const std::string& path)
     {
+        // The name service made the file empty and ours alone. Truncating it
+        // anyway would make ext4 start writing the whole file back at close
+        // (its guard for programs that replace files by truncation), in the
+        // caller's time.
         CFileException::Cause cause = CFileException::generic;
-        if (!m_file.Open(path, CFile::modeCreate | CFile::modeWrite | CFile::typeBinary, &cause))
+        if (!m_file.Open(path, CFile::modeCreate | CFile::modeNoTruncate | CFile::modeWrite | CFile::typeBinary,
+                         &cause))
             throw CFileException(cause, path);
+        if (m_file.GetLength() != 0)
+            throw CFileException(CFileException::generic, path);
     }
     CCacheWriter(const CCacheWriter&) = delete;
     CCacheWriter& operator=(const CCacheWriter&) = delete;

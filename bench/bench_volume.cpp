@@ -168,7 +168,9 @@ public:
         for (int i = 0; i < 4; ++i) {
             m_current[i] = CreateTempFileName("~vx");
             CFile out;
-            out.Open(m_current[i], CFile::modeCreate | CFile::modeWrite);
+            // Not truncated, like the cache's files: on ext4 a truncated file
+            // is written back at close, which would time the disk instead.
+            out.Open(m_current[i], CFile::modeCreate | CFile::modeNoTruncate | CFile::modeWrite);
             out.WriteHuge(m_sources[i], std::uint64_t(m_sizes[i]));
             out.Close();
             m_open[i] = std::make_unique<CFile>();

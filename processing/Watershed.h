@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "platform/LargeBuffer.h"
+#include "platform/Memory.h"
 
 class CVolume;
 class CSliceImage;

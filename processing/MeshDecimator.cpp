@@ -513,6 +513,9 @@ void CMeshDecimator::MergePairs(int kept, int removed)
         heap.PrefetchSlot(id);
         m_pVertices[size_t(o)].mark = 1;
     }
+    // The other ends' lists lose their duplicates only after the contraction's
+    // costs: by then those lists have loaded.
+    m_dropped.clear();
     // By index: appending to K's list may move the store.
     for (std::uint32_t n = 0; n < rList.size; ++n) {
         const std::int32_t id = m_pairLists.At(rList, n);
@@ -524,12 +527,17 @@ void CMeshDecimator::MergePairs(int kept, int removed)
             m_pairLists.Push(kList, id);
             continue;
         }
-        m_pairLists.RemoveFirst(m_pVertices[size_t(o)].pairs, id);
+        if (o == kept)
+            m_pairLists.RemoveFirst(kList, id);
+        else
+            m_dropped.push_back({o, id});
         heap.Remove(id);
         if (o != kept)
             heap.DeletePair(p);
     }
     m_pairLists.Clear(rList);
+    for (const auto& d : m_dropped)
+        __builtin_prefetch(m_pairLists.View(m_pVertices[size_t(d.first)].pairs).data());
 }
 
 void CMeshDecimator::ApplyContraction(const Contraction& c)
@@ -565,6 +573,9 @@ void CMeshDecimator::ApplyContraction(const Contraction& c)
         PairCost(*heap.PairAt(pairs[n]));
     for (std::int32_t id : pairs)
         heap.Update(id, heap.PairAt(id)->key);
+    for (const auto& d : m_dropped)
+        m_pairLists.RemoveFirst(m_pVertices[size_t(d.first)].pairs, d.second);
+    m_dropped.clear();
 }
 
 void CMeshDecimator::Compact()

@@ -141,6 +141,7 @@ public:
 private:
     CListArena<std::int32_t> m_faceLists;
     CListArena<std::int32_t> m_pairLists;
+    std::vector<std::pair<std::int32_t, std::int32_t>> m_dropped; // other end, pair
     std::vector<std::int32_t> m_aNeighbours; // scratch
     // The edges (i, j > i) by i, from the boundary walk to the pairs.
     std::vector<std::int32_t> m_aEdgeFirst, m_aEdgeEnds;

@@ -32,6 +32,19 @@ struct Tables {
             w >>= 8;
         }
     }
+    // The voxels after the last whole block, then the totals and the range.
+    template <class T, class BinOf>
+    void Finish(const T* v, std::int64_t i, std::int64_t n, T mn, T mx, BinOf bin, VoxelCounts& out)
+    {
+        for (; i < n; ++i) {
+            ++t[0][bin(v[i])];
+            mn = std::min(mn, v[i]);
+            mx = std::max(mx, v[i]);
+        }
+        Sum(out.counts);
+        out.min = mn;
+        out.max = mx;
+    }
     void Sum(std::uint32_t out[256]) const
     {
         for (int b = 0; b < 256; ++b) {
@@ -79,14 +92,7 @@ void Count16Portable(const std::uint16_t* v, std::int64_t n, VoxelCounts& out)
         for (int k = 0; k < kBlock; k += 8)
             tables.Add8(Word(bins + k));
     }
-    for (; i < n; ++i) {
-        ++tables.t[0][Bin16(v[i])];
-        mn = std::min(mn, v[i]);
-        mx = std::max(mx, v[i]);
-    }
-    tables.Sum(out.counts);
-    out.min = mn;
-    out.max = mx;
+    tables.Finish(v, i, n, mn, mx, [](std::uint16_t x) { return Bin16(x); }, out);
 }
 
 void Count8Portable(const std::uint8_t* v, std::int64_t n, VoxelCounts& out)
@@ -110,14 +116,7 @@ void Count8Portable(const std::uint8_t* v, std::int64_t n, VoxelCounts& out)
         for (int k = 0; k < kBlock; k += 8)
             tables.Add8(Word(v + i + k));
     }
-    for (; i < n; ++i) {
-        ++tables.t[0][v[i]];
-        mn = std::min(mn, v[i]);
-        mx = std::max(mx, v[i]);
-    }
-    tables.Sum(out.counts);
-    out.min = mn;
-    out.max = mx;
+    tables.Finish(v, i, n, mn, mx, [](std::uint8_t x) { return x; }, out);
 }
 
 #ifdef VX_COUNT_X86
@@ -178,14 +177,7 @@ VX_AVX2 void Count16Avx2(const std::uint16_t* v, std::int64_t n, VoxelCounts& ou
         _mm256_store_si256(reinterpret_cast<__m256i*>(hi), vmx);
         FoldRange(lo, hi, 16, mn, mx);
     }
-    for (; i < n; ++i) {
-        ++tables.t[0][Bin16(v[i])];
-        mn = std::min(mn, v[i]);
-        mx = std::max(mx, v[i]);
-    }
-    tables.Sum(out.counts);
-    out.min = mn;
-    out.max = mx;
+    tables.Finish(v, i, n, mn, mx, [](std::uint16_t x) { return Bin16(x); }, out);
 }
 
 VX_AVX2 void Count8Avx2(const std::uint8_t* v, std::int64_t n, VoxelCounts& out)
@@ -215,14 +207,7 @@ VX_AVX2 void Count8Avx2(const std::uint8_t* v, std::int64_t n, VoxelCounts& out)
         _mm256_store_si256(reinterpret_cast<__m256i*>(hi), vmx);
         FoldRange(lo, hi, 32, mn, mx);
     }
-    for (; i < n; ++i) {
-        ++tables.t[0][v[i]];
-        mn = std::min(mn, v[i]);
-        mx = std::max(mx, v[i]);
-    }
-    tables.Sum(out.counts);
-    out.min = mn;
-    out.max = mx;
+    tables.Finish(v, i, n, mn, mx, [](std::uint8_t x) { return x; }, out);
 }
 #endif
 } // namespace

@@ -40,18 +40,22 @@ std::vector<std::uint8_t> Slice(const std::vector<std::uint8_t>& voxels, const C
                                      voxels.begin() + std::ptrdiff_t((z + 1) * bytes));
 }
 
-// The histogram built while loading equals one computed from the voxels.
-void ExpectHistogramOfVoxels(CVolume& v)
+void ExpectSameHistogram(const CHistogram& h, const CHistogram& expected)
 {
-    CHistogram expected;
-    ComputeHistogram(v, expected);
-    const CHistogram& h = v.m_histogram;
     EXPECT_EQ(h.m_nTotal, expected.m_nTotal);
     EXPECT_EQ(h.m_nMin, expected.m_nMin);
     EXPECT_EQ(h.m_nMax, expected.m_nMax);
     EXPECT_TRUE(std::equal(h.m_counts, h.m_counts + 256, expected.m_counts));
     EXPECT_TRUE(std::equal(h.m_display, h.m_display + 256, expected.m_display));
     EXPECT_TRUE(std::equal(h.m_cumulative, h.m_cumulative + 256, expected.m_cumulative));
+}
+
+// The histogram built while loading equals one computed from the voxels.
+void ExpectHistogramOfVoxels(CVolume& v)
+{
+    CHistogram expected;
+    ComputeHistogram(v, expected);
+    ExpectSameHistogram(v.m_histogram, expected);
 }
 
 struct Probed {
@@ -898,14 +902,7 @@ TEST_F(DicomLoaderTest, AnyNumberOfThreadsGivesTheSameVolume)
             delete log;
             ASSERT_NE(v, nullptr);
             EXPECT_EQ(Voxels(*v), voxels);
-            const CHistogram& a = reference->m_histogram;
-            const CHistogram& b = v->m_histogram;
-            EXPECT_EQ(b.m_nTotal, a.m_nTotal);
-            EXPECT_EQ(b.m_nMin, a.m_nMin);
-            EXPECT_EQ(b.m_nMax, a.m_nMax);
-            EXPECT_TRUE(std::equal(b.m_counts, b.m_counts + 256, a.m_counts));
-            EXPECT_TRUE(std::equal(b.m_display, b.m_display + 256, a.m_display));
-            EXPECT_TRUE(std::equal(b.m_cumulative, b.m_cumulative + 256, a.m_cumulative));
+            ExpectSameHistogram(v->m_histogram, reference->m_histogram);
 
             // Every busy text, in order, from the loading thread.
             std::vector<std::string> loading, expected;

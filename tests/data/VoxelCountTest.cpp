@@ -86,6 +86,36 @@ std::vector<Case> Cases()
                          const int noise = int(Hash(std::uint32_t(i)) % 961) - 480;
                          return std::uint16_t(x < 100 ? 0 : x < 400 ? 16000 + noise : 26400 + noise);
                      }});
+    // Halves of a block whose bins lie within a few of their first one's,
+    // counted apart from the increments: the window at both ends of the bins,
+    // its edges 4 below and 3 above the first bin, and a half that reaches 4
+    // above and so must not count as narrow.
+    const auto nearFirst = [](std::int64_t i) {
+        const std::int64_t half = i / 32, k = i % 32;
+        const int first = 100 + int(half % 5);
+        if (k == 0)
+            return first;
+        if (half % 3 == 2 && k == 1 + (half * 7) % 31)
+            return first + 4;
+        const int offsets[] = {-4, 3, 0, 1, -1, 2, -2, -3};
+        return first + offsets[Hash(std::uint32_t(i)) % 8];
+    };
+    for (int bits : {8, 16}) {
+        // Bin b of 16 bits holds 257b exactly.
+        const int scale = bits == 8 ? 1 : 257;
+        const std::int64_t n = 64 * 9 + 13;
+        cases.push_back({"narrow halves at the window edges", bits, n,
+                         [=](std::int64_t i) { return std::uint16_t(nearFirst(i) * scale); }});
+        cases.push_back({"narrow halves in the top bins", bits, n, [=](std::int64_t i) {
+                             return std::uint16_t((255 - int(Hash(std::uint32_t(i)) % 4)) * scale);
+                         }});
+        cases.push_back({"narrow halves in the bottom bins", bits, n,
+                         [=](std::int64_t i) { return std::uint16_t(int(Hash(std::uint32_t(i)) % 5) * scale); }});
+    }
+    // Raw values on both sides of a bin boundary, so that a narrow half spans
+    // two bins by a single step of the value.
+    cases.push_back({"narrow halves across a bin boundary", 16, 64 * 6,
+                     [](std::int64_t i) { return std::uint16_t(40 * 257 + 128 + (Hash(std::uint32_t(i)) % 3)); }});
     return cases;
 }
 } // namespace

@@ -35,15 +35,21 @@ struct Tables {
             w >>= 8;
         }
     }
-    // The voxels after the last whole block, then the totals and the range.
+    // Voxels one at a time, before the first block or after the last.
     template <class T, class BinOf>
-    void Finish(const T* v, std::int64_t i, std::int64_t n, T mn, T mx, BinOf bin, VoxelCounts& out)
+    void AddEach(const T* v, std::int64_t from, std::int64_t to, T& mn, T& mx, BinOf bin)
     {
-        for (; i < n; ++i) {
+        for (std::int64_t i = from; i < to; ++i) {
             ++t[0][bin(v[i])];
             mn = std::min(mn, v[i]);
             mx = std::max(mx, v[i]);
         }
+    }
+    // The voxels after the last whole block, then the totals and the range.
+    template <class T, class BinOf>
+    void Finish(const T* v, std::int64_t i, std::int64_t n, T mn, T mx, BinOf bin, VoxelCounts& out)
+    {
+        AddEach(v, i, n, mn, mx, bin);
         Sum(out.counts);
         out.min = mn;
         out.max = mx;
@@ -212,11 +218,26 @@ VX_AVX2_INLINE void AddBlock(Tables& tables, __m256i ab, __m256i cd)
     }
 }
 
+// Voxels before the first cache line boundary, so that no vector load of the
+// blocks splits a line (unaligned voxels ran 5 to 10% slower on a Xeon).
+// Voxels not aligned to their own size never reach one.
+template <class T> std::int64_t Head(const T* v, std::int64_t n)
+{
+    const auto offset = reinterpret_cast<std::uintptr_t>(v) % 64;
+    if (offset % sizeof(T) != 0)
+        return 0;
+    return std::min(n, std::int64_t((64 - offset) % 64 / sizeof(T)));
+}
+
 VX_AVX2 void Count16Avx2(const std::uint16_t* v, std::int64_t n, VoxelCounts& out)
 {
+    const auto bin = [](std::uint16_t x) { return Bin16(x); };
     Tables tables;
+    std::uint16_t mn = v[0], mx = v[0];
+    const std::int64_t head = Head(v, n);
+    tables.AddEach(v, 0, head, mn, mx, bin);
     __m256i vmn = _mm256_set1_epi16(-1), vmx = _mm256_setzero_si256();
-    std::int64_t i = 0;
+    std::int64_t i = head;
     for (; i + kBlock <= n; i += kBlock) {
         const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(v + i));
         const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(v + i + 16));
@@ -237,21 +258,24 @@ VX_AVX2 void Count16Avx2(const std::uint16_t* v, std::int64_t n, VoxelCounts& ou
         }
         AddBlock(tables, ab, cd);
     }
-    std::uint16_t mn = v[0], mx = v[0];
-    if (i > 0) {
+    if (i > head) {
         alignas(32) std::uint16_t lo[16], hi[16];
         _mm256_store_si256(reinterpret_cast<__m256i*>(lo), vmn);
         _mm256_store_si256(reinterpret_cast<__m256i*>(hi), vmx);
         FoldRange(lo, hi, 16, mn, mx);
     }
-    tables.Finish(v, i, n, mn, mx, [](std::uint16_t x) { return Bin16(x); }, out);
+    tables.Finish(v, i, n, mn, mx, bin, out);
 }
 
 VX_AVX2 void Count8Avx2(const std::uint8_t* v, std::int64_t n, VoxelCounts& out)
 {
+    const auto bin = [](std::uint8_t x) { return x; };
     Tables tables;
+    std::uint8_t mn = v[0], mx = v[0];
+    const std::int64_t head = Head(v, n);
+    tables.AddEach(v, 0, head, mn, mx, bin);
     __m256i vmn = _mm256_set1_epi8(-1), vmx = _mm256_setzero_si256();
-    std::int64_t i = 0;
+    std::int64_t i = head;
     for (; i + kBlock <= n; i += kBlock) {
         const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(v + i));
         const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(v + i + 32));
@@ -266,14 +290,13 @@ VX_AVX2 void Count8Avx2(const std::uint8_t* v, std::int64_t n, VoxelCounts& out)
         }
         AddBlock(tables, a, b);
     }
-    std::uint8_t mn = v[0], mx = v[0];
-    if (i > 0) {
+    if (i > head) {
         alignas(32) std::uint8_t lo[32], hi[32];
         _mm256_store_si256(reinterpret_cast<__m256i*>(lo), vmn);
         _mm256_store_si256(reinterpret_cast<__m256i*>(hi), vmx);
         FoldRange(lo, hi, 32, mn, mx);
     }
-    tables.Finish(v, i, n, mn, mx, [](std::uint8_t x) { return x; }, out);
+    tables.Finish(v, i, n, mn, mx, bin, out);
 }
 #endif
 } // namespace

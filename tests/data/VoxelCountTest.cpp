@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -141,6 +142,41 @@ TEST(VoxelCount, EveryPathMatchesThePlainLoop)
                 ASSERT_EQ(got.counts[b], want.counts[b]) << "bin " << b;
             EXPECT_EQ(got.min, want.min);
             EXPECT_EQ(got.max, want.max);
+        }
+    }
+}
+
+// The vector paths count the voxels before the first cache line boundary one
+// by one: every start within a line, with the blocks, the tail or neither
+// after it.
+TEST(VoxelCount, EveryPathMatchesThePlainLoopFromAnyStartInACacheLine)
+{
+    const std::vector<std::string> names = {"random", "ct runs", "narrow halves at the window edges"};
+    for (const Case& c : Cases()) {
+        if (std::find(names.begin(), names.end(), c.name) == names.end() || (c.name == "random" && c.n < 127))
+            continue;
+        for (int offset = 0; offset < 64; ++offset) {
+            // The vector's storage is aligned to at least 8 bytes, so 64 offsets
+            // reach every start within a line, at both sizes.
+            std::vector<std::uint16_t> values(std::size_t(offset + c.n));
+            for (std::int64_t i = 0; i < c.n; ++i)
+                values[std::size_t(offset + i)] = c.value(i);
+            const std::vector<std::uint16_t> counted(values.begin() + offset, values.end());
+            const VoxelCounts want = Reference(counted, c.bits);
+            std::vector<std::uint8_t> bytes(values.begin(), values.end());
+            for (CountPath path : {CountPath::Portable, CountPath::Avx2}) {
+                SCOPED_TRACE(testing::Message() << c.name << ", " << c.bits << " bits, " << c.n << " voxels from "
+                                                << offset << ", path " << int(path));
+                VoxelCounts got;
+                if (c.bits == 8)
+                    CountVoxels8(bytes.data() + offset, c.n, got, path);
+                else
+                    CountVoxels16(values.data() + offset, c.n, got, path);
+                for (int b = 0; b < 256; ++b)
+                    ASSERT_EQ(got.counts[b], want.counts[b]) << "bin " << b;
+                EXPECT_EQ(got.min, want.min);
+                EXPECT_EQ(got.max, want.max);
+            }
         }
     }
 }

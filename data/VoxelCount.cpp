@@ -24,8 +24,7 @@ inline std::uint32_t Bin16(std::uint16_t v) { return (std::uint32_t(v) * 255u + 
 // bins are taken out of a 64-bit word because byte loads from a just-stored
 // vector stall on store forwarding.
 struct Tables {
-    // Bins 256..263 are never counted: room for the narrow halves' window.
-    std::uint32_t t[8][264] = {};
+    std::uint32_t t[8][256] = {};
 
     void Add8(std::uint64_t w)
     {
@@ -165,23 +164,24 @@ VX_AVX2 inline void Add16Avx2(Tables& tables, __m128i x)
 }
 
 // Half a block is narrow when its bins all lie in base .. base + 7, where
-// base is its first bin less 4 (or 0): one tissue of a CT, whose noise spans
-// a few bins. The bit planes of bin - base count it for a fraction of the
-// cost of the increments.
+// base is its first bin less 4, kept within 0 .. 248: one tissue of a CT,
+// whose noise spans a few bins. The bit planes of bin - base count it for a
+// fraction of the cost of the increments. With the window inside the bins, a
+// bin below base wraps to 8 or more and never passes for a narrow one.
 VX_AVX2_INLINE __m256i Relative(__m256i bins)
 {
     const __m256i first = _mm256_broadcastb_epi8(_mm256_castsi256_si128(bins));
-    return _mm256_sub_epi8(bins, _mm256_subs_epu8(first, _mm256_set1_epi8(4)));
+    const __m256i base = _mm256_min_epu8(_mm256_subs_epu8(first, _mm256_set1_epi8(4)), _mm256_set1_epi8(char(248)));
+    return _mm256_sub_epi8(bins, base);
 }
 
 VX_AVX2_INLINE bool Narrow(__m256i t) { return _mm256_testz_si256(t, _mm256_set1_epi8(char(0xF8))); }
 
 // Each count goes to its own table: added into one, they become a vector add
-// whose load stalls behind the single increments just stored there. A base
-// above 248 reaches into the padding, with counts of 0.
+// whose load stalls behind the single increments just stored there.
 VX_AVX2_INLINE void AddNarrow(Tables& tables, __m256i bins, __m256i t)
 {
-    const int base = std::max((_mm_cvtsi128_si32(_mm256_castsi256_si128(bins)) & 255) - 4, 0);
+    const int base = std::clamp((_mm_cvtsi128_si32(_mm256_castsi256_si128(bins)) & 255) - 4, 0, 248);
     // A left shift moves bit k of every byte to its top bit, which the mask reads.
     const auto p0 = std::uint32_t(_mm256_movemask_epi8(_mm256_slli_epi16(t, 7)));
     const auto p1 = std::uint32_t(_mm256_movemask_epi8(_mm256_slli_epi16(t, 6)));

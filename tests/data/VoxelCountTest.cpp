@@ -112,6 +112,12 @@ std::vector<Case> Cases()
                          }});
         cases.push_back({"narrow halves in the bottom bins", bits, n,
                          [=](std::int64_t i) { return std::uint16_t(int(Hash(std::uint32_t(i)) % 5) * scale); }});
+        // A half that starts in the top bins and holds bins near 0: those
+        // lie below the window, not in it.
+        cases.push_back({"top and bottom bins in one half", bits, n, [=](std::int64_t i) {
+                             const int h = int(Hash(std::uint32_t(i)) % 6);
+                             return std::uint16_t((i % 32 == 0 ? 255 : h < 3 ? 255 - h : h - 3) * scale);
+                         }});
     }
     // Raw values on both sides of a bin boundary, so that a narrow half spans
     // two bins by a single step of the value.

@@ -7,6 +7,7 @@
 #include "data/MessageLog.h"
 #include "platform/Format.h"
 #include "platform/Memory.h"
+#include "processing/PairKeys.h"
 
 namespace {
 
@@ -359,11 +360,12 @@ void CMeshDecimator::CollectEdges()
     }
     std::vector<std::int32_t>().swap(m_aEdgeEnds);
     std::vector<std::int32_t>().swap(m_aEdgeFirst);
-    for (std::size_t e = 0; e < count; e += 2) {
-        DecimPair* two[2] = {heap.PairAt(first >= 0 ? first + std::int32_t(e) : made[e]), nullptr};
-        if (e + 1 < count)
-            two[1] = heap.PairAt(first >= 0 ? first + std::int32_t(e + 1) : made[e + 1]);
-        ComputePairCosts(two, e + 1 < count ? 2 : 1);
+    DecimPair* batch[64];
+    for (std::size_t e = 0; e < count; e += 64) {
+        const std::size_t n = std::min<std::size_t>(64, count - e);
+        for (std::size_t k = 0; k < n; ++k)
+            batch[k] = heap.PairAt(first >= 0 ? first + std::int32_t(e + k) : made[e + k]);
+        ComputePairCosts(batch, n);
     }
     heap.Trim();
 }
@@ -401,73 +403,10 @@ CVector3 CMeshDecimator::PairTarget(const DecimPair& pair) const
     return PairCost(copy);
 }
 
-void CMeshDecimator::PairCost2(DecimPair& pa, DecimPair& pb) const
-{
-    // PairCost on two pairs at once, one per vector lane: every lane takes
-    // the same operations in the same order, so each rounds as alone.
-    typedef double D2 __attribute__((vector_size(16)));
-    typedef float F2 __attribute__((vector_size(8)));
-    const DecimVertex& a1 = m_pVertices[size_t(pa.first)];
-    const DecimVertex& a2 = m_pVertices[size_t(pa.second)];
-    const DecimVertex& b1 = m_pVertices[size_t(pb.first)];
-    const DecimVertex& b2 = m_pVertices[size_t(pb.second)];
-    auto sum = [&](double Quadric::*m) { return D2{a1.quadric.*m, b1.quadric.*m} + D2{a2.quadric.*m, b2.quadric.*m}; };
-    const D2 qa2 = sum(&Quadric::a2), qab = sum(&Quadric::ab), qac = sum(&Quadric::ac), qad = sum(&Quadric::ad);
-    const D2 qb2 = sum(&Quadric::b2), qbc = sum(&Quadric::bc), qbd = sum(&Quadric::bd), qc2 = sum(&Quadric::c2);
-    const D2 qcd = sum(&Quadric::cd), qd2 = sum(&Quadric::d2);
-    auto toF = [](D2 v) { return __builtin_convertvector(v, F2); };
-    auto toD = [](F2 v) { return __builtin_convertvector(v, D2); };
-    // SolveOptimalPoint.
-    const F2 a = toF(qa2), b = toF(qab), c = toF(qac), e = toF(qb2), f = toF(qbc), i = toF(qc2);
-    const F2 c0 = e * i - f * f, c1 = f * c - b * i, c2 = b * f - e * c;
-    const F2 c4 = a * i - c * c, c5 = b * c - a * f, c8 = a * e - b * b;
-    const D2 det = toD(a) * toD(c0) + toD(b) * toD(c1) + toD(c) * toD(c2);
-    const D2 one = {1.0, 1.0};
-    const D2 s = one / det;
-    const F2 i0 = toF(toD(c0) * s), i1 = toF(toD(c1) * s), i2 = toF(toD(c2) * s);
-    const F2 i4 = toF(toD(c4) * s), i5 = toF(toD(c5) * s), i8 = toF(toD(c8) * s);
-    const F2 tx = -toF(toD(i0) * qad + toD(i1) * qbd + toD(i2) * qcd);
-    const F2 ty = -toF(toD(i1) * qad + toD(i4) * qbd + toD(i5) * qcd);
-    const F2 tz = -toF(toD(i2) * qad + toD(i5) * qbd + toD(i8) * qcd);
-    // NearEdge.
-    const F2 p1x = {a1.position.x, b1.position.x}, p1y = {a1.position.y, b1.position.y};
-    const F2 p1z = {a1.position.z, b1.position.z}, p2x = {a2.position.x, b2.position.x};
-    const F2 p2y = {a2.position.y, b2.position.y}, p2z = {a2.position.z, b2.position.z};
-    const F2 ex = p2x - p1x, ey = p2y - p1y, ez = p2z - p1z;
-    const F2 half = {0.5f, 0.5f};
-    const F2 mx = (p1x + p2x) * half - tx, my = (p1y + p2y) * half - ty, mz = (p1z + p2z) * half - tz;
-    const F2 dm = mx * mx + my * my + mz * mz, de = ex * ex + ey * ey + ez * ez;
-    // EvaluateQuadric at the optimal point and at both ends.
-    const D2 two = {2.0, 2.0};
-    auto evaluate = [&](F2 fx, F2 fy, F2 fz) {
-        const D2 x = toD(fx), y = toD(fy), z = toD(fz);
-        const D2 x2 = two * x, y2 = two * y, z2 = two * z;
-        return x * x * qa2 + x2 * y * qab + x2 * z * qac + x2 * qad + y * y * qb2 + y2 * z * qbc + y2 * qbd +
-               z * z * qc2 + z2 * qcd + qd2;
-    };
-    const D2 et = evaluate(tx, ty, tz), e1 = evaluate(p1x, p1y, p1z), e2 = evaluate(p2x, p2y, p2z);
-    auto finish = [&](DecimPair& pair, int k) {
-        double cost;
-        if (!(std::fabs(det[k]) < 1e-12) && dm[k] <= de[k])
-            cost = et[k];
-        else if (e1[k] < e2[k])
-            cost = e1[k];
-        else
-            cost = e2[k];
-        pair.key = float(-cost);
-    };
-    finish(pa, 0);
-    finish(pb, 1);
-}
-
 void CMeshDecimator::ComputePairCosts(DecimPair* const* pairs, std::size_t n)
 {
-    std::size_t k = 0;
-    for (; k + 1 < n; k += 2)
-        PairCost2(*pairs[k], *pairs[k + 1]);
-    if (k < n)
-        PairCost(*pairs[k]);
-    for (k = 0; k < n; ++k)
+    ComputePairKeys(m_pVertices.data(), pairs, n);
+    for (std::size_t k = 0; k < n; ++k)
         m_pHeap->Update(pairs[k]);
 }
 
@@ -566,13 +505,12 @@ void CMeshDecimator::ApplyContraction(const Contraction& c)
     // The costs first, then the heap moves in the same order: the heap's
     // slots load while the costs are computed.
     const auto pairs = m_pairLists.View(k.pairs);
-    std::size_t n = 0;
-    for (; n + 1 < pairs.size(); n += 2)
-        PairCost2(*heap.PairAt(pairs[n]), *heap.PairAt(pairs[n + 1]));
-    if (n < pairs.size())
-        PairCost(*heap.PairAt(pairs[n]));
+    m_aPairScratch.clear();
     for (std::int32_t id : pairs)
-        heap.Update(id, heap.PairAt(id)->key);
+        m_aPairScratch.push_back(heap.PairAt(id));
+    ComputePairKeys(m_pVertices.data(), m_aPairScratch.data(), m_aPairScratch.size());
+    for (const DecimPair* p : m_aPairScratch)
+        heap.Update(p->id, p->key);
     for (const auto& d : m_dropped)
         m_pairLists.RemoveFirst(m_pVertices[size_t(d.first)].pairs, d.second);
     m_dropped.clear();

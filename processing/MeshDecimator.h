@@ -57,7 +57,8 @@ private:
     std::span<const std::int32_t> m_ids;
 };
 
-// Everything a contraction reads of a vertex, in two cache lines.
+// Everything a contraction reads of a vertex, in two cache lines; the
+// quadric first so that vector loads of it never straddle a line.
 struct alignas(64) DecimVertex {
     CVector3 position;
     bool alive = true;
@@ -115,7 +116,7 @@ public:
     void ComputePairCost(DecimPair* pair);
     // Where the pair's contraction puts the kept vertex, from its ends now.
     CVector3 PairTarget(const DecimPair& pair) const;
-    // ComputePairCost on each pair in order, the costs computed two at a time.
+    // ComputePairCost on each pair in order, the costs computed several at a time.
     void ComputePairCosts(DecimPair* const* pairs, std::size_t n);
     void SplitFaces(const FaceList& faces, Contraction& c);
     void MergePairs(int kept, int removed);
@@ -143,6 +144,7 @@ private:
     CListArena<std::int32_t> m_pairLists;
     std::vector<std::pair<std::int32_t, std::int32_t>> m_dropped; // other end, pair
     std::vector<std::int32_t> m_aNeighbours; // scratch
+    std::vector<DecimPair*> m_aPairScratch;  // scratch
     // The edges (i, j > i) by i, from the boundary walk to the pairs.
     std::vector<std::int32_t> m_aEdgeFirst, m_aEdgeEnds;
     void CollectEdgeTable(bool constrain);
@@ -150,7 +152,6 @@ private:
     void ContractPair(const DecimPair& pair);
     // The pair's key, without the heap; returns its target.
     CVector3 PairCost(DecimPair& pair) const;
-    void PairCost2(DecimPair& a, DecimPair& b) const;
     void PrefetchVertex(int v) const
     {
         const char* p = reinterpret_cast<const char*>(&m_pVertices[std::size_t(v)]);

@@ -12,6 +12,7 @@
 #include "AllocationBudget.h"
 #include "MeshShapes.h"
 #include "processing/MeshDecimator.h"
+#include "processing/PairKeys.h"
 
 namespace {
 
@@ -280,11 +281,12 @@ TEST(MeshDecimator, PairsFollowTheNeighbourOrder)
     EXPECT_EQ(pairs, 2 * d.m_pHeap->Size());
 }
 
-TEST(MeshDecimator, PairCostsTwoAtATimeMatchOneAtATime)
+TEST(MeshDecimator, PairCostsSeveralAtATimeMatchOneAtATime)
 {
     // Random sums of planes at random ends: solved near the edge, solved far
     // from it, singular, equal errors. Each pair gets the key it gets alone,
-    // bit for bit, and enters the heap in order.
+    // bit for bit, at every lane width and batch length (short batches fill
+    // their spare lanes), and the batched costs enter the heap in order.
     Shape s;
     std::uint32_t seed = 4242;
     auto next = [&] {
@@ -307,10 +309,10 @@ TEST(MeshDecimator, PairCostsTwoAtATimeMatchOneAtATime)
         if (i % 9 == 0 && i + 1 < 64)
             d.m_pVertices[size_t(i)].position = d.m_pVertices[size_t(i + 1)].position;
     }
-    std::vector<DecimPair*> one, two;
+    std::vector<DecimPair*> one, many;
     for (int n = 0; n < 301; ++n) {
         const int a = int(std::uint32_t(next() * 1e6f) % 64u), b = (a + 1 + n % 63) % 64;
-        for (auto* list : {&one, &two}) {
+        for (auto* list : {&one, &many}) {
             DecimPair* p = d.m_pHeap->NewPair();
             p->first = a;
             p->second = b;
@@ -319,11 +321,28 @@ TEST(MeshDecimator, PairCostsTwoAtATimeMatchOneAtATime)
     }
     for (DecimPair* p : one)
         d.ComputePairCost(p);
-    d.ComputePairCosts(two.data(), two.size());
-    for (std::size_t n = 0; n < one.size(); ++n) {
-        EXPECT_EQ(std::memcmp(&one[n]->key, &two[n]->key, sizeof(float)), 0) << n;
-        EXPECT_GE(d.m_pHeap->IndexOf(two[n]), 0);
+    auto expectSameKeys = [&](std::size_t count, const std::string& what) {
+        for (std::size_t n = 0; n < count; ++n)
+            EXPECT_EQ(std::memcmp(&one[n]->key, &many[n]->key, sizeof(float)), 0) << what << " pair " << n;
+    };
+    std::vector<int> widths = {2};
+    if (WidestPairKeyLanes() == 4)
+        widths.push_back(4);
+    for (int lanes : widths) {
+        for (std::size_t count : {std::size_t(1), std::size_t(2), std::size_t(3), std::size_t(5), many.size()}) {
+            for (DecimPair* p : many)
+                p->key = 12345.0f;
+            ComputePairKeys(d.m_pVertices.data(), many.data(), count, lanes);
+            expectSameKeys(count, std::to_string(lanes) + " lanes, " + std::to_string(count) + " pairs,");
+            if (count < many.size()) {
+                EXPECT_EQ(many[count]->key, 12345.0f) << "a batch wrote past its end";
+            }
+        }
     }
+    d.ComputePairCosts(many.data(), many.size());
+    expectSameKeys(many.size(), "batched");
+    for (DecimPair* p : many)
+        EXPECT_GE(d.m_pHeap->IndexOf(p), 0);
 }
 
 TEST(MeshDecimator, BusyTextsEveryTwoHundredPairs)

@@ -157,11 +157,10 @@ void CMeshDecimator::ContractPair(const DecimPair& pair)
 
 void CMeshDecimator::Collect()
 {
+    // The vertex records are written in one pass once the lists' sizes are
+    // known, and each face enters its corners' lists and quadrics in one
+    // pass: the records are read and written as few times as possible.
     Status("Collecting vertices ...");
-    const CVector3* src = m_pMesh->m_pVertices.get();
-    for (int i = 0; i < m_nVertices && src; ++i)
-        m_pVertices[i].position = src[i];
-
     Status("Collecting polygons ...");
     const std::int32_t* idx = m_pMesh->m_pIndices.get();
     const int polygons = idx ? std::min(m_nFaces, std::max(m_pMesh->m_nIndices, 0) / 3) : 0;
@@ -193,23 +192,30 @@ void CMeshDecimator::Collect()
     // a store that had to grow would copy every list.
     m_faceLists.Reserve(8 * total);
     m_pairLists.Reserve(8 * total);
+    const CVector3* src = m_pMesh->m_pVertices.get();
     for (int i = 0; i < m_nVertices; ++i) {
         const auto room = std::uint32_t(valence[size_t(i)] + 2);
-        m_pVertices[i].faces = m_faceLists.Make(room);
-        m_pVertices[i].pairs = m_pairLists.Make(room);
+        DecimVertex& v = m_pVertices[size_t(i)];
+        v.position = src ? src[i] : CVector3();
+        v.faces = m_faceLists.Make(room);
+        v.pairs = m_pairLists.Make(room);
+        v.quadric = Quadric();
     }
+
+    Status("Collecting quadrics ...");
     m_nCurrentFaces = 0;
     for (int i = 0; i < m_nFaces; ++i) {
         const DecimFace& f = m_pFaces[i];
         if (!f.valid)
             continue;
         ++m_nCurrentFaces;
-        for (int k = 0; k < 3; ++k)
-            m_faceLists.Push(m_pVertices[f.corners[k]].faces, i);
+        const Quadric q = FaceQuadric(i);
+        for (int k = 0; k < 3; ++k) {
+            DecimVertex& v = m_pVertices[size_t(f.corners[k])];
+            m_faceLists.Push(v.faces, i);
+            AddQuadric(v.quadric, q);
+        }
     }
-
-    Status("Collecting quadrics ...");
-    CollectQuadrics();
     Status("Constraining boundaries ...");
     ConstrainBoundaries();
     Status("Collecting edges ...");
@@ -226,6 +232,16 @@ CVector3 CMeshDecimator::FaceNormal(int face, bool normalise) const
     return n;
 }
 
+Quadric CMeshDecimator::FaceQuadric(int face) const
+{
+    const CVector3 raw = FaceNormal(face, false);
+    CVector3 n = raw;
+    n.Normalize();
+    const float area = raw.Length() * 0.5f;
+    const float d = -Dot(n, m_pVertices[size_t(m_pFaces[size_t(face)].corners[0])].position);
+    return PlaneQuadric(n.x, n.y, n.z, d, area);
+}
+
 void CMeshDecimator::CollectQuadrics()
 {
     for (DecimVertex& v : m_pVertices)
@@ -234,12 +250,7 @@ void CMeshDecimator::CollectQuadrics()
         const DecimFace& f = m_pFaces[i];
         if (!f.valid)
             continue;
-        const CVector3 raw = FaceNormal(i, false);
-        CVector3 n = raw;
-        n.Normalize();
-        const float area = raw.Length() * 0.5f;
-        const float d = -Dot(n, m_pVertices[f.corners[0]].position);
-        const Quadric q = PlaneQuadric(n.x, n.y, n.z, d, area);
+        const Quadric q = FaceQuadric(i);
         for (int k = 0; k < 3; ++k)
             AddQuadric(m_pVertices[size_t(f.corners[k])].quadric, q);
     }

@@ -123,6 +123,8 @@ public:
     void ApplyContraction(const Contraction& c);
     void Compact();
     CVector3 FaceNormal(int face, bool normalise) const;
+    // The face's plane quadric weighted by its area.
+    Quadric FaceQuadric(int face) const;
     void CollectNeighbours(int vertex, std::vector<std::int32_t>& out);
 
     // The faces and the pairs of a vertex.

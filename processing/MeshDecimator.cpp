@@ -349,35 +349,30 @@ void CMeshDecimator::CollectEdges()
     const std::size_t count = m_aEdgeEnds.size();
     heap.ReservePairs(count);
     heap.ReserveSlots(count);
-    // All pairs first, then their costs in the same order: a cost reads only
-    // the quadrics, which are complete.
+    // The pairs are costed and entered in batches as they are made, while
+    // their records are at hand: a cost reads only the quadrics, which are
+    // complete, and the heap sees the pairs in the same order.
     const std::int32_t first = heap.NewPairs(count);
-    std::vector<std::int32_t> made; // numbers of pairs made one by one
+    DecimPair* batch[64];
+    std::size_t n = 0;
     for (int i = 0; i < m_nVertices; ++i) {
         for (std::int32_t e = m_aEdgeFirst[size_t(i)]; e < m_aEdgeFirst[size_t(i) + 1]; ++e) {
             const std::int32_t j = m_aEdgeEnds[size_t(e)];
-            DecimPair* pair;
-            if (first >= 0) {
-                pair = heap.PairAt(first + e);
-            } else {
-                pair = heap.NewPair();
-                made.push_back(pair->id);
-            }
+            DecimPair* pair = first >= 0 ? heap.PairAt(first + e) : heap.NewPair();
             pair->first = i;
             pair->second = j;
             m_pairLists.Push(m_pVertices[size_t(i)].pairs, pair->id);
             m_pairLists.Push(m_pVertices[size_t(j)].pairs, pair->id);
+            batch[n++] = pair;
+            if (n == std::size(batch)) {
+                ComputePairCosts(batch, n);
+                n = 0;
+            }
         }
     }
+    ComputePairCosts(batch, n);
     std::vector<std::int32_t>().swap(m_aEdgeEnds);
     std::vector<std::int32_t>().swap(m_aEdgeFirst);
-    DecimPair* batch[64];
-    for (std::size_t e = 0; e < count; e += 64) {
-        const std::size_t n = std::min<std::size_t>(64, count - e);
-        for (std::size_t k = 0; k < n; ++k)
-            batch[k] = heap.PairAt(first >= 0 ? first + std::int32_t(e + k) : made[e + k]);
-        ComputePairCosts(batch, n);
-    }
     heap.Trim();
 }
 

@@ -280,36 +280,38 @@ void CMeshDecimator::CollectEdgeTable(bool constrain)
     // One walk over the neighbourhoods: the marks count the faces a
     // neighbour shares with the vertex (1, or 2 for two or more), so a
     // boundary edge shows without a search; the edges (i, j > i) are kept in
-    // neighbour order for the pairs.
+    // neighbour order for the pairs. The marks sit in an array of their own:
+    // the walk then never loads the neighbours' records.
     m_aEdgeFirst.assign(size_t(m_nVertices) + 1, 0);
     m_aEdgeEnds.clear();
     m_aEdgeEnds.reserve(3 * size_t(m_nFaces) / 2 + 16);
-    DecimVertex* v = m_pVertices.data();
+    std::vector<std::uint8_t> marks(size_t(m_nVertices), 0);
+    std::uint8_t* mark = marks.data();
     const DecimFace* faces = m_pFaces.data();
     std::vector<std::int32_t>& around = m_aNeighbours;
     for (int i = 0; i < m_nVertices; ++i) {
         m_aEdgeFirst[size_t(i)] = std::int32_t(m_aEdgeEnds.size());
-        const auto list = m_faceLists.View(v[i].faces);
+        const auto list = FacesOf(i);
         for (int f : list)
             for (int c : faces[f].corners)
-                v[c].mark = 0;
-        v[i].mark = 3;
+                mark[c] = 0;
+        mark[i] = 3;
         around.clear();
         for (int f : list)
             for (int c : faces[f].corners) {
-                const std::uint8_t m = v[c].mark;
+                const std::uint8_t m = mark[c];
                 if (m == 0) {
-                    v[c].mark = 1;
+                    mark[c] = 1;
                     around.push_back(c);
                 } else if (m == 1) {
-                    v[c].mark = 2;
+                    mark[c] = 2;
                 }
             }
         for (int j : around) {
             if (j <= i)
                 continue;
             m_aEdgeEnds.push_back(j);
-            if (!constrain || v[j].mark != 1)
+            if (!constrain || mark[j] != 1)
                 continue;
             for (int f : list) {
                 const std::int32_t* c = faces[f].corners;

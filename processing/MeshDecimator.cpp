@@ -380,36 +380,37 @@ void CMeshDecimator::CollectEdges()
 
 CVector3 CMeshDecimator::PairCost(DecimPair& pair) const
 {
-    const DecimVertex& v1 = m_pVertices[size_t(pair.first)];
-    const DecimVertex& v2 = m_pVertices[size_t(pair.second)];
-    Quadric q = v1.quadric;
-    AddQuadric(q, v2.quadric);
     double cost;
-    CVector3 target;
-    const CVector3& p1 = v1.position;
-    const CVector3& p2 = v2.position;
-    if (SolveOptimalPoint(q, target) && NearEdge(target, p1, p2)) {
-        cost = EvaluateQuadric(q, target);
-    } else {
-        double c1, c2;
-        EvaluateQuadric2(q, p1, p2, c1, c2);
-        if (c1 < c2) {
-            target = p1;
-            cost = c1;
-        } else {
-            target = p2;
-            cost = c2;
-        }
-    }
+    const CVector3 target = PairChoice(pair, &cost);
     pair.key = float(-cost);
     return target;
 }
 
-CVector3 CMeshDecimator::PairTarget(const DecimPair& pair) const
+// The target and, when asked, the cost: the optimal point when the system is
+// solved near the edge (its cost evaluated only when wanted), otherwise the
+// better end, the second on equal errors.
+CVector3 CMeshDecimator::PairChoice(const DecimPair& pair, double* cost) const
 {
-    DecimPair copy = pair;
-    return PairCost(copy);
+    const DecimVertex& v1 = m_pVertices[size_t(pair.first)];
+    const DecimVertex& v2 = m_pVertices[size_t(pair.second)];
+    Quadric q = v1.quadric;
+    AddQuadric(q, v2.quadric);
+    CVector3 target;
+    const CVector3& p1 = v1.position;
+    const CVector3& p2 = v2.position;
+    if (SolveOptimalPoint(q, target) && NearEdge(target, p1, p2)) {
+        if (cost)
+            *cost = EvaluateQuadric(q, target);
+        return target;
+    }
+    double c1, c2;
+    EvaluateQuadric2(q, p1, p2, c1, c2);
+    if (cost)
+        *cost = c1 < c2 ? c1 : c2;
+    return c1 < c2 ? p1 : p2;
 }
+
+CVector3 CMeshDecimator::PairTarget(const DecimPair& pair) const { return PairChoice(pair, nullptr); }
 
 void CMeshDecimator::ComputePairCosts(DecimPair* const* pairs, std::size_t n)
 {

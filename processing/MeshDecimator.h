@@ -154,6 +154,7 @@ private:
     void ContractPair(const DecimPair& pair);
     // The pair's key, without the heap; returns its target.
     CVector3 PairCost(DecimPair& pair) const;
+    CVector3 PairChoice(const DecimPair& pair, double* cost) const;
     void PrefetchVertex(int v) const
     {
         const char* p = reinterpret_cast<const char*>(&m_pVertices[std::size_t(v)]);

@@ -63,60 +63,58 @@ void CPairHeap::DeletePair(DecimPair* pair)
 
 void CPairHeap::Clear()
 {
-    for (const Slot& s : m_aSlots) {
-        m_aIndex[std::size_t(s.id)] = -1;
-        m_aFree.push_back(s.id);
+    for (std::size_t v = 1; v <= m_nSize; ++v) {
+        m_aIndex[std::size_t(m_pSlots[v].id)] = -1;
+        m_aFree.push_back(m_pSlots[v].id);
     }
-    m_aSlots.clear();
+    m_nSize = 0;
 }
 
-void CPairHeap::SiftUp(std::size_t pos, const Slot s)
+void CPairHeap::Reallocate(std::size_t capacity)
 {
-    while (pos > 0) {
-        const std::size_t parent = (pos - 1) / 2;
-        if (!(s.key > m_aSlots[parent].key))
+    capacity = std::max(capacity, m_nSize);
+    LargeArray<Slot> slots = MakeLargeArray<Slot>(capacity + 1);
+    if (m_nSize)
+        std::copy(&m_pSlots[1], &m_pSlots[m_nSize + 1], &slots[1]);
+    m_pSlots = std::move(slots);
+    m_nCapacity = capacity;
+}
+
+void CPairHeap::SiftUp(std::size_t v, const Slot s)
+{
+    while (v > 1) {
+        const std::size_t parent = v / 2;
+        if (!(s.key > m_pSlots[parent].key))
             break;
-        Place(pos, m_aSlots[parent]);
-        pos = parent;
+        Place(v, m_pSlots[parent]);
+        v = parent;
     }
-    Place(pos, s);
+    Place(v, s);
 }
 
-void CPairHeap::SiftDown(std::size_t pos, const Slot s)
+// The larger child is taken without a branch: which one it is, is as good as
+// random, and a mispredicted branch throws away the walk's loads behind it.
+// Its lines are requested kAhead levels early instead, all of them.
+template <int kAhead>
+void CPairHeap::SiftDown(std::size_t v, const Slot s)
 {
-    const std::size_t n = m_aSlots.size();
-    const Slot* slots = m_aSlots.data();
+    const std::size_t n = m_nSize;
+    const Slot* slots = m_pSlots.get();
     for (;;) {
-        std::size_t child = 2 * pos + 1;
-        if (child >= n)
+        std::size_t child = 2 * v;
+        if (child > n)
             break;
-        // The walk's next levels: the children's children lie side by side.
-        if (4 * pos + 3 < n)
-            __builtin_prefetch(slots + 4 * pos + 3);
-        if (8 * pos + 7 < n) {
-            __builtin_prefetch(slots + 8 * pos + 7);
-            __builtin_prefetch(slots + 8 * pos + 14);
-        }
-        if (16 * pos + 15 < n) {
-            __builtin_prefetch(slots + 16 * pos + 15);
-            __builtin_prefetch(slots + 16 * pos + 23);
-            __builtin_prefetch(slots + 16 * pos + 30);
-        }
-        if (32 * pos + 31 < n) {
-            __builtin_prefetch(slots + 32 * pos + 31);
-            __builtin_prefetch(slots + 32 * pos + 39);
-            __builtin_prefetch(slots + 32 * pos + 47);
-            __builtin_prefetch(slots + 32 * pos + 55);
-            __builtin_prefetch(slots + 32 * pos + 62);
-        }
-        if (child + 1 < n && slots[child].key < slots[child + 1].key)
-            ++child;
+        if (((v + 1) << kAhead) <= n + 1)
+            for (std::size_t k = 0; k < (std::size_t(1) << kAhead); k += 8)
+                __builtin_prefetch(slots + (v << kAhead) + k);
+        if (child < n)
+            child += std::size_t(slots[child].key < slots[child + 1].key);
         if (!(s.key < slots[child].key))
             break;
-        Place(pos, slots[child]);
-        pos = child;
+        Place(v, slots[child]);
+        v = child;
     }
-    Place(pos, s);
+    Place(v, s);
 }
 
 void CPairHeap::Update(std::int32_t id, float key)
@@ -125,35 +123,31 @@ void CPairHeap::Update(std::int32_t id, float key)
         m_bUnordered = true;
     const std::int32_t index = m_aIndex[std::size_t(id)];
     if (index < 0) {
-        if (m_nGrowStep && m_aSlots.size() == m_aSlots.capacity()) {
-            m_aSlots.reserve(m_aSlots.capacity() + m_nGrowStep);
-            AdviseHugePages(m_aSlots.data(), m_aSlots.capacity() * sizeof(Slot));
-        }
-        m_aSlots.emplace_back();
-        SiftUp(m_aSlots.size() - 1, {key, id});
+        if (m_nSize == m_nCapacity)
+            Reallocate(m_nGrowStep ? m_nCapacity + m_nGrowStep : std::max<std::size_t>(2 * m_nCapacity, 16));
+        SiftUp(++m_nSize, {key, id});
         return;
     }
-    const auto pos = std::size_t(index);
+    const auto v = std::size_t(index) + 1;
     // No parent is below its children, so a key that did not rise stays
     // under its parent: the parent's line need not load. A NaN key breaks
     // that order, and then the parent is always asked.
-    const bool rose = m_bUnordered || !(key <= m_aSlots[pos].key);
-    if (rose && pos > 0 && key > m_aSlots[(pos - 1) / 2].key)
-        SiftUp(pos, {key, id});
+    const bool rose = m_bUnordered || !(key <= m_pSlots[v].key);
+    if (rose && v > 1 && key > m_pSlots[v / 2].key)
+        SiftUp(v, {key, id});
     else
-        SiftDown(pos, {key, id});
+        SiftDown<kNear>(v, {key, id});
 }
 
 DecimPair* CPairHeap::Pop()
 {
-    if (m_aSlots.empty())
+    if (m_nSize == 0)
         return nullptr;
     // As a swap of the top with the last slot, then the last slot dropped.
-    const Slot top = m_aSlots.front();
-    const Slot last = m_aSlots.back();
-    m_aSlots.pop_back();
-    if (!m_aSlots.empty())
-        SiftDown(0, last);
+    const Slot top = m_pSlots[1];
+    const Slot last = m_pSlots[m_nSize];
+    if (--m_nSize)
+        SiftDown<kFar>(1, last);
     m_aIndex[std::size_t(top.id)] = -1;
     return PairAt(top.id);
 }
@@ -163,20 +157,16 @@ bool CPairHeap::Remove(std::int32_t id)
     const std::int32_t index = m_aIndex[std::size_t(id)];
     if (index < 0)
         return false;
-    const auto pos = std::size_t(index);
-    const float key = m_aSlots[pos].key;
+    const auto v = std::size_t(index) + 1;
+    const float key = m_pSlots[v].key;
     m_aIndex[std::size_t(id)] = -1;
-    const std::size_t last = m_aSlots.size() - 1;
-    if (pos == last) {
-        m_aSlots.pop_back();
+    const Slot moved = m_pSlots[m_nSize--];
+    if (v > m_nSize)
         return true;
-    }
-    const Slot moved = m_aSlots[last];
-    m_aSlots.pop_back();
     if (moved.key < key)
-        SiftDown(pos, moved);
+        SiftDown<kNear>(v, moved);
     else
-        SiftUp(pos, moved);
+        SiftUp(v, moved);
     return true;
 }
 

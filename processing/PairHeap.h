@@ -59,29 +59,32 @@ public:
     {
         const std::int32_t pos = m_aIndex[std::size_t(id)];
         if (pos > 0) {
-            __builtin_prefetch(&m_aSlots[std::size_t(pos)]);
-            __builtin_prefetch(&m_aSlots[std::size_t(pos - 1) / 2]);
-            if (std::size_t(2 * pos + 1) < m_aSlots.size())
-                __builtin_prefetch(&m_aSlots[std::size_t(2 * pos + 1)]);
+            const auto v = std::size_t(pos) + 1;
+            __builtin_prefetch(&m_pSlots[v]);
+            __builtin_prefetch(&m_pSlots[v / 2]);
+            if (2 * v <= m_nSize)
+                __builtin_prefetch(&m_pSlots[2 * v]);
         }
     }
 
     // Room for `n` slots in one allocation.
     void ReserveSlots(std::size_t n)
     {
-        if (n > m_aSlots.capacity()) {
-            m_aSlots.reserve(n);
-            AdviseHugePages(m_aSlots.data(), n * sizeof(Slot));
-        }
+        if (n > m_nCapacity)
+            Reallocate(n);
     }
     void SetGrowStep(std::size_t step) { m_nGrowStep = step; }
     // Drops the spare capacity once all pairs are in.
-    void Trim() { m_aSlots.shrink_to_fit(); }
+    void Trim()
+    {
+        if (m_nCapacity > m_nSize)
+            Reallocate(m_nSize);
+    }
     // Empties the heap and returns the pairs it held to the pool.
     void Clear();
-    std::size_t Size() const { return m_aSlots.size(); }
-    bool Empty() const { return m_aSlots.empty(); }
-    DecimPair* At(std::size_t i) const { return const_cast<CPairHeap*>(this)->PairAt(m_aSlots[i].id); }
+    std::size_t Size() const { return m_nSize; }
+    bool Empty() const { return m_nSize == 0; }
+    DecimPair* At(std::size_t i) const { return const_cast<CPairHeap*>(this)->PairAt(m_pSlots[i + 1].id); }
 
 private:
     // The key sits beside the pair's number so that sifting compares without
@@ -98,17 +101,27 @@ private:
     {
         return p && p->id >= 0 && std::size_t(p->id) < m_aIndex.size() && PairAt(p->id) == p;
     }
-    // Both move `s` from the hole at `pos`, whose slot they never read: the
+    void Reallocate(std::size_t capacity);
+    // Slots are counted from 1 at the root and slot 0 of the store stays
+    // empty: the children of v are 2v and 2v + 1, siblings share a line, and
+    // the descendants k levels down are 2^k slots that start on a line.
+    // Both move `s` from the hole at `v`, whose slot they never read: the
     // slot's line need not load before the walk.
-    void SiftUp(std::size_t pos, Slot s);
-    void SiftDown(std::size_t pos, Slot s);
-    void Place(std::size_t pos, const Slot& s)
+    void SiftUp(std::size_t v, Slot s);
+    // A pop's walk goes to the bottom, a re-keyed pair's seldom more than a
+    // few levels: they request their lines that many levels ahead.
+    static constexpr int kFar = 5;
+    static constexpr int kNear = 3;
+    template <int kAhead> void SiftDown(std::size_t v, Slot s);
+    void Place(std::size_t v, const Slot& s)
     {
-        m_aSlots[pos] = s;
-        m_aIndex[std::size_t(s.id)] = std::int32_t(pos);
+        m_pSlots[v] = s;
+        m_aIndex[std::size_t(s.id)] = std::int32_t(v - 1);
     }
 
-    std::vector<Slot> m_aSlots;
+    LargeArray<Slot> m_pSlots;
+    std::size_t m_nSize = 0;
+    std::size_t m_nCapacity = 0;
     std::vector<std::int32_t> m_aIndex; // heap position of every pair, -1 outside
     std::size_t m_nGrowStep = 0;
     bool m_bUnordered = false; // a NaN key came in once

@@ -261,3 +261,50 @@ TEST(PairHeap, SlotsMatchThePlainHeapWithTiesAndNaN)
         heap.Clear();
     }
 }
+
+// The store is reallocated as the heap grows, in fixed steps or by doubling,
+// and when it is trimmed or reserved again: no slot moves or gets lost.
+TEST(PairHeap, SlotsSurviveGrowthTrimAndReserve)
+{
+    for (const std::size_t growStep : {std::size_t(0), std::size_t(5)}) {
+        SCOPED_TRACE(growStep);
+        CPairHeap heap;
+        heap.SetGrowStep(growStep);
+        ModelHeap model;
+        const int n = 150;
+        std::vector<DecimPair*> pairs;
+        for (int i = 0; i < n; ++i)
+            pairs.push_back(NewPair(heap, i, 0.0f));
+        model.at.assign(std::size_t(n), -1);
+        std::uint32_t seed = 4242;
+        auto next = [&] {
+            seed = seed * 1664525u + 1013904223u;
+            return seed >> 8;
+        };
+        for (int step = 0; step < 3000; ++step) {
+            const int id = int(next() % std::uint32_t(n));
+            const std::uint32_t op = next() % 8;
+            if (op == 0 && model.at[std::size_t(id)] >= 0) {
+                heap.Remove(pairs[std::size_t(id)]);
+                model.Remove(id);
+            } else if (op == 1 && !model.s.empty()) {
+                ASSERT_EQ(heap.Pop()->first, model.Pop()) << step;
+            } else if (op == 2) {
+                heap.Trim();
+            } else if (op == 3) {
+                heap.ReserveSlots(heap.Size() + next() % 20);
+            } else {
+                const float key = float(next() % 50);
+                pairs[std::size_t(id)]->key = key;
+                heap.Update(pairs[std::size_t(id)]);
+                model.Update(id, key);
+            }
+            ASSERT_EQ(heap.Size(), model.s.size());
+            for (std::size_t i = 0; i < model.s.size(); ++i) {
+                ASSERT_EQ(heap.At(i)->first, model.s[i].second) << step << " slot " << i;
+                ASSERT_EQ(heap.IndexOf(heap.At(i)), std::int32_t(i));
+            }
+        }
+        heap.Clear();
+    }
+}

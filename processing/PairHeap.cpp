@@ -92,9 +92,9 @@ void CPairHeap::SiftUp(std::size_t v, const Slot s)
     Place(v, s);
 }
 
-// The larger child is taken without a branch: which one it is, is as good as
-// random, and a mispredicted branch throws away the walk's loads behind it.
-// Its lines are requested kAhead levels early instead, all of them.
+// The larger child is taken without a branch: it is as often the left as the
+// right one, and a mispredicted branch throws away the walk's loads behind
+// it. Its lines are requested kAhead levels early instead, all of them.
 template <int kAhead>
 void CPairHeap::SiftDown(std::size_t v, const Slot s)
 {

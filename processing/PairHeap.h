@@ -103,14 +103,15 @@ private:
     }
     void Reallocate(std::size_t capacity);
     // Slots are counted from 1 at the root and slot 0 of the store stays
-    // empty: the children of v are 2v and 2v + 1, siblings share a line, and
-    // the descendants k levels down are 2^k slots that start on a line.
+    // empty: the children of v are 2v and 2v + 1, and in a large store, which
+    // starts on a page, siblings share a line and the descendants k levels
+    // down are 2^k slots that start on a line.
     // Both move `s` from the hole at `v`, whose slot they never read: the
     // slot's line need not load before the walk.
     void SiftUp(std::size_t v, Slot s);
     // A pop's walk goes to the bottom, a re-keyed pair's seldom more than a
     // few levels: they request their lines that many levels ahead.
-    static constexpr int kFar = 5;
+    static constexpr int kFar = 4;
     static constexpr int kNear = 3;
     template <int kAhead> void SiftDown(std::size_t v, Slot s);
     void Place(std::size_t v, const Slot& s)

@@ -94,12 +94,15 @@ void CPairHeap::SiftUp(std::size_t v, const Slot s)
 
 // The larger child is taken without a branch: it is as often the left as the
 // right one, and a mispredicted branch throws away the walk's loads behind
-// it. Its lines are requested kAhead levels early instead, all of them.
+// it. Its lines are requested kAhead levels early instead, all of them; the
+// grandchildren's line, which that leaves out, at once.
 template <int kAhead>
 void CPairHeap::SiftDown(std::size_t v, const Slot s)
 {
     const std::size_t n = m_nSize;
     const Slot* slots = m_pSlots.get();
+    if (4 * v <= n)
+        __builtin_prefetch(slots + 4 * v);
     for (;;) {
         std::size_t child = 2 * v;
         if (child > n)

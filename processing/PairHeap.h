@@ -125,7 +125,6 @@ private:
     std::size_t m_nCapacity = 0;
     std::vector<std::int32_t> m_aIndex; // heap position of every pair, -1 outside
     std::size_t m_nGrowStep = 0;
-    bool m_bUnordered = false; // a NaN key came in once
     std::vector<DecimPair> m_aFirst;               // the reserved block, never beyond its capacity
     DecimPair* m_pFirst = nullptr;
     std::int32_t m_nFirst = 0;                     // its capacity

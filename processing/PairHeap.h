@@ -109,8 +109,9 @@ private:
     // Both move `s` from the hole at `v`, whose slot they never read: the
     // slot's line need not load before the walk.
     void SiftUp(std::size_t v, Slot s);
-    // A pop's walk goes to the bottom, a re-keyed pair's seldom more than a
-    // few levels: they request their lines that many levels ahead.
+    // A pop's walk goes to the bottom, that of a re-keyed or a moved last pair
+    // seldom more than a few levels: the one requests its lines kFar levels
+    // ahead, the other kNear.
     static constexpr int kFar = 4;
     static constexpr int kNear = 3;
     template <int kAhead> void SiftDown(std::size_t v, Slot s);

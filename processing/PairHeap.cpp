@@ -14,6 +14,9 @@ void CPairHeap::ReservePairs(std::size_t n)
     AdviseHugePages(m_aFirst.data(), n * sizeof(DecimPair));
     m_aIndex.reserve(n);
     AdviseHugePages(m_aIndex.data(), n * sizeof(std::int32_t));
+    // Most pairs are deleted in the end: their numbers never move to a
+    // larger list.
+    m_aFree.reserve(n);
     m_pFirst = m_aFirst.data();
     m_nFirst = std::int32_t(n);
 }

@@ -217,6 +217,62 @@ struct ModelHeap {
     }
 };
 
+// A random script of updates, pops and removals run on the heap and on the
+// plain heap side by side: after every step each slot holds the same pair
+// and each pair knows its slot.
+struct Script {
+    int pairs;
+    std::uint32_t seed;
+    int steps;
+    int keys;          // keys 0 .. keys - 1, shifted to centre on 0: many ties
+    int nanEvery;      // every so many steps a NaN key; 0 for none
+    std::size_t growStep;
+    bool resizes;      // also trims the store and reserves room again
+};
+
+void ExpectSlotsOfThePlainHeap(const Script& script)
+{
+    CPairHeap heap;
+    heap.SetGrowStep(script.growStep);
+    ModelHeap model;
+    std::vector<DecimPair*> pairs;
+    for (int i = 0; i < script.pairs; ++i)
+        pairs.push_back(NewPair(heap, i, 0.0f));
+    model.at.assign(std::size_t(script.pairs), -1);
+    std::uint32_t seed = script.seed;
+    auto next = [&] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed >> 8;
+    };
+    for (int step = 0; step < script.steps; ++step) {
+        const int id = int(next() % std::uint32_t(script.pairs));
+        const std::uint32_t op = next() % 10;
+        if (op == 0 && model.at[std::size_t(id)] >= 0) {
+            heap.Remove(pairs[std::size_t(id)]);
+            model.Remove(id);
+        } else if (op == 1 && !model.s.empty()) {
+            ASSERT_EQ(heap.Pop()->first, model.Pop()) << step;
+        } else if (op == 2 && script.resizes) {
+            heap.Trim();
+        } else if (op == 3 && script.resizes) {
+            heap.ReserveSlots(heap.Size() + next() % 20);
+        } else {
+            float key = float(int(next() % std::uint32_t(script.keys)) - script.keys / 2);
+            if (script.nanEvery && step % script.nanEvery == 0)
+                key = std::numeric_limits<float>::quiet_NaN();
+            pairs[std::size_t(id)]->key = key;
+            heap.Update(pairs[std::size_t(id)]);
+            model.Update(id, key);
+        }
+        ASSERT_EQ(heap.Size(), model.s.size());
+        for (std::size_t i = 0; i < model.s.size(); ++i) {
+            ASSERT_EQ(heap.At(i)->first, model.s[i].second) << step << " slot " << i;
+            ASSERT_EQ(heap.IndexOf(heap.At(i)), std::int32_t(i));
+        }
+    }
+    heap.Clear();
+}
+
 } // namespace
 
 // Tied keys everywhere, with and without NaN keys, which break the heap's
@@ -225,40 +281,7 @@ TEST(PairHeap, SlotsMatchThePlainHeapWithTiesAndNaN)
 {
     for (const int nanEvery : {0, 7, 97}) {
         SCOPED_TRACE(nanEvery);
-        CPairHeap heap;
-        ModelHeap model;
-        const int n = 400;
-        std::vector<DecimPair*> pairs;
-        for (int i = 0; i < n; ++i)
-            pairs.push_back(NewPair(heap, i, 0.0f));
-        model.at.assign(std::size_t(n), -1);
-        std::uint32_t seed = 777;
-        auto next = [&] {
-            seed = seed * 1664525u + 1013904223u;
-            return seed >> 8;
-        };
-        for (int step = 0; step < 6000; ++step) {
-            const int id = int(next() % std::uint32_t(n));
-            const std::uint32_t op = next() % 10;
-            if (op == 0 && model.at[std::size_t(id)] >= 0) {
-                heap.Remove(pairs[std::size_t(id)]);
-                model.Remove(id);
-            } else if (op == 1 && !model.s.empty()) {
-                const DecimPair* p = heap.Pop();
-                ASSERT_EQ(p->first, model.Pop()) << step;
-            } else {
-                float key = float(int(next() % 9) - 4);
-                if (nanEvery && step % nanEvery == 0)
-                    key = std::numeric_limits<float>::quiet_NaN();
-                pairs[std::size_t(id)]->key = key;
-                heap.Update(pairs[std::size_t(id)]);
-                model.Update(id, key);
-            }
-            ASSERT_EQ(heap.Size(), model.s.size());
-            for (std::size_t i = 0; i < model.s.size(); ++i)
-                ASSERT_EQ(heap.At(i)->first, model.s[i].second) << step << " slot " << i;
-        }
-        heap.Clear();
+        ExpectSlotsOfThePlainHeap({400, 777, 6000, 9, nanEvery, 0, false});
     }
 }
 
@@ -268,43 +291,6 @@ TEST(PairHeap, SlotsSurviveGrowthTrimAndReserve)
 {
     for (const std::size_t growStep : {std::size_t(0), std::size_t(5)}) {
         SCOPED_TRACE(growStep);
-        CPairHeap heap;
-        heap.SetGrowStep(growStep);
-        ModelHeap model;
-        const int n = 150;
-        std::vector<DecimPair*> pairs;
-        for (int i = 0; i < n; ++i)
-            pairs.push_back(NewPair(heap, i, 0.0f));
-        model.at.assign(std::size_t(n), -1);
-        std::uint32_t seed = 4242;
-        auto next = [&] {
-            seed = seed * 1664525u + 1013904223u;
-            return seed >> 8;
-        };
-        for (int step = 0; step < 3000; ++step) {
-            const int id = int(next() % std::uint32_t(n));
-            const std::uint32_t op = next() % 8;
-            if (op == 0 && model.at[std::size_t(id)] >= 0) {
-                heap.Remove(pairs[std::size_t(id)]);
-                model.Remove(id);
-            } else if (op == 1 && !model.s.empty()) {
-                ASSERT_EQ(heap.Pop()->first, model.Pop()) << step;
-            } else if (op == 2) {
-                heap.Trim();
-            } else if (op == 3) {
-                heap.ReserveSlots(heap.Size() + next() % 20);
-            } else {
-                const float key = float(next() % 50);
-                pairs[std::size_t(id)]->key = key;
-                heap.Update(pairs[std::size_t(id)]);
-                model.Update(id, key);
-            }
-            ASSERT_EQ(heap.Size(), model.s.size());
-            for (std::size_t i = 0; i < model.s.size(); ++i) {
-                ASSERT_EQ(heap.At(i)->first, model.s[i].second) << step << " slot " << i;
-                ASSERT_EQ(heap.IndexOf(heap.At(i)), std::int32_t(i));
-            }
-        }
-        heap.Clear();
+        ExpectSlotsOfThePlainHeap({150, 4242, 3000, 50, 0, growStep, true});
     }
 }

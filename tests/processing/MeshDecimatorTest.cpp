@@ -194,6 +194,30 @@ TEST(MeshDecimator, BoundaryConstraintsOnlyOnBoundaryEdges)
     EXPECT_GT(EvaluateQuadric(d.m_pQuadrics[0], {0, 0, 0.1f}), 0.0);
 }
 
+TEST(MeshDecimator, CollectionGathersTheQuadricsOfItsSteps)
+{
+    // Collection takes each face into its corners' lists and quadrics in one
+    // pass; the quadric steps run again on its records give them bit for bit.
+    Shape fan;
+    fan.v.push_back({0, 0, 0});
+    for (int k = 0; k < 6; ++k)
+        fan.v.push_back({std::cos(float(k) * 1.1f), std::sin(float(k) * 0.9f), 0.1f * float(k)});
+    for (int k = 0; k < 6; ++k)
+        fan.idx.insert(fan.idx.end(), {0, 1 + k, 1 + (k + 1) % 6});
+    for (const Shape& shape : {fan, Icosphere(2)}) {
+        auto mesh = ToMesh(shape);
+        CMeshDecimator d(mesh.get());
+        d.Collect();
+        std::vector<Quadric> collected;
+        for (int v = 0; v < d.m_nVertices; ++v)
+            collected.push_back(d.m_pQuadrics[size_t(v)]);
+        d.CollectQuadrics();
+        d.ConstrainBoundaries();
+        for (int v = 0; v < d.m_nVertices; ++v)
+            EXPECT_EQ(std::memcmp(&collected[size_t(v)], &d.m_pQuadrics[size_t(v)], sizeof(Quadric)), 0) << v;
+    }
+}
+
 TEST(MeshDecimator, PairCostFallsBackToTheBetterEnd)
 {
     Shape s{{{0, 0, 1}, {0, 0, 2}, {0, 0, -1}, {1, 2, 2.5f}, {1, 2, 3.5f}}, {}};

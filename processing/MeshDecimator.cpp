@@ -378,12 +378,11 @@ void CMeshDecimator::CollectEdges()
     heap.Trim();
 }
 
-CVector3 CMeshDecimator::PairCost(DecimPair& pair) const
+void CMeshDecimator::PairCost(DecimPair& pair) const
 {
     double cost;
-    const CVector3 target = PairChoice(pair, &cost);
+    PairChoice(pair, &cost);
     pair.key = float(-cost);
-    return target;
 }
 
 // The target and, when asked, the cost: the optimal point when the system is

@@ -57,8 +57,7 @@ private:
     std::span<const std::int32_t> m_ids;
 };
 
-// Everything a contraction reads of a vertex, in two cache lines; the
-// quadric first so that vector loads of it never straddle a line.
+// Everything a contraction reads of a vertex, in two cache lines.
 struct alignas(64) DecimVertex {
     CVector3 position;
     bool alive = true;
@@ -152,8 +151,9 @@ private:
     void CollectEdgeTable(bool constrain);
     Contraction m_contraction;               // scratch
     void ContractPair(const DecimPair& pair);
-    // The pair's key, without the heap; returns its target.
-    CVector3 PairCost(DecimPair& pair) const;
+    // The pair's key, without the heap.
+    void PairCost(DecimPair& pair) const;
+    // Its target, and its cost when `cost` is given.
     CVector3 PairChoice(const DecimPair& pair, double* cost) const;
     void PrefetchVertex(int v) const
     {

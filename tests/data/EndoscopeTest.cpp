@@ -161,6 +161,40 @@ TEST(CEndoscopeLoader, VersionsByTheirFirstBytes)
     EXPECT_FALSE(CEndoscopeLoader().Load(dir.File("absent.img"), series));
 }
 
+// Captures made on Windows carry names in any case: SCAN.IMG pairs with
+// SCAN.END and SCAN.MAR, the literal companion name first.
+TEST(CEndoscopeLoader, Version1CompanionsWhateverTheirCase)
+{
+    struct Case {
+        const char* main;
+        std::vector<std::pair<const char*, double>> markers; // name, target x
+        const char* end;
+        double target; // 0: the load fails
+    };
+    const Case cases[] = {
+        {"SCAN.IMG", {{"SCAN.MAR", 1}}, "SCAN.END", 100},
+        {"Scan.img", {{"scan.MAR", 1}}, "sCaN.eNd", 100},
+        {"scan.img", {{"SCAN.MAR", 2}, {"scan.mar", 1}}, "scan.end", 100},
+        {"SCAN.IMG", {{"scan.mar", 2}, {"Scan.Mar", 1}}, "SCAN.END", 100},
+        {"SCAN.IMG", {{"SCAN.MARK", 1}}, "SCAN.END", 0},
+        {"SCAN.IMG", {{"SCAN.MAR", 1}}, "SCAN.ENDS", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.main + std::string(" with ") + c.end);
+        TempDir dir;
+        const std::string path = dir.Write(c.main, Header1(2, 0, {0.09}));
+        dir.Write(c.end, Frame1({{0, 0, 0, 0, 0, true}, {0, 0, 0.09f, 0, 0, true}}, 0));
+        for (auto [name, x] : c.markers)
+            dir.Write(name, Marker(x, 0, 0));
+        CModelSeries series;
+        const bool loaded = CEndoscopeLoader().Load(path, series);
+        EXPECT_EQ(loaded, c.target != 0);
+        if (loaded && series.size() == 1) {
+            EXPECT_FLOAT_EQ(Model(series, 0).m_vTarget.x, float(c.target));
+        }
+    }
+}
+
 TEST(CEndoscopeLoader, Version1FramesWithTipAndMarkers)
 {
     TempDir dir;

@@ -25,17 +25,19 @@ constexpr std::int64_t kBatchBytes = 8 << 20;
 // CFileException.
 class CCacheWriter {
 public:
-    explicit CCacheWriter(const std::string& path)
+    // `rewrite`: the file is one of the current set, written over in place
+    // with as many bytes as it holds.
+    explicit CCacheWriter(const std::string& path, bool rewrite = false)
     {
         // The name service made the file empty and ours alone. Truncating it
         // anyway would make ext4 start writing the whole file back at close
         // (its guard for programs that replace files by truncation), in the
         // caller's time.
         CFileException::Cause cause = CFileException::generic;
-        if (!m_file.Open(path, CFile::modeCreate | CFile::modeNoTruncate | CFile::modeWrite | CFile::typeBinary,
-                         &cause))
+        const unsigned mode = rewrite ? CFile::modeWrite : CFile::modeCreate | CFile::modeNoTruncate | CFile::modeWrite;
+        if (!m_file.Open(path, mode | CFile::typeBinary, &cause))
             throw CFileException(cause, path);
-        if (m_file.GetLength() != 0)
+        if (!rewrite && m_file.GetLength() != 0)
             throw CFileException(CFileException::generic, path);
     }
     CCacheWriter(const CCacheWriter&) = delete;
@@ -101,12 +103,12 @@ int BatchPlanes(std::int64_t planeBytes, int planes)
 // Writes one plane-view file. `scratch` holds two batches: one is written
 // while the other is filled.
 template <class T> void WritePlaneFile(const std::string& path, int axis, const T* v, int dx, int dy, int dz,
-                                       std::int64_t planeBytes, std::uint8_t* scratch)
+                                       std::int64_t planeBytes, std::uint8_t* scratch, bool rewrite = false)
 {
     const int planes = axis == 0 ? dx : axis == 1 ? dy : dz;
     const int batch = BatchPlanes(planeBytes, planes);
     std::uint8_t* buf[2] = {scratch, scratch + batch * planeBytes};
-    CCacheWriter out(path);
+    CCacheWriter out(path, rewrite);
     for (int p = 0, k = 0; p < planes; p += batch, k ^= 1) {
         const int n = std::min(batch, planes - p);
         ExtractPlanes(axis, v, dx, dy, dz, p, p + n, buf[k]);
@@ -191,6 +193,33 @@ void CVolume::BuildDiskCache()
     }
     UnlockData();
     CMessageLog::ShowStatus(nullptr, false);
+}
+
+void CVolume::WriteBackCache()
+{
+    if (!m_pData || !HasSwapFile())
+        return;
+    try {
+        CFile& swap = *m_pCacheFile[3];
+        swap.Seek(0, CFile::begin);
+        swap.WriteHuge(m_pData.get(), m_nDataBytes);
+        const int dims[3] = {m_nDimX, m_nDimY, m_nDimZ};
+        for (int axis = 0; axis < 3; ++axis) {
+            const std::int64_t batchBytes =
+                std::int64_t(BatchPlanes(m_nPlaneBytes[axis], dims[axis])) * m_nPlaneBytes[axis];
+            std::unique_ptr<std::uint8_t[]> scratch(new std::uint8_t[std::size_t(2 * batchBytes)]);
+            if (m_nBytesPerVoxel == 2)
+                WritePlaneFile(m_pszCacheFile[axis], axis, reinterpret_cast<const std::uint16_t*>(m_pData.get()),
+                               m_nDimX, m_nDimY, m_nDimZ, m_nPlaneBytes[axis], scratch.get(), true);
+            else
+                WritePlaneFile(m_pszCacheFile[axis], axis, m_pData.get(), m_nDimX, m_nDimY, m_nDimZ,
+                               m_nPlaneBytes[axis], scratch.get(), true);
+        }
+    } catch (const std::exception&) {
+        // The voxels in memory are the one sound copy left: they stay, as
+        // those of a volume without a cache.
+        CloseCache(true);
+    }
 }
 
 void CVolume::CloseCache(bool discard)

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "data/EndoscopeModel.h"
+#include "platform/FileFinder.h"
 
 namespace {
 // Little-endian fields of a record.
@@ -90,11 +91,12 @@ bool CEndoscopeLoader::ReadHeader1(CFile& file)
     file.Seek(0, CFile::begin);
     if (file.Read(header, kHeader1Bytes) != kHeader1Bytes)
         return false;
-    // The companions replace the three extension letters of the main path.
+    // The companions replace the three extension letters of the main path;
+    // as on Windows, SCAN.IMG finds SCAN.END.
     const std::string& path = file.GetFilePath();
     const std::string stem = path.substr(0, path.size() - std::min<std::size_t>(3, path.size()));
-    if (!m_endFile.Open(stem + "end", CFile::modeRead | CFile::typeBinary) ||
-        !m_markerFile.Open(stem + "mar", CFile::modeRead | CFile::typeBinary))
+    if (!m_endFile.Open(ResolveNameCase(stem + "end"), CFile::modeRead | CFile::typeBinary) ||
+        !m_markerFile.Open(ResolveNameCase(stem + "mar"), CFile::modeRead | CFile::typeBinary))
         return false;
     m_nFrameCount = std::int32_t(m_endFile.GetLength() / kFrame1Bytes);
     return true;

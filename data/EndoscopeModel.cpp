@@ -77,11 +77,20 @@ int CEndoscopeModel::BuildCentreline()
         if (g > 0.0f && std::isfinite(g) && (shortest == 0.0f || g < shortest))
             shortest = g;
     }
-    const double h = double(shortest) / m_nSamplesPerShortest;
+    double h = double(shortest) / m_nSamplesPerShortest;
     // Without a usable step there is no curve to sample.
     if (!(h > 0.0) || !std::isfinite(h))
         return 0;
+    // A step that would take more samples than the tube may have grows, so
+    // the samples spread over the segments by their lengths as before.
+    double length = 0.0;
+    for (int i = 0; i < n - 1 && m_bPointValid[i + 1]; ++i)
+        if (std::isfinite(m_fSegmentLength[i]))
+            length += std::fabs(double(m_fSegmentLength[i]));
+    if (length / h > kMaxSamplesPerTube)
+        h = length / kMaxSamplesPerTube;
 
+    int budget = kMaxSamplesPerTube; // an infinite length still takes no more
     m_lstSamples.clear();
     m_lstSamples.push_back(m_vPoint[0]);
     for (int i = 0; i < n - 1 && m_bPointValid[i + 1]; ++i) {
@@ -91,7 +100,8 @@ int CEndoscopeModel::BuildCentreline()
         const CVector3 t0 = Direction(m_dAngle[i][0], m_dAngle[i][1]) * -g;
         const CVector3 t1 = Direction(m_dAngle[i + 1][0], m_dAngle[i + 1][1]) * -g;
         const double steps = std::fabs(double(g) / h);
-        const int m = std::isnan(steps) ? 0 : int(std::min(steps, double(kMaxSamplesPerSegment)));
+        const int m = std::isnan(steps) ? 0 : int(std::min(steps, double(budget)));
+        budget -= m;
         for (int j = 1; j <= m; ++j)
             m_lstSamples.push_back(Hermite(p0, p1, t0, t1, double(j) / m));
     }

@@ -14,9 +14,10 @@ class CEndoscopeModel : public CMesh {
 public:
     static constexpr int kMaxPoints = 16;
     static constexpr int kRingVertices = 8;
-    // More samples on one segment than this add nothing visible and would let
-    // one odd length make the tube's arrays huge.
-    static constexpr int kMaxSamplesPerSegment = 4096;
+    // More samples along one tube than this add nothing visible; without a
+    // bound one very short segment (the step is a third of the shortest)
+    // would give every other segment thousands of rings.
+    static constexpr int kMaxSamplesPerTube = 4096;
 
     CEndoscopeModel();
     ~CEndoscopeModel() override;

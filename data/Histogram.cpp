@@ -68,6 +68,23 @@ template <class T> void ZeroAtOrBelow(T* v, std::int64_t n, std::uint32_t cutoff
     for (; i < n; ++i)
         v[i] = v[i] <= c ? T(0) : v[i];
 }
+
+// Whether a threshold at `cutoff` changes any voxel. Plain: it runs only
+// before a threshold whose changes must then be written to the disk cache.
+template <class T> bool AnyAtOrBelow(const T* v, std::int64_t n, std::uint32_t cutoff)
+{
+    for (std::int64_t i = 0; i < n; ++i)
+        if (v[i] != 0 && v[i] <= cutoff)
+            return true;
+    return false;
+}
+
+bool ThresholdChangesVoxels(const std::uint8_t* voxels, std::int64_t count, int bytesPerVoxel, float fraction)
+{
+    if (bytesPerVoxel == 2)
+        return AnyAtOrBelow(reinterpret_cast<const std::uint16_t*>(voxels), count, Cutoff(fraction, 65536.0));
+    return AnyAtOrBelow(voxels, count, Cutoff(fraction, 256.0));
+}
 } // namespace
 
 void ComputeHistogram(CVolume& volume, CHistogram& h)
@@ -181,7 +198,12 @@ void CVolume::Threshold(float fraction)
     std::uint8_t* data = LockData();
     if (!data)
         return;
+    // With a disk cache the last unlock frees the voxels without writing them
+    // anywhere: what the threshold changes must reach the cache first.
+    const bool writeBack = HasSwapFile() && ThresholdChangesVoxels(data, m_nVoxels, m_nBytesPerVoxel, fraction);
     ThresholdVoxels(data, m_nVoxels, m_nBytesPerVoxel, fraction);
+    if (writeBack)
+        WriteBackCache();
     UnlockData();
 }
 

@@ -119,6 +119,10 @@ public:
 private:
     // Mirrors voxels (and an RGB volume's colour) along axis 0 x, 1 y, 2 z.
     void Flip(int axis);
+    // Writes the locked voxels over the current swap file and plane views in
+    // place, for a change that must outlive the last unlock; when that fails
+    // the volume keeps them in memory without a cache.
+    void WriteBackCache();
 };
 
 class CNativeVolume : public CVolume {

@@ -28,6 +28,14 @@ bool Match(const char* s, const char* p)
         ++p;
     return *p == '\0';
 }
+
+// ASCII only, whatever the locale: other bytes must match exactly.
+bool EqualIgnoringCase(const std::string& a, const std::string& b)
+{
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
+}
 } // namespace
 
 bool MatchesWildcard(const std::string& name, const std::string& pattern)
@@ -56,4 +64,26 @@ std::vector<FoundFile> FindFiles(const std::string& folder, const std::string& p
     }
     std::sort(out.begin(), out.end(), [](const FoundFile& a, const FoundFile& b) { return a.name < b.name; });
     return out;
+}
+
+std::string ResolveNameCase(const std::string& path)
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (path.empty() || fs::exists(path, ec))
+        return path;
+    const fs::path p(path);
+    const std::string name = p.filename().string();
+    if (name.empty())
+        return path;
+    std::string best;
+    fs::directory_iterator it(p.has_parent_path() ? p.parent_path() : fs::path("."), ec), end;
+    for (; !ec && it != end; it.increment(ec)) {
+        std::string n = it->path().filename().string();
+        if (EqualIgnoringCase(n, name) && (best.empty() || n < best))
+            best = std::move(n);
+    }
+    if (best.empty())
+        return path;
+    return p.has_parent_path() ? (p.parent_path() / best).string() : best;
 }

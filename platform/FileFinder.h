@@ -15,3 +15,10 @@ struct FoundFile {
 // Every entry of `folder` whose name matches `pattern`, sorted by name so the
 // result does not depend on the file system's order. "." and ".." are left out.
 std::vector<FoundFile> FindFiles(const std::string& folder, const std::string& pattern = "*.*");
+
+// The path to open for `path`, as a Windows file name would find it: `path`
+// itself when it exists, else the entry of its folder whose name equals its
+// last component but for ASCII case (the first in byte order when several
+// do, so the choice does not depend on the file system's order), else `path`
+// as given.
+std::string ResolveNameCase(const std::string& path);

@@ -468,9 +468,12 @@ template <class T> void CSurfaceGenerator::March(CMesh& mesh, const T* data, con
     CVector3* v = mesh.SetVertexCount(int(vertices));
     std::int32_t* idx = mesh.SetIndexCount(int(3 * triangles));
     mesh.m_nPolygons = int(triangles);
-    const int slabs = march.Slabs();
-    march.Emit(v, idx, [slabs](int k) {
-        Status(FormatString("Generating surface - slice %d of %d ...", k + 1, slabs).c_str());
+    // The texts count the box's own slices: slab 0, the padding below the
+    // box, goes with its first slice, and slab k with slice k.
+    const int slices = march.Slabs() - 1;
+    march.Emit(v, idx, [slices](int k) {
+        if (k != 1)
+            Status(FormatString("Generating surface - slice %d of %d ...", std::max(k, 1), slices).c_str());
     });
 }
 

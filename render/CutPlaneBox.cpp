@@ -189,8 +189,6 @@ int CRenderer::PickFace(int x, int y)
     gl.Disable(GL_TEXTURE_2D);
     gl.MultMatrixf(m_mModel);
     gl.Disable(GL_CULL_FACE);
-    // The targets are told apart by their flat colours: nothing may light them.
-    gl.Disable(GL_LIGHTING);
     gl.Enable(GL_LINE_SMOOTH);
     gl.Enable(GL_POLYGON_SMOOTH);
     EnableTexturing(false);

@@ -49,6 +49,10 @@ void CRenderer::AttachModel(CModel* model)
     m_nFaceMask = 63;
     ResetCutPlaneBasis();
     m_bTexturesDirty = true;
+    // The model replaced may be deleted next (trim, crop, downsample): the
+    // presets must read the new volume's histogram, not the old one's.
+    if (m_pTransferFunction)
+        m_pTransferFunction->SetModel(model);
     SetModel(model);
 }
 

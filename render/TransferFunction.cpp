@@ -35,8 +35,7 @@ std::int32_t GetInt32(const std::uint8_t* p)
 
 CTransferFunction::CTransferFunction(CRenderer* renderer, CModel* model)
 {
-    if (model && model->IsVolume())
-        m_pHistogram = &static_cast<CVolume*>(model)->m_histogram;
+    SetModel(model);
     if (renderer)
         m_pTable = renderer->m_pRgbaTable.get();
     for (int c = 0; c < 4; ++c)
@@ -46,6 +45,11 @@ CTransferFunction::CTransferFunction(CRenderer* renderer, CModel* model)
 }
 
 CTransferFunction::~CTransferFunction() = default;
+
+void CTransferFunction::SetModel(CModel* model)
+{
+    m_pHistogram = model && model->IsVolume() ? &static_cast<CVolume*>(model)->m_histogram : nullptr;
+}
 
 void CTransferFunction::FreeSplineArrays(int channel) { m_spline[channel] = SplineArrays(); }
 

@@ -33,6 +33,9 @@ public:
 
     CTransferFunction(CRenderer* renderer, CModel* model);
     ~CTransferFunction();
+    // Follows the histogram of `model` (none unless it is a volume); the
+    // points stay as they are.
+    void SetModel(CModel* model);
     CTransferFunction(const CTransferFunction&) = delete;
     CTransferFunction& operator=(const CTransferFunction&) = delete;
 

@@ -288,6 +288,82 @@ TEST(DiskCache, FailedRebuildOfSwappedOutVolumeKeepsItsVoxels)
     EXPECT_TRUE(tmp.FilesStartingWith("~vx").empty());
 }
 
+// The last unlock drops the voxels of a cached volume: a threshold must
+// write what it changed to the swap file and the plane views, in place,
+// whether it loaded the voxels itself or a caller holds them.
+TEST(DiskCache, ThresholdOfACachedVolumeReachesTheCache)
+{
+    struct Case {
+        int bits;
+        bool callerLocks;
+        float fraction; // cutoffs 64, 16384, and 0 (nothing changes)
+    };
+    const Case cases[] = {{8, false, 0.25f}, {16, false, 0.25f}, {8, true, 0.25f}, {16, true, 0.25f}, {8, false, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.bits << " bits, caller locks " << c.callerLocks << ", " << c.fraction);
+        TempDir tmp;
+        const int dx = 3, dy = 4, dz = 5;
+        const std::uint32_t cutoff = std::uint32_t(c.fraction * (c.bits == 16 ? 65536 : 256));
+        auto want = [&](int x, int y, int z) {
+            const std::uint16_t v = Pattern(x, y, z, c.bits);
+            return v <= cutoff ? std::uint16_t(0) : v;
+        };
+        auto vol = MakePatterned(dx, dy, dz, c.bits);
+        vol->BuildDiskCache();
+        const auto names = CacheNames(vol->m_pszCacheFile);
+        if (c.callerLocks) {
+            ASSERT_NE(vol->LockData(), nullptr);
+        }
+        vol->Threshold(c.fraction);
+        if (c.callerLocks)
+            vol->UnlockData();
+        ASSERT_EQ(vol->m_pData, nullptr);
+        EXPECT_EQ(CacheNames(vol->m_pszCacheFile), names) << "the set is written over, not replaced";
+        EXPECT_TRUE(vol->m_pszSavedCacheFile[0].empty());
+
+        auto twin = MakePatterned(dx, dy, dz, c.bits);
+        twin->Threshold(c.fraction);
+        int zeroed = 0;
+        for (int z = 0; z < dz; ++z)
+            for (int y = 0; y < dy; ++y)
+                for (int x = 0; x < dx; ++x) {
+                    ASSERT_EQ(vol->GetVoxel(x, y, z), want(x, y, z)) << x << "," << y << "," << z;
+                    zeroed += want(x, y, z) == 0;
+                    const char grey = char(c.bits == 16 ? want(x, y, z) / 257 : want(x, y, z));
+                    ASSERT_EQ(PlaneViewOf(*vol, 0, x)[z * dy + y], grey);
+                    ASSERT_EQ(PlaneViewOf(*vol, 1, y)[x * dz + z], grey);
+                    ASSERT_EQ(PlaneViewOf(*vol, 2, z)[x * dy + y], grey);
+                }
+        EXPECT_EQ(zeroed > 0, c.fraction > 0);
+        CHistogram h, expected;
+        ComputeHistogram(*vol, h);
+        ComputeHistogram(*twin, expected);
+        EXPECT_EQ(h.m_counts[0], std::uint32_t(zeroed));
+        EXPECT_TRUE(std::equal(h.m_counts, h.m_counts + 256, expected.m_counts));
+        EXPECT_EQ(h.m_nMin, expected.m_nMin);
+        EXPECT_EQ(h.m_nMax, expected.m_nMax);
+    }
+}
+
+// Should the write-back fail, the thresholded voxels stay in memory as those
+// of a volume without a cache.
+TEST(DiskCache, FailedThresholdWriteBackKeepsTheVoxels)
+{
+    TempDir tmp;
+    FaultGuard guard;
+    auto vol = MakePatterned(3, 4, 5, 8);
+    vol->BuildDiskCache();
+    FaultInjection::ArmWriteBudget(30);
+    vol->Threshold(0.25f);
+    FaultInjection::Disarm();
+    EXPECT_FALSE(vol->HasSwapFile());
+    ASSERT_NE(vol->m_pData, nullptr);
+    EXPECT_EQ(vol->m_nLockCount, 0);
+    EXPECT_EQ(vol->GetVoxel(0, 0, 0), 0);
+    EXPECT_EQ(vol->GetVoxel(2, 3, 4), Pattern(2, 3, 4, 8));
+    EXPECT_TRUE(tmp.FilesStartingWith("~vx").empty());
+}
+
 TEST(DiskCache, LargeVolumeWrittenInSeveralBatches)
 {
     // About 10 MB of 8-bit voxels: every plane-view file is extracted and

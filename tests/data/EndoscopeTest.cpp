@@ -67,8 +67,9 @@ struct Sensor {
     float px, py, pz, dx, dy, dz;
 };
 // A frame record of version 2 (shift 0, 654 bytes) or 3 (shift 4, 651 bytes).
-std::string FrameV(int version, std::initializer_list<Sensor> sensors, bool frameValid, float target,
-                   bool extension = false)
+// Without lengths the segments are 0.25, 0.5, ... 3.75.
+std::string FrameV(int version, const std::vector<Sensor>& sensors, bool frameValid, float target,
+                   bool extension = false, const std::vector<float>& lengths = {})
 {
     const std::size_t s = version == 3 ? 4 : 0;
     Record f(version == 3 ? 651 : 654);
@@ -80,7 +81,7 @@ std::string FrameV(int version, std::initializer_list<Sensor> sensors, bool fram
         ++i;
     }
     for (int k = 0; k < 15; ++k)
-        f.Put(402 + s + 4 * k, float(k + 1) * 0.25f);
+        f.Put(402 + s + 4 * k, lengths.empty() ? float(k + 1) * 0.25f : lengths[std::size_t(k)]);
     f.Put3f(492 + s, target, 2 * target, 3 * target);
     f.Put(612 + s, std::uint8_t(frameValid));
     if (version == 3)
@@ -158,6 +159,40 @@ TEST(CEndoscopeLoader, VersionsByTheirFirstBytes)
     }
     CModelSeries series;
     EXPECT_FALSE(CEndoscopeLoader().Load(dir.File("absent.img"), series));
+}
+
+// Captures made on Windows carry names in any case: SCAN.IMG pairs with
+// SCAN.END and SCAN.MAR, the literal companion name first.
+TEST(CEndoscopeLoader, Version1CompanionsWhateverTheirCase)
+{
+    struct Case {
+        const char* main;
+        std::vector<std::pair<const char*, double>> markers; // name, target x
+        const char* end;
+        double target; // 0: the load fails
+    };
+    const Case cases[] = {
+        {"SCAN.IMG", {{"SCAN.MAR", 1}}, "SCAN.END", 100},
+        {"Scan.img", {{"scan.MAR", 1}}, "sCaN.eNd", 100},
+        {"scan.img", {{"SCAN.MAR", 2}, {"scan.mar", 1}}, "scan.end", 100},
+        {"SCAN.IMG", {{"scan.mar", 2}, {"Scan.Mar", 1}}, "SCAN.END", 100},
+        {"SCAN.IMG", {{"SCAN.MARK", 1}}, "SCAN.END", 0},
+        {"SCAN.IMG", {{"SCAN.MAR", 1}}, "SCAN.ENDS", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.main + std::string(" with ") + c.end);
+        TempDir dir;
+        const std::string path = dir.Write(c.main, Header1(2, 0, {0.09}));
+        dir.Write(c.end, Frame1({{0, 0, 0, 0, 0, true}, {0, 0, 0.09f, 0, 0, true}}, 0));
+        for (auto [name, x] : c.markers)
+            dir.Write(name, Marker(x, 0, 0));
+        CModelSeries series;
+        const bool loaded = CEndoscopeLoader().Load(path, series);
+        EXPECT_EQ(loaded, c.target != 0);
+        if (loaded && series.size() == 1) {
+            EXPECT_FLOAT_EQ(Model(series, 0).m_vTarget.x, float(c.target));
+        }
+    }
 }
 
 TEST(CEndoscopeLoader, Version1FramesWithTipAndMarkers)
@@ -462,7 +497,42 @@ TEST(CEndoscopeModel, RebuildsWhenDirtyAndCapsSamples)
     StraightChain(big, {0, 0, 1}, {1e-3f, 1e3f, 9}, {0, 0, 2000});
     big.GetBounds(a, b);
     EXPECT_GT(big.m_nRings, 3);
-    EXPECT_LE(big.m_nRings, 2 * CEndoscopeModel::kMaxSamplesPerSegment + 1);
+    EXPECT_LE(big.m_nRings, CEndoscopeModel::kMaxSamplesPerTube + 1);
+}
+
+// The step is a third of the shortest segment: one of 1e-6 once gave each of
+// the other segments 4096 rings, over 400,000 vertices from 759 bytes.
+TEST(CEndoscopeModel, OneTinySegmentKeepsTheTubeBounded)
+{
+    // Sensors 1 apart along u, but for one gap of 1e-6; the target lies on
+    // the line beyond the last one.
+    const float k = 1.0f / std::sqrt(14.0f);
+    const CVector3 u(k, 2 * k, 3 * k);
+    std::vector<float> lengths(15, 1.0f);
+    lengths[3] = 1e-6f;
+    std::vector<Sensor> sensors;
+    CVector3 p;
+    for (std::size_t i = 0; i < 16; ++i) {
+        sensors.push_back({true, p.x, p.y, p.z, -u.x, -u.y, -u.z});
+        if (i < 15)
+            p += u * lengths[i];
+    }
+    const std::string file = Head2() + FrameV(2, sensors, true, 10.0f, false, lengths);
+    ASSERT_EQ(file.size(), 759u);
+
+    TempDir dir;
+    CModelSeries series;
+    ASSERT_TRUE(CEndoscopeLoader().Load(dir.Write("tiny.img", file), series));
+    ASSERT_EQ(series.size(), 1u);
+    CEndoscopeModel& m = Model(series, 0);
+    CVector3 a, b;
+    m.GetBounds(a, b);
+    EXPECT_LE(m.m_nVertices, 8 * (CEndoscopeModel::kMaxSamplesPerTube + 1));
+    // The samples spread over the chain by length and reach its last point,
+    // point 14 (a version 2 frame has 15 points): 1300 units along u.
+    EXPECT_GE(m.m_nRings, CEndoscopeModel::kMaxSamplesPerTube - 15);
+    ASSERT_GT(m.m_nRings, 3);
+    ExpectNear(m.m_pCentreline[m.m_nRings - 1], u * 1300.0f, 0.05f);
 }
 
 // The factory's rows for meshes and captures: the exact lower-case extension

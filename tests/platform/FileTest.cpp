@@ -158,3 +158,31 @@ TEST(FileFinder, ResultsAreSortedByName)
     EXPECT_EQ(names, (std::vector<std::string>{"a.raw", "b.raw", "c.raw"}));
     EXPECT_EQ(FindFiles(dir.File("none")).size(), 0u);
 }
+
+// Names found as Windows finds them: the literal name first, then one that
+// differs only in ASCII case, the first in byte order when several do.
+TEST(FileFinder, ResolveNameCase)
+{
+    struct Case {
+        std::vector<const char*> present;
+        const char* asked;
+        const char* found; // nullptr: the name as asked
+        const char* why;
+    };
+    const Case cases[] = {
+        {{"scan.end", "SCAN.END"}, "scan.end", "scan.end", "the literal name wins"},
+        {{"SCAN.END"}, "SCAN.end", "SCAN.END", "another case"},
+        {{"scan.END", "Scan.End", "SCAN.END"}, "scan.end", "SCAN.END", "several: the first in byte order"},
+        {{"SCAN.ENDX", "SCAN.EN", "SCAN.\xc9ND"}, "scan.end", nullptr, "none"},
+        {{"\xc9t\xc9.mar"}, "\xe9t\xe9.mar", nullptr, "only ASCII letters fold"},
+        {{}, "scan.end", nullptr, "empty folder"},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        for (const char* n : c.present)
+            dir.Write(n, "x");
+        EXPECT_EQ(ResolveNameCase(dir.File(c.asked)), dir.File(c.found ? c.found : c.asked)) << c.why;
+    }
+    EXPECT_EQ(ResolveNameCase("/no/such/folder/SCAN.END"), "/no/such/folder/SCAN.END");
+    EXPECT_EQ(ResolveNameCase(""), "");
+}

@@ -314,20 +314,33 @@ TEST(SurfaceGenerator, EdgeIds)
     EXPECT_LT(big.GetEdgeId(1023, 1023, 698, 8), last);
 }
 
+// One text per slice of the non-zero box, counted 1..n of n: the padding
+// cells below the box are no slice of the volume's own.
 TEST(SurfaceGenerator, BusyTextsOncePerSlice)
 {
-    StatusRecorder rec;
-    auto v = MakeVolume(4, 4, 6, 8, Box(1, 2, 1, 2, 2, 3, 50));
-    v->LockData(); // a lock held by the caller is kept
-    CSurfaceGenerator g(v.get());
-    auto mesh = g.Generate(10);
-    EXPECT_EQ(v->m_nLockCount, 1);
-    // A 2 x 2 x 2 block: 8 corner cells of one triangle, 12 edge and 6 face
-    // cells of two.
-    EXPECT_EQ(mesh->m_nPolygons, 8 + 12 * 2 + 6 * 2);
-    EXPECT_EQ(rec.Texts(),
-              (std::vector<std::string>{"Generating surface - slice 1 of 3 ...", "Generating surface - slice 2 of 3 ...",
-                                        "Generating surface - slice 3 of 3 ...", "Reorganising vertices ...",
-                                        "Building mesh ...", "Generating normals ..."}));
-    v->UnlockData();
+    struct Case {
+        int z0, z1; // the block's z range
+        const char* why;
+    };
+    const Case cases[] = {{2, 3, "two slices"}, {0, 0, "one slice at the bottom"}, {1, 5, "five up to the top"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        StatusRecorder rec;
+        auto v = MakeVolume(4, 4, 6, 8, Box(1, 2, 1, 2, c.z0, c.z1, 50));
+        v->LockData(); // a lock held by the caller is kept
+        CSurfaceGenerator g(v.get());
+        auto mesh = g.Generate(10);
+        EXPECT_EQ(v->m_nLockCount, 1);
+        // A 2 x 2 x n block: 8 corner cells of one triangle, 4n + 4 edge and
+        // 4n - 2 face cells of two.
+        const int n = c.z1 - c.z0 + 1;
+        EXPECT_EQ(mesh->m_nPolygons, 8 + (4 * n + 4) * 2 + (4 * n - 2) * 2);
+        std::vector<std::string> want;
+        for (int k = 1; k <= n; ++k)
+            want.push_back("Generating surface - slice " + std::to_string(k) + " of " + std::to_string(n) + " ...");
+        for (const char* t : {"Reorganising vertices ...", "Building mesh ...", "Generating normals ..."})
+            want.push_back(t);
+        EXPECT_EQ(rec.Texts(), want);
+        v->UnlockData();
+    }
 }

@@ -165,6 +165,7 @@ TEST(CutPlaneBox, PickThresholdsPreferBrightTargets)
     }
 }
 
+// The pixel read is (x, height - y): y = 0 reads the row above the top one.
 TEST(CutPlaneBox, PickOutsideTheViewportReadsNoPixel)
 {
     for (auto [x, y] : {std::pair{-1, 50}, {100, 50}, {50, 0}, {50, 101}, {5000, -5000}}) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "data/Histogram.h"
 #include "data/Mesh.h"
 #include "data/Volume.h"
 #include "platform/FaultInjection.h"
@@ -184,6 +185,57 @@ TEST(CTransferFunction, StretchFollowsTheOccupiedBins)
         EXPECT_EQ(f.tf.m_aPoints[0], c.want) << c.why;
         EXPECT_EQ(f.Entry(0, 0), 0) << c.why;
     }
+}
+
+namespace {
+// An 8-bit volume of 64 voxels with the given values in turn, and its histogram.
+std::unique_ptr<CVolume> VolumeOf(const std::vector<std::uint16_t>& values)
+{
+    auto v = std::make_unique<CVolume>(4, 4, 4, 8);
+    for (int i = 0; i < 64; ++i)
+        v->SetVoxel(i % 4, i / 4 % 4, i / 16, values[std::size_t(i) % values.size()]);
+    ComputeHistogram(*v, v->m_histogram);
+    return v;
+}
+} // namespace
+
+// Trim, crop and downsample attach the renderer to a new volume and delete
+// the old one: the presets must read the new volume's histogram (run under
+// AddressSanitizer, a stale one is a use after free). The points stay.
+TEST(CTransferFunction, PresetsFollowTheAttachedVolume)
+{
+    auto first = VolumeOf({10, 120, 200});
+    auto second = VolumeOf({50, 60, 60, 60});
+    std::uint8_t firstLut[256], secondLut[256];
+    EqualiseLUT(firstLut, first->m_histogram);
+    EqualiseLUT(secondLut, second->m_histogram);
+    ASSERT_NE(std::vector<int>(firstLut, firstLut + 256), std::vector<int>(secondLut, secondLut + 256));
+
+    CMeshRenderer renderer(first.get(), nullptr, 10, 10);
+    CTransferFunction& tf = *renderer.m_pTransferFunction;
+    tf.m_bLinked = false;
+    tf.m_nCurrent = 3;
+    tf.MakeNegative();
+    renderer.AttachModel(second.get());
+    first.reset();
+    EXPECT_EQ(tf.m_aPoints[3], (Points{{0, 255}, {127, 127}, {255, 0}})) << "points kept";
+
+    tf.Stretch();
+    EXPECT_EQ(tf.m_aPoints[3], (Points{{0, 0}, {50, 0}, {60, 255}, {255, 255}}));
+    tf.m_nCurrent = 1;
+    tf.Equalise();
+    ASSERT_EQ(tf.m_aPoints[1].size(), 256u);
+    for (int i = 0; i < 256; ++i)
+        ASSERT_EQ(tf.m_aPoints[1][i], (TfPoint{i, secondLut[i]})) << i;
+
+    // A mesh has no histogram: the presets leave the points alone.
+    CMesh mesh;
+    renderer.AttachModel(&mesh);
+    second.reset();
+    const Points before = tf.m_aPoints[1];
+    tf.Stretch();
+    tf.Equalise();
+    EXPECT_EQ(tf.m_aPoints[1], before);
 }
 
 TEST(CTransferFunction, LinkedModeCopiesRedToGreenAndBlue)

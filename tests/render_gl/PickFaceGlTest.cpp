@@ -3,10 +3,15 @@
 #include "data/Mesh.h"
 #include "data/Quaternion.h"
 #include "data/Volume.h"
+#include "platform/GlDispatch.h"
 #include "platform/offscreen/OffscreenSurface.h"
 #include "render/MeshRenderer.h"
 
 namespace {
+// Only the volume renderers are picked, and their contexts draw unlit; the
+// mesh renderer stands in for them here with its lighting switched off.
+void AsVolumeRenderer() { Gl().Disable(GL_LIGHTING); }
+
 // A renderer whose camera fits a model of size 100, with a box of half
 // extent 21 around the origin, seen from +z.
 struct PickScene {
@@ -21,6 +26,7 @@ struct PickScene {
         renderer.AttachModel(&mesh);
         renderer.SetClipExtents(50, 20, 20, 20);
         renderer.m_nRenderMode = kRenderCutPlanes;
+        AsVolumeRenderer();
     }
 };
 } // namespace
@@ -67,6 +73,7 @@ TEST(PickFaceGl, MprPlanesOfAVolume)
         renderer.m_fBox[2 * a + 1] = 10;
     }
     renderer.m_nRenderMode = kRenderMpr;
+    AsVolumeRenderer();
     EXPECT_EQ(renderer.PickFace(40, 24), 2) << "the z plane faces the camera";
     EXPECT_EQ(renderer.PickFace(1, 1), -1);
 }

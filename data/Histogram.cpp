@@ -6,8 +6,6 @@
 #include <cstdint>
 #include <limits>
 
-#include "data/AppSettings.h"
-#include "data/MessageLog.h"
 #include "data/Volume.h"
 #include "data/VoxelCount.h"
 
@@ -174,21 +172,4 @@ void EqualiseLUT(std::uint8_t out[256], const CHistogram& h)
     LinearWindowLUT(window, display, h);
     for (int i = 0; i < 256; ++i)
         out[i] = window[map[i]];
-}
-
-void CVolume::Threshold(float fraction)
-{
-    std::uint8_t* data = LockData();
-    if (!data)
-        return;
-    ThresholdVoxels(data, m_nVoxels, m_nBytesPerVoxel, fraction);
-    UnlockData();
-}
-
-void CVolume::BuildHistogram()
-{
-    CMessageLog::ShowStatus("Building histogram ...", true);
-    Threshold(m_pSettings->m_fMinAlpha);
-    ComputeHistogram(*this, m_histogram);
-    CMessageLog::ShowStatus(nullptr, false);
 }

@@ -18,7 +18,8 @@ struct CMeshGroup {
 
 // A polygon mesh: vertices, one normal per vertex and an index list of
 // triangles or quads, with colours, a solid/wireframe flag, a winding flag
-// and optional named polygon groups.
+// and optional named polygon groups. Save is in MeshNativeFile.cpp, the text
+// exports in MeshExport.cpp.
 class CMesh : public CModel {
 public:
     CMesh();

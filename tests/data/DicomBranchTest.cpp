@@ -11,7 +11,7 @@
 #include "data/AppSettings.h"
 #include "data/DicomLoader.h"
 #include "data/MessageLog.h"
-#include "data/ModelLoader.h"
+#include "data/LoaderFactory.h"
 #include "data/Volume.h"
 #include "platform/DialogRunner.h"
 #include "platform/Prompter.h"

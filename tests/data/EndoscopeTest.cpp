@@ -10,7 +10,7 @@
 
 #include "data/EndoscopeLoader.h"
 #include "data/EndoscopeModel.h"
-#include "data/ModelLoader.h"
+#include "data/LoaderFactory.h"
 #include "platform/Prompter.h"
 #include "support/TempDir.h"
 

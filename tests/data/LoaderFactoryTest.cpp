@@ -4,8 +4,8 @@
 
 #include "FileBytes.h"
 #include "data/AppSettings.h"
+#include "data/LoaderFactory.h"
 #include "data/MessageLog.h"
-#include "data/ModelLoader.h"
 #include "data/NativeMesh.h"
 #include "data/Volume.h"
 #include "platform/DialogRunner.h"

@@ -1,0 +1,22 @@
+// A volume's histogram: the minimum-alpha threshold, then the counts.
+#include "data/AppSettings.h"
+#include "data/Histogram.h"
+#include "data/MessageLog.h"
+#include "data/Volume.h"
+
+void CVolume::Threshold(float fraction)
+{
+    std::uint8_t* data = LockData();
+    if (!data)
+        return;
+    ThresholdVoxels(data, m_nVoxels, m_nBytesPerVoxel, fraction);
+    UnlockData();
+}
+
+void CVolume::BuildHistogram()
+{
+    CMessageLog::ShowStatus("Building histogram ...", true);
+    Threshold(m_pSettings->m_fMinAlpha);
+    ComputeHistogram(*this, m_histogram);
+    CMessageLog::ShowStatus(nullptr, false);
+}

@@ -16,6 +16,7 @@
 #include "app/LightBox.h"
 #include "app/dialogs/SliderDlg.h"
 #include "res/CommandIds.h"
+#include "support/ScriptedPrompter.h"
 
 namespace {
 int ResourceIdOf(int wxId)

@@ -15,6 +15,9 @@
 #include "data/Volume.h"
 #include "platform/DialogRunner.h"
 #include "platform/Prompter.h"
+#include "support/RecordingLogOwner.h"
+#include "support/ScriptedDialogRunner.h"
+#include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
 
 namespace {

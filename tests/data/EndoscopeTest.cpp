@@ -12,6 +12,7 @@
 #include "data/EndoscopeModel.h"
 #include "data/LoaderFactory.h"
 #include "platform/Prompter.h"
+#include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
 
 namespace {

@@ -11,6 +11,9 @@
 #include "platform/DialogRunner.h"
 #include "platform/File.h"
 #include "platform/Prompter.h"
+#include "support/RecordingLogOwner.h"
+#include "support/ScriptedDialogRunner.h"
+#include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
 
 namespace {

@@ -1,25 +1,15 @@
-#include "platform/FaultInjection.h"
+#include "support/FaultInjection.h"
 
 #include <mutex>
+
+#include "platform/WriteGate.h"
 
 namespace {
 // Files may be written from several threads at once.
 std::mutex g_mutex;
 std::int64_t g_budget = -1;
-}
 
-void FaultInjection::ArmWriteBudget(std::int64_t bytes)
-{
-    std::lock_guard lock(g_mutex);
-    g_budget = bytes;
-}
-void FaultInjection::Disarm()
-{
-    std::lock_guard lock(g_mutex);
-    g_budget = -1;
-}
-
-bool FaultInjection::AllowWrite(std::uint64_t bytes)
+bool TakeFromBudget(std::uint64_t bytes)
 {
     std::lock_guard lock(g_mutex);
     if (g_budget < 0)
@@ -31,3 +21,15 @@ bool FaultInjection::AllowWrite(std::uint64_t bytes)
     g_budget -= std::int64_t(bytes);
     return true;
 }
+} // namespace
+
+void FaultInjection::ArmWriteBudget(std::int64_t bytes)
+{
+    {
+        std::lock_guard lock(g_mutex);
+        g_budget = bytes;
+    }
+    SetFileWriteGate(bytes < 0 ? nullptr : TakeFromBudget);
+}
+
+void FaultInjection::Disarm() { ArmWriteBudget(-1); }

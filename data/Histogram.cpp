@@ -10,7 +10,8 @@
 #include "data/VoxelCount.h"
 
 namespace {
-// Steps 5 to 7 of the build: display entries against the peak of bins 1..255.
+// Display entries against the peak of bins 1..255, so that a background bin
+// 0 larger than every other bin does not flatten the rest.
 void BuildDisplay(const std::uint32_t counts[256], std::uint8_t display[256])
 {
     std::uint32_t peak = *std::max_element(counts + 1, counts + 256);

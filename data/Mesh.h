@@ -64,7 +64,8 @@ public:
     std::vector<CMeshGroup> m_aGroups;
 
 protected:
-    // Bounds from the vertices with the corner rule.
+    // Bounds from the vertices: m_vMin the smallest x, largest y and largest
+    // z, m_vMax the largest x, smallest y and smallest z (see CModel).
     void BoundsFromVertices();
 };
 

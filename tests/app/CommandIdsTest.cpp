@@ -8,7 +8,7 @@
 #include "res/CommandIds.h"
 
 namespace {
-struct PartCommand {
+struct CommandRow {
     int resourceId;
     bool toolbar;
     const char* prompt; // nullptr: no string
@@ -16,7 +16,7 @@ struct PartCommand {
 
 // The program's command table: every command id, whether it is on the
 // toolbar, and its string (status prompt, then the tooltip).
-const PartCommand kPartCommands[] = {
+const CommandRow kCommandRows[] = {
     {57601, true, "Open file\nOpen file"},
     {152, false, nullptr},
     {32805, false, "Import data from rgb files (e.g. visible human)"},
@@ -77,9 +77,9 @@ bool IsCommand(const VxIdEntry& e) { return e.kind == VxIdKind::menu || e.kind =
 // table has no command beyond them.
 TEST(CommandIds, MatchTheCommandTable)
 {
-    std::set<int> partIds;
-    for (const PartCommand& c : kPartCommands) {
-        partIds.insert(c.resourceId);
+    std::set<int> tabledIds;
+    for (const CommandRow& c : kCommandRows) {
+        tabledIds.insert(c.resourceId);
         const VxIdEntry* e = ByResource(c.resourceId);
         ASSERT_NE(e, nullptr) << c.resourceId;
         EXPECT_TRUE(IsCommand(*e)) << c.resourceId;
@@ -90,7 +90,7 @@ TEST(CommandIds, MatchTheCommandTable)
     }
     for (const VxIdEntry& e : kVxIds) {
         if (IsCommand(e)) {
-            EXPECT_TRUE(partIds.count(e.resourceId)) << e.name;
+            EXPECT_TRUE(tabledIds.count(e.resourceId)) << e.name;
         }
     }
 }

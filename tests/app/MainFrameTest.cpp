@@ -293,7 +293,7 @@ TEST_F(FrameTest, MenuItemsCarryTheirStatusPrompts)
     }
 }
 
-// Toolbar 128: the Part's order with its gaps, 24 x 20 images, the tooltip
+// Toolbar 128: the buttons in order with their gaps, 24 x 20 images, the tooltip
 // after the line break, and toggle buttons for what the view checks.
 TEST_F(FrameTest, ToolbarHoldsTheButtonsInOrder)
 {

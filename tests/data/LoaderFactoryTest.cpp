@@ -79,7 +79,7 @@ TEST_F(FactoryTest, ExtensionsPickTheirLoaderOrTheDicomBranch)
     const std::string mesh = SaveMesh("m.vxq");
     struct Row {
         const char* extension;
-        bool loads; // else the DICOM branch asks and, for now, ends empty
+        bool loads; // else the DICOM branch asks, then refuses a file without the marker
     } rows[] = {
         {"vxq", true}, {"arv", true}, {"VXQ", false}, {"vxqq", false}, {"vx", false},
         {"", false},   {"dcm", false}, {"jpg", false}, {"ARV", false},

@@ -131,7 +131,8 @@ bool CMainFrame::OnCreateClient()
     m_wndSplitter = new wxSplitterWindow(this, wxID_ANY, wxDefaultPosition, wxDefaultSize,
                                          wxSP_LIVE_UPDATE | wxSP_3DSASH | wxNO_BORDER);
     m_wndSplitter->SetMinimumPaneSize(0);
-    // The light box first: it creates the settings object the view relies on.
+    // Light box, then view, in the order of their panes. The settings object
+    // is made on first use, so neither relies on the other being built first.
     auto* lightBox = new CLightBox(m_wndSplitter);
     auto* view = new CVexilo(m_wndSplitter);
     m_wndSplitter->SplitVertically(lightBox, view, CLightBox::kIdealWidth);

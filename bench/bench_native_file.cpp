@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "data/ModelLoader.h"
+#include "data/NativeLoader.h"
 #include "data/RawLoader.h"
 #include "data/Volume.h"
 #include "platform/DialogRunner.h"

@@ -6,7 +6,7 @@
 #include "data/AppSettings.h"
 #include "data/DicomLoader.h"
 #include "data/MessageLog.h"
-#include "data/ModelLoader.h"
+#include "data/LoaderFactory.h"
 #include "platform/DialogRunner.h"
 #include "platform/Format.h"
 #include "platform/Prompter.h"

@@ -6,13 +6,12 @@
 #include <cstdint>
 #include <limits>
 
-#include "data/AppSettings.h"
-#include "data/MessageLog.h"
 #include "data/Volume.h"
 #include "data/VoxelCount.h"
 
 namespace {
-// Steps 5 to 7 of the build: display entries against the peak of bins 1..255.
+// Display entries against the peak of bins 1..255, so that a background bin
+// 0 larger than every other bin does not flatten the rest.
 void BuildDisplay(const std::uint32_t counts[256], std::uint8_t display[256])
 {
     std::uint32_t peak = *std::max_element(counts + 1, counts + 256);
@@ -79,13 +78,14 @@ template <class T> bool AnyAtOrBelow(const T* v, std::int64_t n, std::uint32_t c
     return false;
 }
 
+} // namespace
+
 bool ThresholdChangesVoxels(const std::uint8_t* voxels, std::int64_t count, int bytesPerVoxel, float fraction)
 {
     if (bytesPerVoxel == 2)
         return AnyAtOrBelow(reinterpret_cast<const std::uint16_t*>(voxels), count, Cutoff(fraction, 65536.0));
     return AnyAtOrBelow(voxels, count, Cutoff(fraction, 256.0));
 }
-} // namespace
 
 void ComputeHistogram(CVolume& volume, CHistogram& h)
 {
@@ -191,26 +191,4 @@ void EqualiseLUT(std::uint8_t out[256], const CHistogram& h)
     LinearWindowLUT(window, display, h);
     for (int i = 0; i < 256; ++i)
         out[i] = window[map[i]];
-}
-
-void CVolume::Threshold(float fraction)
-{
-    std::uint8_t* data = LockData();
-    if (!data)
-        return;
-    // With a disk cache the last unlock frees the voxels without writing them
-    // anywhere: what the threshold changes must reach the cache first.
-    const bool writeBack = HasSwapFile() && ThresholdChangesVoxels(data, m_nVoxels, m_nBytesPerVoxel, fraction);
-    ThresholdVoxels(data, m_nVoxels, m_nBytesPerVoxel, fraction);
-    if (writeBack)
-        WriteBackCache();
-    UnlockData();
-}
-
-void CVolume::BuildHistogram()
-{
-    CMessageLog::ShowStatus("Building histogram ...", true);
-    Threshold(m_pSettings->m_fMinAlpha);
-    ComputeHistogram(*this, m_histogram);
-    CMessageLog::ShowStatus(nullptr, false);
 }

@@ -39,6 +39,8 @@ private:
 // Sets every voxel at or below `fraction` of the full scale to 0, as
 // CVolume::Threshold does for the whole volume.
 void ThresholdVoxels(std::uint8_t* voxels, std::int64_t count, int bytesPerVoxel, float fraction);
+// True when the threshold would change any voxel.
+bool ThresholdChangesVoxels(const std::uint8_t* voxels, std::int64_t count, int bytesPerVoxel, float fraction);
 // Histogram-equalisation table.
 void EqualiseLUT(std::uint8_t out[256], const CHistogram& histogram);
 // Linear window over the occupied bins of `display` (the record's own display

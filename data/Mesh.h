@@ -18,7 +18,8 @@ struct CMeshGroup {
 
 // A polygon mesh: vertices, one normal per vertex and an index list of
 // triangles or quads, with colours, a solid/wireframe flag, a winding flag
-// and optional named polygon groups.
+// and optional named polygon groups. Save is in MeshNativeFile.cpp, the text
+// exports in MeshExport.cpp.
 class CMesh : public CModel {
 public:
     CMesh();
@@ -63,7 +64,8 @@ public:
     std::vector<CMeshGroup> m_aGroups;
 
 protected:
-    // Bounds from the vertices with the corner rule.
+    // Bounds from the vertices: m_vMin the smallest x, largest y and largest
+    // z, m_vMax the largest x, smallest y and smallest z (see CModel).
     void BoundsFromVertices();
 };
 

@@ -37,7 +37,9 @@ struct SeedPoint {
 // Voxel (x, y, z) is element x + (y + z*dimY)*dimX; world y runs opposite to
 // the voxel y index. Direct access to m_pData is bracketed by LockData and
 // UnlockData; once the disk cache exists the voxels are swapped out whenever
-// no lock is held.
+// no lock is held. Methods by concern: Volume.cpp, VolumeHistogram.cpp,
+// VolumeCache.cpp, VolumeNativeFile.cpp, VolumeExport.cpp and
+// VolumeOperations.cpp.
 class CVolume : public CModel {
 public:
     CVolume();

@@ -6,7 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/FaultInjection.h"
+#include "platform/WriteGate.h"
 
 namespace {
 CFileException::Cause CauseOf(int err)
@@ -121,7 +121,7 @@ void CFile::WriteHuge(const void* buffer, std::uint64_t count)
     std::uint64_t done = 0;
     while (done < count) {
         std::uint64_t chunk = std::min<std::uint64_t>(count - done, 1u << 30);
-        if (!FaultInjection::AllowWrite(chunk))
+        if (!FileWriteAllowed(chunk))
             throw CFileException(CFileException::diskFull, m_strPath, ENOSPC);
         ssize_t n = ::write(m_fd, p + done, size_t(chunk));
         if (n < 0) {

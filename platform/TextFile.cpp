@@ -2,8 +2,8 @@
 
 #include <cstdarg>
 
-#include "platform/FaultInjection.h"
 #include "platform/Format.h"
+#include "platform/WriteGate.h"
 
 CTextWriter::~CTextWriter()
 {
@@ -33,7 +33,7 @@ void CTextWriter::WriteString(const std::string& text)
             out += '\r';
         out += c;
     }
-    if (!FaultInjection::AllowWrite(out.size()) || std::fwrite(out.data(), 1, out.size(), m_fp) != out.size())
+    if (!FileWriteAllowed(out.size()) || std::fwrite(out.data(), 1, out.size(), m_fp) != out.size())
         m_bFailed = true;
 }
 

@@ -29,9 +29,10 @@ public:
     // edge's lower grid point; -1 for any other edge number.
     std::int64_t GetEdgeId(int x, int y, int z, int edge) const;
 
-    // Closes the mesh's construction. The march has already written the
-    // vertices, numbered in ascending edge id, and the triangles, each as
-    // its table corners c, b, a, straight into the mesh.
+    // Shows the busy texts "Reorganising vertices ..." and "Building mesh
+    // ..." and leaves the mesh as it is: the march has already written the
+    // vertices (in ascending edge id) and the triangles (each as its table
+    // corners c, b, a) straight into it, so nothing is left to build.
     void BuildMesh(CMesh& mesh);
 
     CVolume* m_pVolume = nullptr;

@@ -38,6 +38,7 @@ enum RenderMode : std::int32_t {
 // picking and dragging, the RGBA lookup table, the BGR palette and, for a
 // volume, its transfer function. The window's surface stands for the device
 // context; every GL call goes through the dispatch of the current surface.
+// The cut-plane box, picking and dragging are in RendererCutPlanes.cpp.
 class CRenderer {
 public:
     CRenderer(const CRenderer&) = delete;

@@ -4,9 +4,11 @@
 //
 // The resource numbers are the ones the program was designed with. wx asserts
 // on menu ids from 0x7FFF up, so those are moved 30000 down (into a range
-// that no wx stock id uses), or to wx's stock ids where wx has the command
-// (Open, Exit, About and the four editing keys). Code and XRC files use the
-// names; the resource numbers only document where each id came from.
+// that no wx stock id uses). No menu command takes a wx stock id: GTK gives a
+// stock item its stock accelerator (Ctrl+O, Ctrl+Q) and image, and the
+// program's commands have no keys. Only the four editing keys, which are in
+// no menu, keep wx's stock ids. Code and XRC files use the names; the
+// resource numbers only document where each id came from.
 #include <wx/defs.h>
 #include <wx/accel.h>
 
@@ -21,13 +23,13 @@ constexpr int MovedId(int resourceId) { return resourceId < 0x7FFF ? resourceId 
 // or control window. A prompt is the status-bar text, then after "\n" the
 // tooltip.
 #define VX_COMMAND_IDS(X)                                                                                  \
-    X(ID_FILE_OPEN, 57601, wxID_OPEN, menu, "Open file\nOpen file")                                        \
+    X(ID_FILE_OPEN, 57601, vx::MovedId(57601), menu, "Open file\nOpen file")                               \
     X(ID_FILE_SAVE_AS, 152, 152, menu, "")                                                                 \
     X(ID_FILE_IMPORT, 32805, vx::MovedId(32805), menu, "Import data from rgb files (e.g. visible human)")  \
     X(ID_FILE_EXPORT_OFF, 32799, vx::MovedId(32799), menu, "Export mesh to OFF format")                    \
     X(ID_FILE_EXPORT_SMF, 179, 179, menu, "Export mesh to SMF format")                                     \
     X(ID_FILE_EXPORT_RAW, 141, 141, menu, "")                                                              \
-    X(ID_APP_EXIT, 57665, wxID_EXIT, menu, "Quit the application; prompts to save documents\nExit")        \
+    X(ID_APP_EXIT, 57665, vx::MovedId(57665), menu, "Quit the application; prompts to save documents\nExit") \
     X(ID_EDIT_UNDO_ACTION, 177, 177, menu, "Undo last action\nUndo last action")                           \
     X(ID_COLOURS_BACKGROUND, 32771, vx::MovedId(32771), menu, "Select background colour\nBackground colour") \
     X(ID_COLOURS_SOLID, 32772, vx::MovedId(32772), menu, "Select solid model colour\nSolid model colour")  \
@@ -63,7 +65,7 @@ constexpr int MovedId(int resourceId) { return resourceId < 0x7FFF ? resourceId 
     X(ID_VIEW_RESET, 32777, vx::MovedId(32777), menu, "Reset to default view\nReset view")                 \
     X(ID_VIEW_TOOLBAR, 59392, vx::MovedId(59392), menu, "Show or hide the toolbar\nToggle ToolBar")        \
     X(ID_VIEW_STATUS_BAR, 59393, vx::MovedId(59393), menu, "Show or hide the status bar\nToggle StatusBar") \
-    X(ID_APP_ABOUT, 57664, wxID_ABOUT, menu, "Display program information, version number and copyright\nAbout") \
+    X(ID_APP_ABOUT, 57664, vx::MovedId(57664), menu, "Display program information, version number and copyright\nAbout") \
     X(ID_PLAN_TRAJECTORY, 32801, vx::MovedId(32801), hidden, "Plan a trajectory")                          \
     X(ID_SHOW_TRAJECTORY, 32802, vx::MovedId(32802), hidden, "Show/hide trajectory\nShow/hide trajectory") \
     X(ID_EDIT_COPY, 57634, wxID_COPY, key, "")                                                             \

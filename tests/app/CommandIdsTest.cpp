@@ -8,7 +8,7 @@
 #include "res/CommandIds.h"
 
 namespace {
-struct PartCommand {
+struct CommandRow {
     int resourceId;
     bool toolbar;
     const char* prompt; // nullptr: no string
@@ -16,7 +16,7 @@ struct PartCommand {
 
 // The program's command table: every command id, whether it is on the
 // toolbar, and its string (status prompt, then the tooltip).
-const PartCommand kPartCommands[] = {
+const CommandRow kCommandRows[] = {
     {57601, true, "Open file\nOpen file"},
     {152, false, nullptr},
     {32805, false, "Import data from rgb files (e.g. visible human)"},
@@ -77,9 +77,9 @@ bool IsCommand(const VxIdEntry& e) { return e.kind == VxIdKind::menu || e.kind =
 // table has no command beyond them.
 TEST(CommandIds, MatchTheCommandTable)
 {
-    std::set<int> partIds;
-    for (const PartCommand& c : kPartCommands) {
-        partIds.insert(c.resourceId);
+    std::set<int> tabledIds;
+    for (const CommandRow& c : kCommandRows) {
+        tabledIds.insert(c.resourceId);
         const VxIdEntry* e = ByResource(c.resourceId);
         ASSERT_NE(e, nullptr) << c.resourceId;
         EXPECT_TRUE(IsCommand(*e)) << c.resourceId;
@@ -90,13 +90,14 @@ TEST(CommandIds, MatchTheCommandTable)
     }
     for (const VxIdEntry& e : kVxIds) {
         if (IsCommand(e)) {
-            EXPECT_TRUE(partIds.count(e.resourceId)) << e.name;
+            EXPECT_TRUE(tabledIds.count(e.resourceId)) << e.name;
         }
     }
 }
 
-// wx ids: unique, below wx's menu limit, outside wx's own stock range except
-// for the commands wx has as stock items, and resource numbers unique too.
+// wx ids: unique, below wx's menu limit, and outside wx's stock range but
+// for the four editing keys, which stand for wx's own editing commands. A
+// menu command with a stock id would get GTK's stock key and image.
 TEST(CommandIds, AreUsableByWx)
 {
     std::set<int> ids, resources;
@@ -105,19 +106,18 @@ TEST(CommandIds, AreUsableByWx)
         EXPECT_TRUE(resources.insert(e.resourceId).second) << e.name;
         EXPECT_GT(e.id, 0) << e.name;
         EXPECT_LT(e.id, 0x7FFF) << e.name;
-        EXPECT_EQ(e.resourceId < 0x7FFF, e.id == e.resourceId) << e.name;
     }
     struct Stock {
         int resourceId;
         int id;
     };
-    const Stock stock[] = {{57601, wxID_OPEN}, {57665, wxID_EXIT}, {57664, wxID_ABOUT}, {57634, wxID_COPY},
-                           {57637, wxID_PASTE}, {57635, wxID_CUT},  {57643, wxID_UNDO}};
+    const Stock stock[] = {{57634, wxID_COPY}, {57637, wxID_PASTE}, {57635, wxID_CUT}, {57643, wxID_UNDO}};
     for (const Stock& s : stock)
         EXPECT_EQ(ByResource(s.resourceId)->id, s.id) << s.resourceId;
     for (const VxIdEntry& e : kVxIds) {
         bool isStock = std::any_of(std::begin(stock), std::end(stock), [&](const Stock& s) { return s.id == e.id; });
         if (!isStock) {
+            EXPECT_EQ(e.id, e.resourceId < 0x7FFF ? e.resourceId : e.resourceId - 30000) << e.name;
             EXPECT_FALSE(e.id >= wxID_LOWEST && e.id <= wxID_HIGHEST) << e.name;
         }
     }

@@ -11,6 +11,7 @@
 #include "app/MainFrame.h"
 #include "app/Vexilo.h"
 #include "platform/Prompter.h"
+#include "support/ScriptedPrompter.h"
 
 // Pumps events until `done` holds; false if it never does within a generous
 // number of rounds (each round waits for an event, at most 20 ms).

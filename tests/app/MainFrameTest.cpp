@@ -11,10 +11,12 @@
 #include <wx/stattext.h>
 #include <wx/statusbr.h>
 
+#include "GtkProbe.h"
 #include "GuiTest.h"
 #include "app/LightBox.h"
 #include "app/dialogs/SliderDlg.h"
 #include "res/CommandIds.h"
+#include "support/ScriptedPrompter.h"
 
 namespace {
 int ResourceIdOf(int wxId)
@@ -39,6 +41,16 @@ void DumpMenu(const wxMenu& menu, const std::string& indent, std::vector<std::st
     }
 }
 
+void CollectItems(const wxMenu& menu, std::vector<wxMenuItem*>& out)
+{
+    for (wxMenuItem* item : menu.GetMenuItems()) {
+        if (item->IsSubMenu())
+            CollectItems(*item->GetSubMenu(), out);
+        else if (!item->IsSeparator())
+            out.push_back(item);
+    }
+}
+
 std::vector<std::string> DumpMenuBar(const wxMenuBar& bar)
 {
     std::vector<std::string> out;
@@ -56,8 +68,7 @@ bool CanDecode(E_TransferSyntax from)
 } // namespace
 
 // Every item, text, mnemonic, separator and pop-up of menu 128, with the
-// command each item sends (shown by its resource number). No item carries a
-// key: GTK must not have added stock accelerators to Open, Exit or About.
+// command each item sends (shown by its resource number).
 TEST_F(FrameTest, MenuHoldsEveryItemInOrder)
 {
     const std::vector<std::string> expected = {
@@ -124,6 +135,49 @@ TEST_F(FrameTest, MenuHoldsEveryItemInOrder)
     };
     EXPECT_EQ(DumpMenuBar(*frame->GetMenuBar()), expected);
     EXPECT_EQ(frame->GetTitle(), "Vexilo");
+}
+
+// As GTK shows them, no item has a key or a picture: GTK gives its stock
+// items an accelerator (Ctrl+O, Ctrl+Q) and an image, so no command may use
+// a stock id. The first row is a stock item added here, to show that the
+// probe sees what GTK adds.
+TEST_F(FrameTest, GtkShowsNoKeyOrImageOnAnyItem)
+{
+    wxMenu* help = frame->GetMenuBar()->GetMenu(frame->GetMenuBar()->GetMenuCount() - 1);
+    wxMenuItem* stock = help->Append(wxID_SAVE, "Stock");
+    GtkItemLook stockLook = LookOf(stock->GetMenuItem());
+    EXPECT_EQ(stockLook.accelKey, unsigned('s'));
+    EXPECT_GT(stockLook.accelWidth, 0);
+    EXPECT_TRUE(stockLook.image);
+    help->Destroy(stock);
+
+    std::vector<wxMenuItem*> items;
+    for (size_t i = 0; i < frame->GetMenuBar()->GetMenuCount(); ++i)
+        CollectItems(*frame->GetMenuBar()->GetMenu(i), items);
+    ASSERT_EQ(items.size(), 41u);
+    for (wxMenuItem* item : items) {
+        GtkItemLook look = LookOf(item->GetMenuItem());
+        EXPECT_EQ(look.accelKey, 0u) << item->GetItemLabel();
+        EXPECT_EQ(look.accelWidth, 0) << item->GetItemLabel();
+        EXPECT_FALSE(look.image) << item->GetItemLabel();
+    }
+}
+
+// Chosen through GTK's own menu items, Exit asks the frame to close and
+// About opens the About box, as they did with wx's stock ids.
+TEST_F(FrameTest, ExitAndAboutFromGtkMenuItems)
+{
+    int closes = 0;
+    frame->Bind(wxEVT_CLOSE_WINDOW, [&](wxCloseEvent& e) {
+        ++closes;
+        e.Veto();
+    });
+    DialogAnswerer answerer([](wxDialog*) { return int(wxID_OK); });
+    frame->GetMenuBar()->UpdateMenus();
+    ActivateItem(frame->GetMenuBar()->FindItem(ID_APP_ABOUT)->GetMenuItem());
+    EXPECT_EQ(answerer.shown, 1);
+    ActivateItem(frame->GetMenuBar()->FindItem(ID_APP_EXIT)->GetMenuItem());
+    EXPECT_EQ(closes, 1);
 }
 
 // The toolbar docks on any side, starts at the top, and shows each
@@ -239,7 +293,7 @@ TEST_F(FrameTest, MenuItemsCarryTheirStatusPrompts)
     }
 }
 
-// Toolbar 128: the Part's order with its gaps, 24 x 20 images, the tooltip
+// Toolbar 128: the buttons in order with their gaps, 24 x 20 images, the tooltip
 // after the line break, and toggle buttons for what the view checks.
 TEST_F(FrameTest, ToolbarHoldsTheButtonsInOrder)
 {

@@ -11,10 +11,13 @@
 #include "data/AppSettings.h"
 #include "data/DicomLoader.h"
 #include "data/MessageLog.h"
-#include "data/ModelLoader.h"
+#include "data/LoaderFactory.h"
 #include "data/Volume.h"
 #include "platform/DialogRunner.h"
 #include "platform/Prompter.h"
+#include "support/RecordingLogOwner.h"
+#include "support/ScriptedDialogRunner.h"
+#include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
 
 namespace {

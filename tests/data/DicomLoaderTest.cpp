@@ -20,6 +20,7 @@
 #include "data/MessageLog.h"
 #include "data/Volume.h"
 #include "DicomTestImages.h"
+#include "support/RecordingLogOwner.h"
 #include "support/TempDir.h"
 
 namespace fs = std::filesystem;

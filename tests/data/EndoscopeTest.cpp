@@ -10,8 +10,9 @@
 
 #include "data/EndoscopeLoader.h"
 #include "data/EndoscopeModel.h"
-#include "data/ModelLoader.h"
+#include "data/LoaderFactory.h"
 #include "platform/Prompter.h"
+#include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -422,7 +423,8 @@ TEST(CEndoscopeModel, RingsAreOctagonsAcrossTheCurveAndBoundTheTube)
             ExpectNear(o, m.m_pVertices[v] - m.m_pCentreline[0]);
         }
     }
-    // Bounds from the vertices with the corner rule, so the camera sees it.
+    // Bounds from the vertices (smallest x, largest y and z first), so the
+    // camera sees it.
     float minX = 1e9f, maxY = -1e9f, maxZ = -1e9f;
     for (int i = 0; i < m.m_nVertices; ++i) {
         minX = std::min(minX, m.m_pVertices[i].x);

@@ -6,7 +6,7 @@
 #include "data/Mesh.h"
 #include "support/TriangleMesh.h"
 #include "data/Volume.h"
-#include "platform/FaultInjection.h"
+#include "support/FaultInjection.h"
 #include "platform/File.h"
 #include "support/TempDir.h"
 

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "data/Mesh.h"
-#include "data/ModelLoader.h"
+#include "data/LoaderFactory.h"
 #include "data/ObjLoader.h"
 #include "data/OffLoader.h"
 #include "support/TempDir.h"

@@ -5,7 +5,7 @@
 
 #include "FileBytes.h"
 #include "data/DataLock.h"
-#include "data/ModelLoader.h"
+#include "data/NativeLoader.h"
 #include "data/NativeMesh.h"
 #include "data/Volume.h"
 #include "support/TempDir.h"

@@ -2,6 +2,7 @@
 
 #include "data/AppSettings.h"
 #include "data/MessageLog.h"
+#include "support/RecordingLogOwner.h"
 
 TEST(CAppSettings, SingletonWithDefaults)
 {

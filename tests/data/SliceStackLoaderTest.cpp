@@ -8,6 +8,7 @@
 #include "data/MessageLog.h"
 #include "data/SliceStackLoader.h"
 #include "data/Volume.h"
+#include "support/RecordingLogOwner.h"
 #include "support/TempDir.h"
 
 namespace {

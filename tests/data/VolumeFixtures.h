@@ -5,6 +5,7 @@
 #include "data/MessageLog.h"
 #include "data/Volume.h"
 #include "platform/LogOwner.h"
+#include "support/RecordingLogOwner.h"
 
 // Routes the busy-box texts of the code under test to a recording owner for
 // the lifetime of the object.

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/FaultInjection.h"
+#include "support/FaultInjection.h"
 #include "platform/File.h"
 #include "platform/FileFinder.h"
 #include "platform/TempFile.h"

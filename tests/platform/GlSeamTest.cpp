@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/GlRecorder.h"
+#include "support/GlRecorder.h"
 #include "platform/Glu.h"
 
 namespace {

@@ -5,6 +5,10 @@
 #include "platform/Format.h"
 #include "platform/LogOwner.h"
 #include "platform/Prompter.h"
+#include "support/ManualClock.h"
+#include "support/RecordingLogOwner.h"
+#include "support/ScriptedDialogRunner.h"
+#include "support/ScriptedPrompter.h"
 
 TEST(Prompter, ScriptedAnswersAndDefaultsAreRecorded)
 {

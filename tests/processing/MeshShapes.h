@@ -8,6 +8,7 @@
 
 #include "data/Mesh.h"
 #include "data/MessageLog.h"
+#include "support/RecordingLogOwner.h"
 
 // Small triangle meshes for the decimation tests; triangles wind
 // counter-clockwise seen from outside.

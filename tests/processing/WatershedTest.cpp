@@ -405,7 +405,8 @@ std::vector<std::uint8_t> ColumnMajor(const std::vector<std::uint8_t>& rowMajor,
 
 TEST(CWatershed2D, SeedsOnTheSlice)
 {
-    // Volume 4 x 5 x 6; the image of each axis has the Part's columns and rows.
+    // Volume 4 x 5 x 6; the image of each axis has the slice buffers' columns
+    // and rows: z and y for X, x and z for Y, x and y for Z.
     struct Case {
         const char* what;
         int axis, slice, w, h;

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "data/Mesh.h"
-#include "platform/GlRecorder.h"
+#include "support/GlRecorder.h"
 #include "render/MeshRenderer.h"
 #include "support/TriangleMesh.h"
 

@@ -5,7 +5,7 @@
 #include "data/Histogram.h"
 #include "data/Mesh.h"
 #include "data/Volume.h"
-#include "platform/FaultInjection.h"
+#include "support/FaultInjection.h"
 #include "render/MeshRenderer.h"
 #include "render/TransferFunction.h"
 #include "support/TempDir.h"

@@ -1,4 +1,4 @@
-#include "platform/GlRecorder.h"
+#include "support/GlRecorder.h"
 
 #include <cstdint>
 #include <cstring>

@@ -1,11 +1,10 @@
 #pragma once
 #include <cstdint>
 
-// Lets tests make file writes fail after a byte budget, to show what a full
-// disk does to a save or a cache build. Inactive unless a test arms it.
+// Makes file writes fail after a byte budget, to show what a full disk does
+// to a save or a cache build. Inactive unless a test arms it.
 namespace FaultInjection {
 // Writes beyond `bytes` more bytes fail; a negative budget disarms.
 void ArmWriteBudget(std::int64_t bytes);
 void Disarm();
-bool AllowWrite(std::uint64_t bytes);
 } // namespace FaultInjection

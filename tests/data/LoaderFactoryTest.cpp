@@ -4,13 +4,16 @@
 
 #include "FileBytes.h"
 #include "data/AppSettings.h"
+#include "data/LoaderFactory.h"
 #include "data/MessageLog.h"
-#include "data/ModelLoader.h"
 #include "data/NativeMesh.h"
 #include "data/Volume.h"
 #include "platform/DialogRunner.h"
 #include "platform/File.h"
 #include "platform/Prompter.h"
+#include "support/RecordingLogOwner.h"
+#include "support/ScriptedDialogRunner.h"
+#include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -76,7 +79,7 @@ TEST_F(FactoryTest, ExtensionsPickTheirLoaderOrTheDicomBranch)
     const std::string mesh = SaveMesh("m.vxq");
     struct Row {
         const char* extension;
-        bool loads; // else the DICOM branch asks and, for now, ends empty
+        bool loads; // else the DICOM branch asks, then refuses a file without the marker
     } rows[] = {
         {"vxq", true}, {"arv", true}, {"VXQ", false}, {"vxqq", false}, {"vx", false},
         {"", false},   {"dcm", false}, {"jpg", false}, {"ARV", false},

@@ -8,7 +8,7 @@
 
 #include "VolumeFixtures.h"
 #include "data/Volume.h"
-#include "platform/FaultInjection.h"
+#include "support/FaultInjection.h"
 #include "support/TempDir.h"
 
 namespace {

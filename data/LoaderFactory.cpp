@@ -1,15 +1,12 @@
-#include "data/ModelLoader.h"
-
-#include <cstring>
+#include "data/LoaderFactory.h"
 
 #include "data/DicomBranch.h"
 #include "data/EndoscopeLoader.h"
 #include "data/MessageLog.h"
-#include "data/NativeMesh.h"
+#include "data/NativeLoader.h"
 #include "data/ObjLoader.h"
 #include "data/OffLoader.h"
 #include "data/RawLoader.h"
-#include "data/Volume.h"
 #include "platform/DialogRunner.h"
 #include "platform/File.h"
 
@@ -80,42 +77,4 @@ std::unique_ptr<CModelSeries> LoadModelFile(const std::string& path, const std::
     if (!loader)
         return LoadDicomFile(path);
     return RunModelLoader(*loader, path);
-}
-
-bool CNativeLoader::Load(const std::string& path, CModelSeries& series)
-{
-    CFile f;
-    if (!f.Open(path, CFile::modeRead | CFile::typeBinary))
-        return false;
-    std::uint8_t words[8];
-    if (f.Read(words, 4) != 4)
-        return false;
-    std::int32_t first = 0, second = 0;
-    std::memcpy(&first, words, 4);
-    std::unique_ptr<CModel> model;
-    bool ok = false;
-    if (first < 0) {
-        f.Close();
-        auto mesh = std::make_unique<CNativeMesh>();
-        ok = mesh->Read(path);
-        model = std::move(mesh);
-    } else {
-        if (f.Read(words + 4, 4) != 4)
-            return false;
-        f.Close();
-        std::memcpy(&second, words + 4, 4);
-        if (second >= 0) {
-            auto volume = std::make_unique<CNativeVolume>();
-            ok = volume->Read(path);
-            model = std::move(volume);
-        } else {
-            auto volume = std::make_unique<CRgbVolume>();
-            ok = volume->Read(path);
-            model = std::move(volume);
-        }
-    }
-    if (!ok)
-        return false;
-    series.push_back(std::move(model));
-    return true;
 }

@@ -1,13 +1,6 @@
-// Raw voxel, OFF and SMF writers behind the view's export commands.
+// OFF and SMF writers behind the view's mesh export commands.
 #include "data/Mesh.h"
 #include "data/SafeWrite.h"
-#include "data/Volume.h"
-
-bool CVolume::ExportRaw(const std::string& path)
-{
-    return SaveVoxelsSafely(*this, path,
-                            [this](CFile& f, const std::uint8_t* voxels) { f.WriteHuge(voxels, m_nDataBytes); });
-}
 
 namespace {
 // Whole triples only: a trailing partial triple of a non-triangle list would

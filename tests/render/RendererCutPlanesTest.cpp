@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "data/Volume.h"
-#include "platform/GlRecorder.h"
+#include "support/GlRecorder.h"
 #include "render/MeshRenderer.h"
 
 namespace {

@@ -6,7 +6,11 @@
 #include <cstring>
 #include <vector>
 
+#include <dcmtk/dcmdata/dcdeftag.h>
 #include <dcmtk/dcmdata/dcistrmf.h>
+#include <dcmtk/dcmdata/dcpixel.h>
+#include <dcmtk/dcmdata/dcpixseq.h>
+#include <dcmtk/dcmdata/dcpxitem.h>
 #include <dcmtk/dcmdata/dcuid.h>
 #include <dcmtk/dcmdata/dcxfer.h>
 
@@ -222,6 +226,85 @@ bool WriteOrdinaryCopy(const std::string& path, const CStdFile& in, const Header
     return std::fclose(out) == 0 && ok;
 }
 
+std::uint64_t SaturatingProduct(std::initializer_list<std::uint64_t> factors)
+{
+    std::uint64_t p = 1;
+    for (std::uint64_t f : factors)
+        if (__builtin_mul_overflow(p, f, &p))
+            return UINT64_MAX;
+    return p;
+}
+
+bool IsJpeg(E_TransferSyntax xfer)
+{
+    return (xfer >= EXS_JPEGProcess1 && xfer <= EXS_JPEGProcess14SV1) || xfer == EXS_JPEGLSLossless ||
+           xfer == EXS_JPEGLSLossy;
+}
+
+// Height and width from the frame header of a JPEG stream's start; false
+// when the start holds none.
+bool JpegFrameSize(const unsigned char* p, std::size_t n, unsigned& rows, unsigned& columns)
+{
+    if (n < 4 || p[0] != 0xFF || p[1] != 0xD8)
+        return false;
+    for (std::size_t i = 2; i + 4 <= n && p[i] == 0xFF;) {
+        const unsigned m = p[i + 1];
+        if (m == 0xFF) { // fill byte
+            ++i;
+            continue;
+        }
+        if (m == 0x01 || (m >= 0xD0 && m <= 0xD7)) { // markers without a length
+            i += 2;
+            continue;
+        }
+        const bool frameHeader = (m >= 0xC0 && m <= 0xCF && m != 0xC4 && m != 0xC8 && m != 0xCC) || m == 0xF7;
+        if (frameHeader) {
+            if (i + 9 > n)
+                return false;
+            rows = unsigned(p[i + 5]) << 8 | p[i + 6];
+            columns = unsigned(p[i + 7]) << 8 | p[i + 8];
+            return true;
+        }
+        if (m == 0xDA || m == 0xD9)
+            return false;
+        i += 2 + (std::size_t(p[i + 2]) << 8 | p[i + 3]);
+    }
+    return false;
+}
+
+bool EncapsulatedFits(DcmPixelData& pixels, std::uint64_t bytes, std::uint64_t frames, unsigned rows,
+                      unsigned columns)
+{
+    E_TransferSyntax xfer = EXS_Unknown;
+    const DcmRepresentationParameter* parameter = nullptr;
+    pixels.getOriginalRepresentationKey(xfer, parameter);
+    DcmPixelSequence* fragments = nullptr;
+    if (pixels.getEncapsulatedRepresentation(xfer, parameter, fragments).bad() || !fragments)
+        return false;
+    // Item 0 is the offset table; every frame takes at least one fragment.
+    const unsigned long items = fragments->card();
+    if (items < 1 || items - 1 < frames)
+        return false;
+    std::uint64_t held = 0;
+    for (unsigned long i = 1; i < items; ++i) {
+        DcmPixelItem* item = nullptr;
+        if (fragments->getItem(item, i).good() && item)
+            held += item->getLengthField();
+    }
+    // A run of RLE takes two bytes for at most 128.
+    if (xfer == EXS_RLELossless && bytes / 64 > held)
+        return false;
+    DcmPixelItem* first = nullptr;
+    if (IsJpeg(xfer) && fragments->getItem(first, 1).good() && first) {
+        unsigned char start[4096];
+        const Uint32 n = std::min<Uint32>(first->getLengthField(), sizeof start);
+        unsigned streamRows = 0, streamColumns = 0;
+        if (first->getPartialValue(start, 0, n).good() && JpegFrameSize(start, n, streamRows, streamColumns) &&
+            streamRows != 0 && (rows > streamRows || columns > streamColumns))
+            return false;
+    }
+    return true;
+}
 } // namespace
 
 DicomMarker ReadDicomMarker(const std::string& path)
@@ -281,4 +364,28 @@ std::unique_ptr<DcmFileFormat> CDicomFile::Release()
     std::unique_ptr<DcmFileFormat> file = std::move(m_pFile);
     RemoveCopy();
     return file;
+}
+
+bool DeclaredImageFits(DcmDataset& dataset)
+{
+    Uint16 rows = 0, columns = 0, samples = 1, bitsAllocated = 0;
+    if (dataset.findAndGetUint16(DCM_Rows, rows).bad() || dataset.findAndGetUint16(DCM_Columns, columns).bad() ||
+        dataset.findAndGetUint16(DCM_BitsAllocated, bitsAllocated).bad() || rows == 0 || columns == 0 ||
+        bitsAllocated == 0)
+        return true;
+    if (dataset.findAndGetUint16(DCM_SamplesPerPixel, samples).bad() || samples == 0)
+        samples = 1;
+    Sint32 frames = 1;
+    if (dataset.findAndGetSint32(DCM_NumberOfFrames, frames).bad() || frames < 1)
+        frames = 1;
+    DcmElement* element = nullptr;
+    if (dataset.findAndGetElement(DCM_PixelData, element, OFFalse).bad() || !element)
+        return true;
+    const std::uint64_t bits = SaturatingProduct({rows, columns, samples, bitsAllocated, std::uint64_t(frames)});
+    const std::uint64_t bytes = bits / 8 + (bits % 8 != 0);
+    if (DcmXfer(dataset.getOriginalXfer()).isEncapsulated() || element->getLengthField() == DCM_UndefinedLength) {
+        auto* pixels = dynamic_cast<DcmPixelData*>(element);
+        return pixels && EncapsulatedFits(*pixels, bytes, std::uint64_t(frames), rows, columns);
+    }
+    return bytes <= element->getLengthField();
 }

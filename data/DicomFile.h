@@ -12,6 +12,10 @@
 // the marker in upper case, a deflated data set inflated behind a meta group
 // that says so. The copy is removed with the data set that may still load
 // values from it.
+//
+// Before an image is built from a data set, DeclaredImageFits compares the
+// size its header declares with the pixel data that are there, since the
+// toolkit allocates the declared size in full before it finds the data short.
 #include <memory>
 #include <string>
 
@@ -50,3 +54,10 @@ private:
     std::unique_ptr<DcmFileFormat> m_pFile;
     std::string m_strCopy; // the temporary copy being read from, if any
 };
+
+// Whether the pixel data hold the image the header declares: for uncompressed
+// data every frame's bytes; for encapsulated data a fragment per frame, no more
+// bytes than the codec can expand them to (RLE), and the size the stream itself
+// states (JPEG). True as well when the header lacks what the image needs: the
+// toolkit then refuses the image on its own, at no cost.
+bool DeclaredImageFits(DcmDataset& dataset);

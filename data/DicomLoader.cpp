@@ -30,12 +30,18 @@
 
 namespace {
 // Old-style ACR-NEMA files and wrong palette tags are tolerated; the pixel
-// data may be dropped from the dataset once the image holds it.
-constexpr unsigned long kImageFlags = CIF_AcrNemaCompatibility | CIF_WrongPaletteAttributeTags | CIF_MayDetachPixelData;
+// data may be dropped from the dataset once the image holds it; only the
+// frames the image is made of are read and decompressed.
+constexpr unsigned long kImageFlags =
+    CIF_AcrNemaCompatibility | CIF_WrongPaletteAttributeTags | CIF_MayDetachPixelData | CIF_UsePartialAccessToPixelData;
 
+// Only the first frame of a file is ever shown, so only it is decoded.
 std::unique_ptr<DicomImage> MakeImage(CDicomFile& dicom)
 {
-    return std::make_unique<DicomImage>(&dicom.File(), dicom.Dataset()->getOriginalXfer(), kImageFlags, 0UL, 0UL);
+    DcmDataset* dataset = dicom.Dataset();
+    if (!DeclaredImageFits(*dataset))
+        return nullptr;
+    return std::make_unique<DicomImage>(&dicom.File(), dataset->getOriginalXfer(), kImageFlags, 0UL, 1UL);
 }
 
 // Everything the folder scan compares and places by lies below this tag
@@ -274,12 +280,13 @@ CDicomLoader::~CDicomLoader() = default;
 std::unique_ptr<DicomImage> CDicomLoader::CreatePreview(const std::string& path, int size)
 {
     CDicomFile dicom;
-    if (size < 1 || !dicom.Read(path))
+    if (size < 1 || !dicom.Read(path) || !DeclaredImageFits(*dicom.Dataset()))
         return nullptr;
     const E_TransferSyntax xfer = dicom.Dataset()->getOriginalXfer();
     // The image takes the file over: the scaled copy shares it and outlives
     // the full-size image.
-    DicomImage full(dicom.Release().release(), xfer, CIF_TakeOverExternalDataset, 0UL, 1UL);
+    DicomImage full(dicom.Release().release(), xfer, CIF_TakeOverExternalDataset | CIF_UsePartialAccessToPixelData,
+                    0UL, 1UL);
     if (full.getStatus() != EIS_Normal)
         return nullptr;
     return std::unique_ptr<DicomImage>(

@@ -377,11 +377,12 @@ bool CDicomLoader::Probe(const std::string& path, int& files, int& width, int& h
             m_dMaxValue = mx;
         }
         double centre = 0.0, w = 0.0;
+        const double ownCentre = (mx + mn) * 0.5, ownWidth = (mx - ownCentre) * 2.0;
         if (image.setWindow(0UL) && image.getWindow(centre, w) && (TruncToInt(centre) != 0 || TruncToInt(w) != 0))
             SetWindow(centre, w);
-        else if (haveRange)
-            SetWindow((mx + mn) * 0.5, (mx - (mx + mn) * 0.5) * 2.0);
-        else
+        else if (haveRange && TruncToInt(ownWidth) >= 1)
+            SetWindow(ownCentre, ownWidth);
+        else // a uniform image: widened to 1, its window would turn the other slices black or white
             m_bWindowValid = false;
     }
 

@@ -5,17 +5,9 @@
 #include <cstdlib>
 
 namespace {
+// Loader threads allocate too, hence the atomics.
 std::atomic<std::size_t> g_largest{0};
 std::atomic<std::size_t> g_ceiling{SIZE_MAX};
-
-// Loader threads allocate too, hence the atomics.
-bool Allowed(std::size_t n)
-{
-    std::size_t seen = g_largest.load(std::memory_order_relaxed);
-    while (n > seen && !g_largest.compare_exchange_weak(seen, n, std::memory_order_relaxed)) {
-    }
-    return n <= g_ceiling.load(std::memory_order_relaxed);
-}
 } // namespace
 
 namespace AllocationWatch {
@@ -37,6 +29,16 @@ bool Active() { return true; }
 } // namespace AllocationWatch
 
 #if !defined(__SANITIZE_ADDRESS__)
+namespace {
+bool Allowed(std::size_t n)
+{
+    std::size_t seen = g_largest.load(std::memory_order_relaxed);
+    while (n > seen && !g_largest.compare_exchange_weak(seen, n, std::memory_order_relaxed)) {
+    }
+    return n <= g_ceiling.load(std::memory_order_relaxed);
+}
+} // namespace
+
 void* operator new(std::size_t n)
 {
     if (Allowed(n))

@@ -219,13 +219,13 @@ TEST(DicomSizeCheck, ImagesThatAreWhatTheySayLoad)
 
 TEST(DicomSizeCheck, ProbeOfAMultiFrameFileDecodesOneFrame)
 {
+    if (!AllocationWatch::Active())
+        GTEST_SKIP() << "needs the allocation watch";
     TempDir dir;
     const std::string multi = MultiFrame(dir, "multi.dcm", 64);
     RunTool("dcmcrle " + Quote(multi) + " " + Quote(dir.File("multi-rle.dcm")));
     for (const std::string& path : {multi, dir.File("multi-rle.dcm")}) {
         SCOPED_TRACE(path);
-        if (!AllocationWatch::Active())
-            GTEST_SKIP() << "needs the allocation watch";
         CAppSettings::GetInstance()->m_bScanDicomFolder = false;
         CDicomLoader loader;
         bool ok = false;

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <limits>
 #include <optional>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -203,15 +204,16 @@ TEST_F(DicomLoaderTest, WindowIsStoredOrComputed)
         const char* what;
         std::optional<std::string> centre, width;
         int base, slope;
+        bool valid; // false: slices are rendered over the output's full range
         int expCentre, expWidth;
     };
     // 8 x 8 pixels from base to base + 63 * slope.
     const Case cases[] = {
-        {"stored window", "600", "1600", 100, 10, 600, 1600},
-        {"no window: from min and max", std::nullopt, std::nullopt, 100, 10, 415, 630},
-        {"window of zeros counts as none", "0", "0", 100, 10, 415, 630},
-        {"constant image: width at least 1", std::nullopt, std::nullopt, 500, 0, 500, 1},
-        {"stored width below 1: the toolkit refuses it", "40", "0.25", 100, 10, 415, 630},
+        {"stored window", "600", "1600", 100, 10, true, 600, 1600},
+        {"no window: from min and max", std::nullopt, std::nullopt, 100, 10, true, 415, 630},
+        {"window of zeros counts as none", "0", "0", 100, 10, true, 415, 630},
+        {"constant image: no width to compute", std::nullopt, std::nullopt, 500, 0, false, 0, 0},
+        {"stored width below 1: the toolkit refuses it", "40", "0.25", 100, 10, true, 415, 630},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -224,11 +226,36 @@ TEST_F(DicomLoaderTest, WindowIsStoredOrComputed)
         Probed p;
         WriteAndProbe(loader, c.what, s, p);
         ASSERT_TRUE(p.ok);
-        EXPECT_EQ(loader.m_nWindowCentre, c.expCentre);
-        EXPECT_EQ(loader.m_nWindowWidth, c.expWidth);
+        EXPECT_EQ(loader.m_bWindowValid, c.valid);
+        if (c.valid) {
+            EXPECT_EQ(loader.m_nWindowCentre, c.expCentre);
+            EXPECT_EQ(loader.m_nWindowWidth, c.expWidth);
+        }
         EXPECT_DOUBLE_EQ(loader.m_dMinValue, c.base);
         EXPECT_DOUBLE_EQ(loader.m_dMaxValue, c.base + 63 * c.slope);
     }
+}
+
+TEST_F(DicomLoaderTest, UniformChosenSliceKeepsTheOtherSlicesValues)
+{
+    // No file stores a window and the chosen one is all one value: a window
+    // of width 1 around it would turn every other slice black or white.
+    for (int i = 1; i <= 3; ++i) {
+        ImageSpec s;
+        s.instance = i;
+        s.base = i == 1 ? 500 : 100 * i;
+        s.slope = i == 1 ? 0 : 10;
+        WriteImage(dir.File(FormatName(i)), s);
+    }
+    CDicomLoader loader;
+    ASSERT_TRUE(ProbeFile(loader, dir.File(FormatName(1)), true).ok);
+    CModelSeries series;
+    CDicomVolume* v = LoadInto(loader, dir.File(FormatName(1)), series);
+    ASSERT_NE(v, nullptr);
+    const auto voxels = Voxels(*v);
+    for (int z = 0; z < 3; ++z)
+        EXPECT_EQ(Slice(voxels, *v, z), Render(dir.File(FormatName(z + 1)), 8, 8, std::nullopt, 16)) << "slice " << z;
+    EXPECT_GT(std::set<std::uint8_t>(voxels.begin() + 128, voxels.end()).size(), 2u);
 }
 
 TEST_F(DicomLoaderTest, ApplyChangesTakesTheReviewedValues)

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <dcmtk/config/osconfig.h>
@@ -82,8 +83,10 @@ inline std::string FormatName(int i) { return "im" + std::to_string(i) + ".dcm";
 
 inline std::string Quote(const std::string& s) { return "'" + s + "'"; }
 
-// What the toolkit renders for one file at the given size, window and depth.
-inline std::vector<std::uint8_t> Render(const std::string& path, int width, int height, int centre, int windowWidth, int bits)
+// What the toolkit renders for one file's first frame at the given size,
+// window (none: the output's full range) and depth.
+inline std::vector<std::uint8_t> Render(const std::string& path, int width, int height,
+                                        std::optional<std::pair<int, int>> window, int bits)
 {
     DcmFileFormat file;
     EXPECT_TRUE(file.loadFile(OFFilename(path.c_str()), EXS_Unknown, EGL_noChange, 4096, ERM_autoDetect).good());
@@ -94,11 +97,17 @@ inline std::vector<std::uint8_t> Render(const std::string& path, int width, int 
         scaled.reset(full.createScaledImage(static_cast<unsigned long>(width), static_cast<unsigned long>(height), 1, 0));
         image = scaled.get();
     }
-    image->setWindow(double(centre), double(windowWidth));
+    if (window)
+        image->setWindow(double(window->first), double(window->second));
     const std::size_t bytes = std::size_t(width) * height * (bits / 8);
     auto* out = static_cast<const std::uint8_t*>(image->getOutputData(bits, 0, 0));
     EXPECT_NE(out, nullptr) << path;
     return out ? std::vector<std::uint8_t>(out, out + bytes) : std::vector<std::uint8_t>(bytes);
+}
+
+inline std::vector<std::uint8_t> Render(const std::string& path, int width, int height, int centre, int windowWidth, int bits)
+{
+    return Render(path, width, height, std::pair<int, int>(centre, windowWidth), bits);
 }
 
 inline std::vector<std::uint8_t> Voxels(CVolume& v)

@@ -1,7 +1,6 @@
 #include "app/ThumbWheel.h"
 
 #include <wx/dcclient.h>
-#include <wx/settings.h>
 
 #include "app/Resources.h"
 #include "platform/wx/NativeWindow.h"
@@ -37,6 +36,8 @@ const wxColour kHighlight(255, 255, 255);
 wxBEGIN_EVENT_TABLE(CThumbWheel, wxWindow)
     EVT_PAINT(CThumbWheel::OnPaint)
     EVT_LEFT_DOWN(CThumbWheel::OnLButtonDown)
+    // The wheel knows no double clicks: a quick second press starts a drag.
+    EVT_LEFT_DCLICK(CThumbWheel::OnLButtonDown)
     EVT_LEFT_UP(CThumbWheel::OnLButtonUp)
     EVT_MOTION(CThumbWheel::OnMouseMove)
     EVT_MOUSE_CAPTURE_LOST(CThumbWheel::OnCaptureLost)

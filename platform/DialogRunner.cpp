@@ -6,6 +6,7 @@ public:
     bool RunRawDialog(CRawDialogValues&) override { return false; }
     bool RunDcmDialog(CDcmDialogValues&) override { return false; }
     bool RunRendererDialog(CRendererDialogValues&) override { return false; }
+    bool RunRgbDialog(CRgbDialogValues&) override { return false; }
 };
 CCancellingRunner g_cancel;
 IDialogRunner* g_runner = nullptr;
@@ -51,4 +52,16 @@ bool CScriptedDialogRunner::RunRendererDialog(CRendererDialogValues& values)
 {
     rendererShown.push_back(values);
     return true;
+}
+
+bool CScriptedDialogRunner::RunRgbDialog(CRgbDialogValues& values)
+{
+    ++rgbShown;
+    if (rgbAnswers.empty())
+        return false;
+    RgbAnswer a = rgbAnswers.front();
+    rgbAnswers.erase(rgbAnswers.begin());
+    if (a.ok)
+        values = a.values;
+    return a.ok;
 }

@@ -40,6 +40,17 @@ struct CRendererDialogValues {
     bool m_bRescaleStored = false; // OK pressed: the rescale choice goes to the settings
 };
 
+// RGB or 16-bit slice-folder import: what the slice loaders take. After OK
+// the folder holds the search pattern (folder, separator, wildcard).
+struct CRgbDialogValues {
+    std::string m_strFolder;
+    int m_nHeaderBytes = 0;
+    int m_nWidth = 2048, m_nHeight = 1216;
+    float m_fPixelWidth = 0.33f, m_fPixelHeight = 0.33f, m_fSeparation = 0.33f;
+    int m_nDataType = 0; // 0 RGB, 1 VHP (16-bit)
+    int m_bGrayscale = 0;
+};
+
 class IDialogRunner {
 public:
     virtual ~IDialogRunner() = default;
@@ -47,6 +58,8 @@ public:
     virtual bool RunRawDialog(CRawDialogValues& values) = 0;
     virtual bool RunDcmDialog(CDcmDialogValues& values) = 0;
     virtual bool RunRendererDialog(CRendererDialogValues& values) = 0;
+    // The view's import runs this one until its own dialog exists.
+    virtual bool RunRgbDialog(CRgbDialogValues& values) = 0;
 };
 
 // Test runner: each call takes the next scripted answer (OK with the given
@@ -66,8 +79,16 @@ public:
     bool RunRawDialog(CRawDialogValues& values) override;
     bool RunDcmDialog(CDcmDialogValues& values) override;
     bool RunRendererDialog(CRendererDialogValues& values) override;
+    // The next answer of rgbAnswers: OK with its values, or Cancel.
+    bool RunRgbDialog(CRgbDialogValues& values) override;
 
     std::vector<RawAnswer> rawAnswers;
+    struct RgbAnswer {
+        bool ok;
+        CRgbDialogValues values;
+    };
+    std::vector<RgbAnswer> rgbAnswers;
+    int rgbShown = 0;
     std::vector<DcmAnswer> dcmAnswers;
     std::vector<CRawDialogValues> rawShown;
     std::vector<CDcmDialogValues> dcmShown;

@@ -1,5 +1,7 @@
 // Kept apart from the other test sources: GTK's headers name a type that the
 // wx prompter's header names a function.
+#include <string>
+
 #include <gtk/gtk.h>
 #include <wx/image.h>
 #include <wx/menuitem.h>
@@ -31,3 +33,25 @@ wxImage GrabWindow(wxWindow& window)
 bool GtkSensitive(wxWindow& window) { return gtk_widget_is_sensitive(window.GetHandle()); }
 
 bool GtkSensitive(wxMenuItem& item) { return item.GetMenuItem() && gtk_widget_is_sensitive(item.GetMenuItem()); }
+
+std::string GtkLabelText(wxWindow& label)
+{
+    GtkWidget* w = label.GetHandle();
+    return GTK_IS_LABEL(w) ? gtk_label_get_text(GTK_LABEL(w)) : std::string();
+}
+
+bool GtkChecked(wxMenuItem& item)
+{
+    GtkWidget* w = item.GetMenuItem();
+    return w && GTK_IS_CHECK_MENU_ITEM(w) && gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(w));
+}
+
+bool GtkScrolledToEnd(wxWindow& text)
+{
+    GtkWidget* w = text.GetHandle();
+    if (!GTK_IS_SCROLLED_WINDOW(w))
+        return false;
+    GtkAdjustment* a = gtk_scrolled_window_get_vadjustment(GTK_SCROLLED_WINDOW(w));
+    const double upper = gtk_adjustment_get_upper(a), page = gtk_adjustment_get_page_size(a);
+    return upper > page && gtk_adjustment_get_value(a) + page >= upper - 1;
+}

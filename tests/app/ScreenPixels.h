@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <string>
 #include <functional>
 
 #include <wx/image.h>
@@ -123,3 +124,10 @@ private:
     wxUIActionSimulator m_sim;
     int m_events = 0;
 };
+
+// The text GTK shows in a label, and whether a check menu item shows checked.
+std::string GtkLabelText(wxWindow& label);
+bool GtkChecked(wxMenuItem& item);
+// For a multi-line text control: whether GTK has it scrolled to its last
+// line, with more lines than fit (false when all fit).
+bool GtkScrolledToEnd(wxWindow& text);

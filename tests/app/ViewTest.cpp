@@ -393,8 +393,9 @@ TEST_F(ViewTest, FrameRateReadoutEveryTenthFrame)
     for (int frame = 1; frame <= 10; ++frame) {
         clock.Advance(0.05);
         ASSERT_TRUE(DrawFrame());
-        if (frame < 10)
+        if (frame < 10) {
             EXPECT_EQ(text(), 0) << frame;
+        }
     }
     EXPECT_FLOAT_EQ(view->m_fFps, 20.0f);
     EXPECT_GT(text(), 20);

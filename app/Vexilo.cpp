@@ -1,5 +1,7 @@
 #include "app/Vexilo.h"
 
+#include <algorithm>
+
 #include <wx/dcclient.h>
 #include <wx/utils.h>
 
@@ -7,7 +9,6 @@
 #include "app/LightBox.h"
 #include "app/MainFrame.h"
 #include "app/dialogs/MessageDlg.h"
-#include "app/dialogs/SliderDlg.h"
 #include "app/dialogs/StatusDlg.h"
 #include "data/AppSettings.h"
 #include "data/MessageLog.h"
@@ -96,6 +97,8 @@ bool CVexilo::OnCreate()
 
 CVexilo::~CVexilo()
 {
+    // The light box went first with the splitter's other pane.
+    m_pLightBox = nullptr;
     CloseMessageLog();
     CloseModel();
     // Nothing uses the settings or the log after the view.
@@ -120,7 +123,7 @@ CMainFrame* CVexilo::Frame() const { return dynamic_cast<CMainFrame*>(wxGetTopLe
 
 CLightBox* CVexilo::LightBox()
 {
-    if (!m_pLightBox)
+    if (!m_pLightBox && !IsBeingDeleted())
         if (CMainFrame* frame = Frame())
             m_pLightBox = frame->GetLightBox();
     return m_pLightBox;

@@ -100,7 +100,8 @@ public:
     std::unique_ptr<CRenderer> m_pRenderer;
     CSliderDlg* m_pSliderBar = nullptr;
     CLightBox* m_pLightBox = nullptr;
-    CFlyThrough* m_pFlyThrough = nullptr; // only in render mode 4
+    // Owned; made by the fly-through command, so null outside render mode 4.
+    CFlyThrough* m_pFlyThrough = nullptr;
     CViewTransform m_transform;
     wxPoint m_ptLast;
     unsigned m_nSpinTimer = 0;

@@ -14,6 +14,7 @@ void CVexilo::ShowStatus(const char* text, bool show)
     }
     // The box paints at once, letting GTK draw every window; the view holds
     // its own paints until the work that showed the box goes on.
+    const bool yielding = m_bYielding;
     m_bYielding = true;
     const wxString line = wxString::FromUTF8(text ? text : "");
     if (m_pStatusDlg) {
@@ -27,8 +28,8 @@ void CVexilo::ShowStatus(const char* text, bool show)
         else
             delete box;
     }
-    m_bYielding = false;
-    if (m_bPaintDeferred) {
+    m_bYielding = yielding;
+    if (!m_bYielding && m_bPaintDeferred) {
         m_bPaintDeferred = false;
         Invalidate();
     }

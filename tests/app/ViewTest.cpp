@@ -458,3 +458,29 @@ TEST_F(ViewTest, RightPickInCutPlaneModeStopsTheSpin)
     EXPECT_EQ(view->m_nPickedPlane, -1);
     EXPECT_FALSE(view->m_bRightButton);
 }
+
+// In fly-through the buttons only tell the camera forward and back: a left
+// drag turns nothing and starts no spin, the last point follows the mouse.
+TEST_F(ViewTest, FlyThroughButtonsOnlySetTheCameraFlags)
+{
+    Open(view_files::Octahedron(dir, "oct.vxq"));
+    view->m_nRenderMode = kRenderFlyThrough;
+    const wxSize s = view->GetClientSize();
+    Pointer p(*view);
+    ASSERT_TRUE(p.MoveTo(s.x / 2, s.y / 2));
+    ASSERT_TRUE(p.Down());
+    EXPECT_TRUE(view->m_bLeftButton);
+    EXPECT_FALSE(view->m_transform.m_bDragging);
+    ASSERT_TRUE(p.MoveTo(s.x / 2 + 40, s.y / 2));
+    EXPECT_EQ(view->m_ptLast, wxPoint(s.x / 2 + 40, s.y / 2));
+    ASSERT_TRUE(DrawFrame());
+    ASSERT_TRUE(p.Up());
+    EXPECT_FALSE(view->m_bLeftButton);
+    EXPECT_EQ(view->m_nSpinTimer, 0u);
+    EXPECT_TRUE(SameQuat(view->m_pModel->m_qOrientation, {0, 0, 0, 1}));
+    ASSERT_TRUE(p.Down(wxMOUSE_BTN_RIGHT));
+    EXPECT_TRUE(view->m_bRightButton);
+    ASSERT_TRUE(p.Up(wxMOUSE_BTN_RIGHT));
+    EXPECT_FALSE(view->m_bRightButton);
+    view->m_nRenderMode = kRenderNormal;
+}

@@ -71,7 +71,7 @@ bool CVexiloApp::ProcessIdle()
     if (!m_bContinuousRedraw)
         return more;
     if (CVexilo* view = GetViewPane())
-        view->Refresh(false);
+        view->Invalidate();
     return true;
 }
 

@@ -135,6 +135,8 @@ bool CMainFrame::OnCreateClient()
     // is made on first use, so neither relies on the other being built first.
     auto* lightBox = new CLightBox(m_wndSplitter);
     auto* view = new CVexilo(m_wndSplitter);
+    if (!view->m_bCreated)
+        return false;
     m_wndSplitter->SplitVertically(lightBox, view, CLightBox::kIdealWidth);
     m_mgr.AddPane(m_wndSplitter, wxAuiPaneInfo().Name("client").CenterPane().PaneBorder(false));
     m_pActivePane = view;
@@ -292,12 +294,15 @@ void CMainFrame::UpdateStatusIndicators()
     for (size_t i = 0; i < kIndicators.size(); ++i) {
         wxUpdateUIEvent ev(kIndicators[i]);
         ev.SetEventObject(bar);
-        ProcessWindowEvent(ev);
-        wxString text = ev.GetSetText() ? ev.GetText() : wxString(FindId(kIndicators[i])->prompt);
+        const bool handled = ProcessWindowEvent(ev);
+        int field = static_cast<int>(i + 1);
+        // A handler that sets no text leaves the pane as it was.
+        wxString text = ev.GetSetText() ? ev.GetText()
+                        : handled       ? bar->GetStatusText(field)
+                                        : wxString(FindId(kIndicators[i])->prompt);
         // A disabled pane shows nothing.
         if (ev.GetSetEnabled() && !ev.GetEnabled())
             text.clear();
-        int field = static_cast<int>(i + 1);
         if (bar->GetStatusText(field) != text)
             bar->SetStatusText(text, field);
     }

@@ -1,21 +1,209 @@
 #pragma once
-#include <wx/window.h>
+#include <array>
+#include <memory>
+#include <string>
 
+#include <wx/glcanvas.h>
+#include <wx/timer.h>
+
+#include "app/PerfTimer.h"
+#include "app/ThumbWheel.h"
+#include "data/Model.h"
 #include "platform/LogOwner.h"
+#include "platform/Types.h"
+#include "platform/wx/WxGlSurface.h"
+#include "render/Renderer.h"
+#include "render/ViewTransform.h"
 
-// Pane (0,1) of the main frame: the 3D view. It owns the models and the
-// renderer and handles the program's commands; the message log reaches it
-// as its owner.
-class CVexilo : public wxWindow, public ILogOwner {
+class CAppSettings;
+struct CRgbDialogValues;
+class CFlyThrough;
+class CLightBox;
+class CMainFrame;
+class CMessageDlg;
+class CMessageLog;
+class CSliderDlg;
+class CStatusDlg;
+
+// Pane (0,1) of the main frame: the 3D view. It is the GL canvas the
+// renderer draws into, framed by four thumb-wheels; it owns the series of
+// models, the current model, the one renderer, the trackball and every
+// modeless window, and runs the program's commands. The message log reaches
+// it as its owner.
+//
+// Its members are spread over files by concern: Vexilo.cpp (life, painting,
+// frames), VexiloInput.cpp (mouse, timer, wheels), VexiloFileCommands.cpp
+// (open, import, save, export), VexiloWindows.cpp (busy box, log window,
+// information), VexiloFlyThrough.cpp (what the fly-through camera adds).
+class CVexilo : public wxGLCanvas, public ILogOwner {
 public:
     static constexpr int kIdealWidth = 800;
+    // The spin timer's id; it runs at a 1 ms period.
+    static constexpr int kSpinTimerId = 1;
 
+    // The window with the renderers' pixel format, its wheels and the empty
+    // renderer; m_bCreated tells whether that worked.
     explicit CVexilo(wxWindow* parent);
+    ~CVexilo() override;
 
+    // ILogOwner: the busy box and the log window refresh.
     void ShowStatus(const char* text, bool show) override;
     void UpdateLogWindow() override;
 
-    // Makes frame `frame` (1-based) of the series current; the slider bar
-    // calls it on every move.
-    void SetCurrentFrame(int frame);
+    // Draws one frame at once.
+    void RedrawNow();
+    // Asks for a frame without erasing; the wheels are not repainted.
+    void Invalidate();
+    // Makes frame n (1-based) of the series current; 0, no series or a
+    // frame beyond it does nothing.
+    void SetCurrentFrame(int n);
+    void ApplyOptions();
+    void SetCameraFromLightBox();
+    void ResetTransform();
+    // Reset view, also after every load: trackball, wheels, frame timer and
+    // the renderer's camera.
+    void OnResetView();
+    // Leaves the current render mode; the caller sets the next one.
+    void ExitRenderMode();
+    // Drops the series, its renderer, the fly-through camera and every
+    // modeless window but the log window. The caller makes a new renderer.
+    void CloseModel();
+
+    // The log window: opened when closed (returned either way), closed by
+    // the command or its close box.
+    CMessageDlg* ShowMessageLog();
+    void CloseMessageLog();
+
+    IGlSurface* Surface() { return &m_surface; }
+
+    // Modeless windows, owned; null while closed. The cut-plane, transfer-
+    // function and stereo windows come with their commands.
+    wxWindow* m_pCutPlaneDlg = nullptr;
+    wxWindow* m_pXfrDlg = nullptr;
+    CStatusDlg* m_pStatusDlg = nullptr;
+    wxWindow* m_pStereoDlg = nullptr;
+    wxWindow* m_pStereoToolsDlg = nullptr;
+    CMessageDlg* m_pMessageDlg = nullptr;
+    bool m_bStereo = false;
+    float m_fFocalLength = 0.0f, m_fEyeSeparation = 0.0f;
+    float m_fStereoFocal = 0.0f, m_fStereoSeparation = 0.0f;
+    COLORREF m_crBackground = 0;
+    CAppSettings* m_pSettings = nullptr;
+    CMessageLog* m_pLog = nullptr;
+    bool m_bLeftButton = false, m_bRightButton = false;
+    bool m_bShowTrajectory = false;
+    int m_nFrame = 0;
+    int m_nFrameShown = -1;
+    int m_nFrames = 0;
+    std::unique_ptr<CModelSeries> m_pModels;
+    CModel* m_pModel = nullptr;
+    std::unique_ptr<CRenderer> m_pRenderer;
+    CSliderDlg* m_pSliderBar = nullptr;
+    CLightBox* m_pLightBox = nullptr;
+    // Owned; made by the fly-through command, so null outside render mode 4.
+    CFlyThrough* m_pFlyThrough = nullptr;
+    CViewTransform m_transform;
+    wxPoint m_ptLast;
+    unsigned m_nSpinTimer = 0;
+    CPerfTimer m_timer;
+    float m_fFps = 0.0f;
+    bool m_bShowFps = false;
+    int m_nPickedPlane = -1;
+    int m_nRenderMode = kRenderNormal;
+    CThumbWheel m_wheelX, m_wheelY, m_wheelZ, m_wheelZoom;
+    std::array<int, 4> m_nLastWheel{};
+
+    // False when the window, a wheel or the empty renderer could not be made;
+    // the frame's creation then fails.
+    bool m_bCreated = false;
+
+private:
+    // The creation step: native window, wheels, empty renderer, timer.
+    bool OnCreate();
+    // One frame through the renderer, with the trackball, the frame-rate
+    // readout and the fly-through step.
+    void RenderScene();
+    // The renderer's context made current on this window: the renderer
+    // changes its GL state between frames too.
+    bool MakeRendererCurrent();
+    // The client size, never below 1 x 1.
+    wxSize ClientSize() const;
+    CMainFrame* Frame() const;
+    CLightBox* LightBox();
+    void GiveModelToLightBox(CModel* model);
+    void Log(const std::string& line);
+    void CloseStereoDialogs();
+    void CloseStatusBox();
+    template <class W> static void DestroyWindow(W*& window)
+    {
+        if (window) {
+            window->Destroy();
+            window = nullptr;
+        }
+    }
+
+    // Load steps shared by Open and Import.
+    // Adopts `series` with its first model as frame 1; false (and no series)
+    // when it is null or empty.
+    bool TakeSeries(std::unique_ptr<CModelSeries> series);
+    void SetFrameTitle(const std::string& name);
+    void SetSliderRange();
+    // The renderer for the model just taken; the message when none fits.
+    void MakeRendererForModel(bool colour);
+    std::unique_ptr<CRenderer> MakeColourRenderer(CModel* model);
+    // The steps of Open and Import between the busy box and FinishLoad.
+    void LoadFile(const std::string& path);
+    void ImportFolder(const CRgbDialogValues& values);
+    // An empty renderer when there is none, whatever went wrong before.
+    void EnsureRenderer() noexcept;
+    // Whatever the load gave: a renderer, the log lines, the view reset and
+    // the light box given the model.
+    void FinishLoad();
+
+    // The fly-through camera's steps; nothing while there is no camera.
+    bool PollFlyThrough(float seconds);
+    void MoveCameraToCurrentPoint();
+
+    void OnPaint(wxPaintEvent& event);
+    void OnEraseBackground(wxEraseEvent& event);
+    void OnSize(wxSizeEvent& event);
+    void OnTimer(wxTimerEvent& event);
+    void OnLButtonDown(wxMouseEvent& event);
+    void OnLButtonUp(wxMouseEvent& event);
+    void OnMouseMove(wxMouseEvent& event);
+    void OnRButtonDown(wxMouseEvent& event);
+    void OnRButtonUp(wxMouseEvent& event);
+    void OnCaptureLost(wxMouseCaptureLostEvent& event);
+    void OnWheelX(CThumbWheelEvent& event);
+    void OnWheelY(CThumbWheelEvent& event);
+    void OnWheelZ(CThumbWheelEvent& event);
+    void OnWheelZoom(CThumbWheelEvent& event);
+    void OnRotateWheel(CThumbWheelEvent& event, int index);
+    void OnUpdateFrameIndicator(wxUpdateUIEvent& event);
+    void OnResetViewCommand(wxCommandEvent& event);
+
+    void OnFileOpen(wxCommandEvent& event);
+    void OnImportRgb(wxCommandEvent& event);
+    void OnFileSaveAs(wxCommandEvent& event);
+    void OnExportRaw(wxCommandEvent& event);
+    void OnExportSmf(wxCommandEvent& event);
+    void OnExportOff(wxCommandEvent& event);
+    void OnUpdateModelLoaded(wxUpdateUIEvent& event);
+    void OnUpdateExportRaw(wxUpdateUIEvent& event);
+    void OnUpdateExportMesh(wxUpdateUIEvent& event);
+
+    void OnMessageLog(wxCommandEvent& event);
+    void OnClearLog(wxCommandEvent& event);
+    void OnInformation(wxCommandEvent& event);
+    void OnUpdateMessageLog(wxUpdateUIEvent& event);
+    void OnUpdateInformation(wxUpdateUIEvent& event);
+
+    CWxGlSurface m_surface;
+    wxTimer m_spinTimer;
+    // A paint that came while the busy box let GTK draw, put off until the
+    // synchronous work is over.
+    bool m_bYielding = false;
+    bool m_bPaintDeferred = false;
+
+    wxDECLARE_EVENT_TABLE();
 };

@@ -6,6 +6,7 @@ public:
     bool RunRawDialog(CRawDialogValues&) override { return false; }
     bool RunDcmDialog(CDcmDialogValues&) override { return false; }
     bool RunRendererDialog(CRendererDialogValues&) override { return false; }
+    bool RunRgbDialog(CRgbDialogValues&) override { return false; }
 };
 CCancellingRunner g_cancel;
 IDialogRunner* g_runner = nullptr;

@@ -39,6 +39,17 @@ struct CRendererDialogValues {
     bool m_bRescaleStored = false; // OK pressed: the rescale choice goes to the settings
 };
 
+// RGB or 16-bit slice-folder import: what the slice loaders take. After OK
+// the folder holds the search pattern (folder, separator, wildcard).
+struct CRgbDialogValues {
+    std::string m_strFolder;
+    int m_nHeaderBytes = 0;
+    int m_nWidth = 2048, m_nHeight = 1216;
+    float m_fPixelWidth = 0.33f, m_fPixelHeight = 0.33f, m_fSeparation = 0.33f;
+    int m_nDataType = 0; // 0 RGB, 1 VHP (16-bit)
+    int m_bGrayscale = 0;
+};
+
 class IDialogRunner {
 public:
     virtual ~IDialogRunner() = default;
@@ -46,6 +57,8 @@ public:
     virtual bool RunRawDialog(CRawDialogValues& values) = 0;
     virtual bool RunDcmDialog(CDcmDialogValues& values) = 0;
     virtual bool RunRendererDialog(CRendererDialogValues& values) = 0;
+    // The view's import runs this one until its own dialog exists.
+    virtual bool RunRgbDialog(CRgbDialogValues& values) = 0;
 };
 
 // The installed runner; a default that cancels every dialog.

@@ -78,6 +78,16 @@ constexpr int MovedId(int resourceId) { return resourceId < 0x7FFF ? resourceId 
     X(ID_INDICATOR_CAPS, 59137, vx::MovedId(59137), pane, "CAP")                                           \
     X(ID_INDICATOR_NUM, 59138, vx::MovedId(59138), pane, "NUM")                                            \
     X(ID_INDICATOR_SCRL, 59139, vx::MovedId(59139), pane, "SCRL")                                          \
+    X(IDC_WHEEL_X, 101, 101, bar, "")                                                                      \
+    X(IDC_WHEEL_Y, 102, 102, bar, "")                                                                      \
+    X(IDC_WHEEL_Z, 103, 103, bar, "")                                                                      \
+    X(IDC_WHEEL_ZOOM, 104, 104, bar, "")                                                                   \
+    X(IDD_INFORMATION, 143, 143, bar, "")                                                                  \
+    X(IDC_INFO_TEXT, 1014, 1014, bar, "")                                                                  \
+    X(IDD_STATUS, 156, 156, bar, "")                                                                       \
+    X(IDC_STATUS_TEXT, 1051, 1051, bar, "")                                                                \
+    X(IDD_MESSAGE_LOG, 174, 174, bar, "")                                                                  \
+    X(IDC_LOG_EDIT, 1074, 1074, bar, "")                                                                   \
     X(IDD_SLIDER, 133, 133, bar, "")                                                                       \
     X(IDC_FRAME_SLIDER, 1000, 1000, bar, "")
 

@@ -7,6 +7,8 @@
 #include <wx/colordlg.h>
 #include <wx/dirdlg.h>
 #include <wx/filedlg.h>
+#include <wx/filefn.h>
+#include <wx/filename.h>
 #include <wx/msgdlg.h>
 
 namespace {
@@ -66,11 +68,20 @@ bool CWxPrompter::ChooseFile(const FileChooserRequest& request, std::string& pat
                                                            : wxString::FromUTF8(request.title),
                      wxString(), wxString::FromUTF8(request.fileName),
                      wxString::FromUTF8(GtkFileFilter(request.filter)), style);
-    if (dlg.ShowModal() != wxID_OK)
-        return false;
-    std::string chosen = dlg.GetPath().utf8_string();
-    path = request.open ? chosen : WithDefaultExtension(chosen, request.defaultExt);
-    return true;
+    for (;;) {
+        if (dlg.ShowModal() != wxID_OK)
+            return false;
+        const std::string chosen = dlg.GetPath().utf8_string();
+        if (request.open) {
+            path = chosen;
+            return true;
+        }
+        if (SavePathConfirmed(chosen, request.defaultExt, path, [this](const std::string& question) {
+                return MessageBox(question, MB_YESNO | MB_ICONEXCLAMATION) == IDYES;
+            }))
+            return true;
+        dlg.SetPath(wxString::FromUTF8(chosen));
+    }
 }
 
 bool CWxPrompter::ChooseColour(COLORREF& colour)
@@ -125,4 +136,19 @@ std::string WithDefaultExtension(const std::string& path, const std::string& def
         return path;
     std::string ext = defaultExt[0] == '.' ? defaultExt.substr(1) : defaultExt;
     return path + "." + ext;
+}
+
+bool SavePathConfirmed(const std::string& chosen, const std::string& defaultExt, std::string& path,
+                       const std::function<bool(const std::string& question)>& replace)
+{
+    const std::string named = WithDefaultExtension(chosen, defaultExt);
+    // GTK asked about the name as typed; with the extension appended it may
+    // name another file that exists.
+    if (named != chosen && wxFileExists(wxString::FromUTF8(named))) {
+        const std::string name = wxFileName(wxString::FromUTF8(named)).GetFullName().utf8_string();
+        if (!replace(name + " already exists.\nDo you want to replace it?"))
+            return false;
+    }
+    path = named;
+    return true;
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <string>
 
 #include "platform/Prompter.h"
@@ -21,3 +22,10 @@ std::string GtkFileFilter(const std::string& filter);
 // `path` with "." + `defaultExt` appended when its file name has no
 // extension (and `defaultExt` is not empty).
 std::string WithDefaultExtension(const std::string& path, const std::string& defaultExt);
+
+// The file a save chooser's `chosen` name stands for: with the default
+// extension appended. When that names another file that exists, `replace`
+// is asked the question the chooser asks for the typed name; false (and
+// `path` untouched) when it declines, so the chooser is shown again.
+bool SavePathConfirmed(const std::string& chosen, const std::string& defaultExt, std::string& path,
+                       const std::function<bool(const std::string& question)>& replace);

@@ -10,6 +10,7 @@
 
 #include "GuiTest.h"
 #include "platform/wx/WxPrompter.h"
+#include "support/TempDir.h"
 
 
 // Windows-style filters become GTK patterns: upper-case twins, "*" for all.
@@ -122,6 +123,41 @@ TEST(WxPrompter, ChooseFileDialogSetUp)
         EXPECT_EQ(wildcard, "Vexilo files (*.vxq)|*.vxq;*.VXQ|All Files (*.*)|*");
         EXPECT_EQ(message, "Export raw volume");
         EXPECT_EQ(style & (wxFD_OPEN | wxFD_SAVE), c.mode);
+    }
+}
+
+// A save name typed without its extension gets the default one; when that
+// names a file that exists, the user is asked as GTK asks for the typed
+// name, and declining means choosing again.
+TEST(WxPrompter, SaveAsksBeforeReplacingTheNameWithItsExtension)
+{
+    TempDir dir;
+    dir.Write("head.vxq", "old");
+    struct Case {
+        const char* typed;
+        bool replace;
+        bool asked, confirmed;
+        const char* path;
+    };
+    const Case cases[] = {
+        {"head", true, true, true, "head.vxq"},
+        {"head", false, true, false, nullptr},
+        {"fresh", false, false, true, "fresh.vxq"},
+        {"head.vxq", false, false, true, "head.vxq"}, // GTK itself asked about this one
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.typed) + (c.replace ? " replace" : " keep"));
+        std::vector<std::string> questions;
+        std::string path = "unchanged";
+        EXPECT_EQ(SavePathConfirmed(dir.File(c.typed), "vxq", path,
+                                    [&](const std::string& q) {
+                                        questions.push_back(q);
+                                        return c.replace;
+                                    }),
+                  c.confirmed);
+        EXPECT_EQ(path, c.path ? dir.File(c.path) : "unchanged");
+        EXPECT_EQ(questions, c.asked ? std::vector<std::string>{"head.vxq already exists.\nDo you want to replace it?"}
+                                     : std::vector<std::string>{});
     }
 }
 

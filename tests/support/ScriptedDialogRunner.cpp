@@ -38,3 +38,15 @@ bool CScriptedDialogRunner::RunRendererDialog(CRendererDialogValues& values)
     rendererShown.push_back(values);
     return true;
 }
+
+bool CScriptedDialogRunner::RunRgbDialog(CRgbDialogValues& values)
+{
+    ++rgbShown;
+    if (rgbAnswers.empty())
+        return false;
+    RgbAnswer a = rgbAnswers.front();
+    rgbAnswers.erase(rgbAnswers.begin());
+    if (a.ok)
+        values = a.values;
+    return a.ok;
+}

@@ -20,8 +20,16 @@ public:
     bool RunRawDialog(CRawDialogValues& values) override;
     bool RunDcmDialog(CDcmDialogValues& values) override;
     bool RunRendererDialog(CRendererDialogValues& values) override;
+    // The next answer of rgbAnswers: OK with its values, or Cancel.
+    bool RunRgbDialog(CRgbDialogValues& values) override;
 
     std::vector<RawAnswer> rawAnswers;
+    struct RgbAnswer {
+        bool ok;
+        CRgbDialogValues values;
+    };
+    std::vector<RgbAnswer> rgbAnswers;
+    int rgbShown = 0;
     std::vector<DcmAnswer> dcmAnswers;
     std::vector<CRawDialogValues> rawShown;
     std::vector<CDcmDialogValues> dcmShown;

@@ -7,4 +7,7 @@ public:
     CTex2DPlainRenderer(CModel* model, IGlSurface* dc, int width, int height);
 
     void BuildTextures() override;
+
+protected:
+    bool ZeroTexelIsClear() const override { return true; }
 };

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "render/VolumeRenderer.h"
 
@@ -16,6 +17,18 @@
 // corner of the padded block. The z stack takes its planes as they are; the
 // y stack takes row r of every plane (X wide, Z high), the x stack column c
 // of every plane (Y wide, Z high).
+//
+// Empty-space skipping: while a texel of all-zero bytes draws as fully
+// clear (always for plain intensity and RGB texels, for the classified
+// leaves when table entry 0 is (0, 0, 0, 0)), each slice is drawn only over
+// the rectangle of its texels that are not zero, widened by the texel that
+// linear filtering reaches; a slice without such texels is not drawn. The
+// pixels are those of the whole slice: outside the rectangle a fragment
+// would sample zeros only, which neither compositing nor MIP can see. (The
+// method is empty-space leaping of slice-based volume rendering, Engel et
+// al., Real-Time Volume Graphics, 2006, chapter 8; the stacks themselves
+// are Rezk-Salama et al., 2000.) m_bSkipEmptySpace off draws every slice
+// whole, as the reference.
 //
 // The classification leaves decide the texture formats and how the lookup
 // table colours the slices.
@@ -43,6 +56,18 @@ public:
     std::int32_t m_nXTextures = 0, m_nYTextures = 0, m_nZTextures = 0;
     GLuint m_nDisplayLists[6] = {0, 0, 0, 0, 0, 0};
 
+    // The texels a slice holds that are not zero, in its image's columns
+    // and rows (u, v), half-open; empty when u0 >= u1.
+    struct SliceRect {
+        std::int32_t u0 = 0, u1 = 0, v0 = 0, v1 = 0;
+        bool Empty() const { return u0 >= u1 || v0 >= v1; }
+    };
+    // Per stack x, y, z, one rectangle for each slice drawn.
+    std::vector<SliceRect> m_aSliceRects[3];
+    bool m_bSkipEmptySpace = true;
+    // Whether the recorded lists draw the rectangles or whole slices.
+    bool m_bListsTrimmed = false;
+
 protected:
     CTex2DRenderer(CModel* model, IGlSurface* dc, int width, int height);
 
@@ -59,6 +84,13 @@ protected:
     virtual void AfterSliceImage() {}
     // Colour-index leaves index a 256-entry map: they stage 8 bits always.
     virtual bool StagesEightBitIndices() const { return false; }
+    // Whether a texel of zero bytes draws fully clear: the lookup leaves
+    // ask table entry 0; plain intensity and RGB texels are clear as they
+    // are.
+    virtual bool ZeroTexelIsClear() const;
+    // The rectangles of non-zero texels of every slice, from the staging
+    // volume.
+    void FindSliceRects();
 
 private:
     void DeleteStack(std::unique_ptr<GLuint[]>& names, std::int32_t& count);

@@ -86,6 +86,7 @@ void CTex2DRgbRenderer::BuildTextures()
         BuildFailed();
         return;
     }
+    FindSliceRects();
     UploadStacks(GL_RGBA8, GL_BGRA_EXT, GL_UNSIGNED_BYTE);
     m_bTexturesDirty = false;
 }

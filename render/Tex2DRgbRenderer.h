@@ -16,6 +16,9 @@ public:
 
     CRgbVolume* m_pRgbVolume = nullptr;
 
+protected:
+    bool ZeroTexelIsClear() const override { return true; }
+
 private:
     // The colour block, when it holds three bytes for every voxel.
     const std::uint8_t* ColourBlock() const;

@@ -290,3 +290,61 @@ TEST(CTex2DRenderer, MprSlicesAtTheCurrentPoint)
         EXPECT_EQ(r.Count("glNewList"), 0) << "MPR draws without lists";
     }
 }
+
+// While zero texels draw clear, each slice is drawn over the rectangle of
+// its non-zero texels widened by one texel, and empty slices not at all; a
+// table that colours zero brings the whole slices back.
+TEST(CTex2DRenderer, EmptySpaceIsLeftOut)
+{
+    // Non-zero at x 2..4, y 3..5 (texel rows 2..4), z 1..6 of 8^3.
+    auto volume = MakeVolume(8, 8, 8, 8, [](int x, int y, int z) {
+        return x >= 2 && x <= 4 && y >= 3 && y <= 5 && z >= 1 && z <= 6 ? 50 : 0;
+    });
+    struct Quad {
+        double z, x0, x1, y0, y1;
+        bool operator==(const Quad&) const = default;
+    };
+    auto quads = [](const CRecordingSurface& s) {
+        std::vector<Quad> out;
+        const auto v = s.CallsOf("glVertex3d");
+        for (std::size_t i = 0; i + 3 < v.size(); i += 4)
+            out.push_back({v[i].args[2], v[i].args[0], v[i + 2].args[0], v[i].args[1], v[i + 2].args[1]});
+        return out;
+    };
+    struct Case {
+        bool skip;
+        bool zeroClear;
+        std::size_t count;
+        const char* why;
+    };
+    for (Case c : {Case{true, true, 6, "trimmed"}, Case{false, true, 8, "reference: whole slices"},
+                   Case{true, false, 8, "zero coloured by the table"}}) {
+        Recorded<CTex2DFragProgRenderer> r(volume.get());
+        r.renderer.m_bSkipEmptySpace = c.skip;
+        (*r.renderer.m_pRgbaTable)[3] = c.zeroClear ? 0 : 10;
+        (*r.renderer.m_pRgbaTable)[0] = 0;
+        r.Frame();
+        const std::vector<Quad> q = quads(r.surface);
+        ASSERT_EQ(q.size(), c.count) << c.why;
+        if (c.count == 6) {
+            // Texels 1..5 of 8 across a box of -4..4: -3..2 in x and y.
+            for (std::size_t i = 0; i < q.size(); ++i)
+                EXPECT_EQ(q[i], (Quad{-3.0 + double(i), -3, 2, -3, 2})) << i;
+            const auto st = r.Calls("glTexCoord2f");
+            EXPECT_EQ(st[0].args, (std::vector<double>{0.125, 0.125}));
+            EXPECT_EQ(st[2].args, (std::vector<double>{0.75, 0.75}));
+        } else {
+            EXPECT_EQ(q[0], (Quad{-4, -4, 4, -4, 4})) << c.why;
+        }
+    }
+
+    // A table edit that gives zero a colour is seen at the next frame.
+    Recorded<CTex2DFragProgRenderer> r(volume.get());
+    r.Frame();
+    (*r.renderer.m_pRgbaTable)[3] = 10;
+    r.renderer.UpdateLookupTable();
+    r.Clear();
+    r.Frame();
+    EXPECT_EQ(quads(r.surface).size(), 8u);
+    EXPECT_EQ(r.Count("glNewList"), 1) << "recorded anew";
+}

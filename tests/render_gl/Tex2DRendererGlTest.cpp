@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -348,4 +350,54 @@ TEST(Tex2DRendererGl, GlErrorAfterARebuildIsReported)
     s->Frame();
     EXPECT_EQ(s->prompter.asked.size(), 1u) << "only a rebuild is followed by the check";
     Gl().GetError();
+}
+
+// Leaving out the empty space draws the pixels of the whole slices, in
+// both modes and for every kind of texel.
+TEST(Tex2DRendererGl, EmptySpaceSkippingKeepsThePixels)
+{
+    auto grey = MakeVolume(24, 20, 16, 8, [](int x, int y, int z) {
+        const int dx = x - 11, dy = y - 9, dz = z - 8;
+        const int d = dx * dx + 2 * dy * dy + dz * dz;
+        return d < 40 ? 250 - 4 * d : d < 60 ? 30 : 0;
+    });
+    auto rgb = MakeRgbVolume(24, 20, 16, [&](int x, int y, int z) {
+        const std::uint32_t v = grey->GetVoxel(x, y, z);
+        return v ? (v << 16) | ((255 - v) << 8) | 40 : 0u;
+    });
+    struct Case {
+        const char* what;
+        std::function<std::unique_ptr<Scene>(CModel*)> make;
+        CVolume* volume;
+    };
+    const Case cases[] = {
+        {"fragment program", Scene::Make<CTex2DFragProgRenderer>, grey.get()},
+        {"pixel maps", Scene::Make<CTex2DPixelMapRenderer>, grey.get()},
+        {"plain", Scene::Make<CTex2DPlainRenderer>, grey.get()},
+        {"rgb", Scene::Make<CTex2DRgbRenderer>, rgb.get()},
+    };
+    for (const Case& c : cases)
+        for (int mode : {kRenderNormal, kRenderMip})
+            for (float turn : {0.0f, 35.0f, 120.0f}) {
+                c.volume->m_qOrientation = AxisAngleToQuat(CVector3(0.4f, 1, 0.2f), turn * kDegToRad);
+                auto s = c.make(c.volume);
+                s->SetTable([](int i) { return i == 0 ? 0u : std::uint32_t(i) << 24 | (255u - i) << 8 | std::uint32_t(i); });
+                s->renderer->m_nRenderMode = mode;
+                auto& t = static_cast<CTex2DRenderer&>(*s->renderer);
+                s->Frame();
+                ASSERT_TRUE(t.m_bListsTrimmed) << c.what;
+                const std::vector<GLubyte> trimmed = s->pixels;
+                t.m_bSkipEmptySpace = false;
+                s->Frame();
+                ASSERT_FALSE(t.m_bListsTrimmed) << c.what;
+                int differing = 0, largest = 0, lit = 0;
+                for (std::size_t i = 0; i < trimmed.size(); ++i) {
+                    const int d = std::abs(int(trimmed[i]) - int(s->pixels[i]));
+                    differing += d > 1;
+                    largest = std::max(largest, d);
+                    lit += s->pixels[i] > 0;
+                }
+                EXPECT_EQ(differing, 0) << c.what << " mode " << mode << " turn " << turn << " largest " << largest;
+                EXPECT_GT(lit, 400) << c.what << ": something drawn";
+            }
 }

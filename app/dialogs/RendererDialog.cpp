@@ -73,6 +73,12 @@ void CRendererDialog::OnRadio(wxCommandEvent& event)
 
 void CRendererDialog::OnOK(wxCommandEvent&)
 {
+    for (const Choice& c : kTypes)
+        if (Radio(c.name)->GetValue())
+            m_values.m_nRendererType = c.value;
+    for (const Choice& c : kClassifications)
+        if (Radio(c.name)->GetValue())
+            m_values.m_nClassification = c.value;
     m_values.m_bRescale = XRCCTRL(*this, "IDC_RESCALE", wxCheckBox)->GetValue() ? 1 : 0;
     m_values.m_bRescaleStored = true;
     EndModal(wxID_OK);

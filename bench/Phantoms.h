@@ -91,6 +91,8 @@ inline std::unique_ptr<CVolume> CtChest(int slices)
 inline std::unique_ptr<CVolume> ChestVolume8(int n = 256)
 {
     auto v = std::make_unique<CVolume>(n, n, n, 8);
+    // Half extents as a loader sets them: the current point needs them.
+    v->SetVoxelSize(1, 1, 1);
     std::uint8_t* d = v->m_pData.get();
     const float k = 512.0f / float(n);
     for (int z = 0; z < n; ++z) {

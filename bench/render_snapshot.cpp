@@ -89,6 +89,10 @@ int main(int argc, char** argv)
         return 1;
     }
     std::printf("%s\n%s\n", model->m_pszDescription.c_str(), renderer->m_pszDescription.c_str());
+    // The current point (MPR crossing) at the centre, as the light box
+    // starts it.
+    if (model->IsVolume())
+        static_cast<CVolume*>(model)->SetEntryPoint(CVector3(0, 0, 0), -1, -1, -1);
     // A turn about an axis between y and x shows the volume's depth.
     model->m_qOrientation = AxisAngleToQuat(CVector3(0.3f, 1.0f, 0.0f), turn * kDegToRad);
     renderer->m_nRenderMode = mode;

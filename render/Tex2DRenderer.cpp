@@ -12,15 +12,24 @@
 #include "data/Volume.h"
 
 namespace {
+// Texel i of a byte buffer (copied, so the bytes are never read through
+// another type).
+template <typename Texel> Texel TexelAt(const std::uint8_t* bytes, std::size_t i)
+{
+    Texel t;
+    std::memcpy(&t, bytes + i * sizeof(Texel), sizeof(Texel));
+    return t;
+}
+
 // Column c of every row of every plane, texel by texel: out is Y wide, Z high.
 template <typename Texel>
 void GatherColumn(const std::uint8_t* staging, int c, int X, int Y, int Z, std::uint8_t* out)
 {
-    const Texel* src = reinterpret_cast<const Texel*>(staging);
-    Texel* dst = reinterpret_cast<Texel*>(out);
     const std::size_t count = std::size_t(Y) * std::size_t(Z);
-    for (std::size_t i = 0; i < count; ++i)
-        dst[i] = src[std::size_t(c) + i * std::size_t(X)];
+    for (std::size_t i = 0; i < count; ++i) {
+        const Texel t = TexelAt<Texel>(staging, std::size_t(c) + i * std::size_t(X));
+        std::memcpy(out + i * sizeof(Texel), &t, sizeof(Texel));
+    }
 }
 
 void GatherColumn(int bytes, const std::uint8_t* staging, int c, int X, int Y, int Z, std::uint8_t* out)
@@ -132,18 +141,19 @@ void FindBounds(const std::uint8_t* staging, int X, int Y, int dimX, int dimY, i
 {
     for (int s = 0; s < dimZ; ++s)
         for (int r = 0; r < dimY; ++r) {
-            const Texel* row = reinterpret_cast<const Texel*>(staging) + (std::size_t(r) + std::size_t(s) * Y) * X;
+            const std::uint8_t* row = staging + (std::size_t(r) + std::size_t(s) * Y) * X * sizeof(Texel);
+            auto at = [row](int x) { return TexelAt<Texel>(row, std::size_t(x)); };
             int first = 0, last = dimX - 1;
-            while (first < dimX && row[first] == 0)
+            while (first < dimX && at(first) == 0)
                 ++first;
             if (first == dimX)
                 continue;
-            while (row[last] == 0)
+            while (at(last) == 0)
                 --last;
             zs[s].Add(first, last, r);
             ys[r].Add(first, last, s);
             for (int c = first; c <= last; ++c)
-                if (row[c] != 0)
+                if (at(c) != 0)
                     xs[c].Add(r, r, s);
         }
 }

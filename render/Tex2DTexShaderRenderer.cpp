@@ -3,8 +3,10 @@
 #include <cstring>
 
 namespace {
+// Two rows of the table's 256 RGBA entries.
 constexpr std::size_t kLookupBytes = 2 * 256 * 4;
-}
+static_assert(sizeof(RgbaLookupTable) == kLookupBytes / 2, "one row is the whole table");
+} // namespace
 
 CTex2DTexShaderRenderer::CTex2DTexShaderRenderer(CModel* model, IGlSurface* dc, int width, int height)
     : CTex2DRenderer(model, dc, width, height)

@@ -9,9 +9,9 @@
 #include <wx/radiobut.h>
 #include <wx/statbox.h>
 #include <wx/stattext.h>
-#include <wx/uiaction.h>
 #include <wx/xrc/xmlres.h>
 
+#include "GtkActions.h"
 #include "GuiTest.h"
 #include "app/dialogs/RendererDialog.h"
 #include "platform/GlRecorder.h"
@@ -61,14 +61,10 @@ std::string CreateAsking(CVolume& volume, const char* extensions)
     return r ? r->m_pszDescription : "none";
 }
 
-// Clicks a control where GTK draws its indicator or label.
-void Click(wxWindow* w, wxPoint at)
+void Click(wxWindow* w)
 {
-    wxUIActionSimulator sim;
-    const wxPoint target = w->GetScreenPosition() + at;
-    sim.MouseMove(target);
-    ASSERT_TRUE(WaitUntil([target] { return wxGetMousePosition() == target; }));
-    sim.MouseClick();
+    GtkClick(w->GetHandle());
+    wxTheApp->ProcessPendingEvents();
 }
 
 // Shows the factory's dialog for real and, once it is on the screen, runs
@@ -79,8 +75,6 @@ struct LiveDialog {
     DialogAnswerer answerer{[this](wxDialog* dlg) {
         dlg->CallAfter([this, dlg] {
             ASSERT_TRUE(WaitUntil([dlg] { return dlg->IsShownOnScreen(); }));
-            dlg->Raise();
-            dlg->SetFocus();
             act(dlg);
             ranAct = true;
         });
@@ -233,13 +227,13 @@ TEST_F(RendererDialogTest, ClicksThenOk)
     LiveDialog live;
     live.act = [](wxDialog* dlg) {
         wxRadioButton* maps = Control<wxRadioButton>(dlg, "IDC_CLASSIFY_PIXELMAPS");
-        Click(maps, {8, maps->GetSize().y / 2});
+        Click(maps);
         ASSERT_TRUE(WaitUntil([maps] { return maps->GetValue(); })) << "GTK checked the radio";
+        EXPECT_FALSE(Control<wxRadioButton>(dlg, "IDC_CLASSIFY_FRAGPROG")->GetValue()) << "and cleared the default";
         wxCheckBox* rescale = Control<wxCheckBox>(dlg, "IDC_RESCALE");
-        Click(rescale, {8, rescale->GetSize().y / 2});
+        Click(rescale);
         ASSERT_TRUE(WaitUntil([rescale] { return !rescale->GetValue(); }));
-        wxWindow* ok = dlg->FindWindow(wxID_OK);
-        Click(ok, {ok->GetSize().x / 2, ok->GetSize().y / 2});
+        Click(dlg->FindWindow(wxID_OK));
     };
     auto volume = MakeVolume(2, 2, 2, 16, [](int, int, int) { return 1; });
     EXPECT_EQ(CreateAsking(*volume, kMesaExtensions), kPixelMap);
@@ -257,12 +251,13 @@ TEST_F(RendererDialogTest, EscapeKeepsClicksButNotTheRescale)
     live.act = [](wxDialog* dlg) {
         wxRadioButton* flat = Control<wxRadioButton>(dlg, "IDC_RENDERER_2D");
         ASSERT_FALSE(flat->GetValue());
-        Click(flat, {8, flat->GetSize().y / 2});
+        Click(flat);
         ASSERT_TRUE(WaitUntil([flat] { return flat->GetValue(); }));
         wxCheckBox* rescale = Control<wxCheckBox>(dlg, "IDC_RESCALE");
-        Click(rescale, {8, rescale->GetSize().y / 2});
+        Click(rescale);
         ASSERT_TRUE(WaitUntil([rescale] { return !rescale->GetValue(); }));
-        wxUIActionSimulator().Char(WXK_ESCAPE);
+        GtkPressKey(dlg->GetHandle(), kGdkKeyEscape);
+        EXPECT_TRUE(WaitUntil([dlg] { return !dlg->IsModal(); })) << "Escape ended the dialog";
     };
     auto volume = MakeVolume(2, 2, 2, 8, [](int, int, int) { return 1; });
     EXPECT_EQ(CreateAsking(*volume, kMesaExtensions), kFragProg);

@@ -3,10 +3,10 @@
 
 #include "platform/DialogRunner.h"
 #include "platform/GlSurface.h"
+#include "render/Renderer.h"
 
 class CAppSettings;
 class CModel;
-class CRenderer;
 
 // Whether the current context's extension string names `name` as a whole
 // word: at the start or after a blank, and followed by a blank or the end.

@@ -26,6 +26,7 @@
 #include "data/Quaternion.h"
 #include "render/Renderer.h"
 #include "render/RendererFactory.h"
+#include "render/Tex2DRenderer.h"
 
 namespace {
 constexpr int kWidth = 800, kHeight = 600, kSide = 256;
@@ -52,6 +53,12 @@ public:
         m_volume->m_qOrientation = AxisAngleToQuat(CVector3(0, 1, 0), float(m_degrees) * kDegToRad);
     }
     void SetMode(int mode) { m_renderer->m_nRenderMode = mode; }
+    // Whole slices, empty space included (the 2D-texture reference path).
+    void SetWholeSlices(bool whole)
+    {
+        if (auto* t = dynamic_cast<CTex2DRenderer*>(m_renderer.get()))
+            t->m_bSkipEmptySpace = !whole;
+    }
 
     // The frame at the current turn as a PNG, read from the back buffer
     // before it is swapped.
@@ -123,11 +130,19 @@ int Serve(const std::string& dump)
     }
     std::cout << "ready " << v.m_nDimX << " " << v.m_nDimY << " " << v.m_nDimZ << " " << s.Renderer().m_pszDescription
               << std::endl;
-    // "normal N" or "mip N": the seconds of N frames; "turn MODE D": mode
-    // and angle for "picture PATH", which writes that frame (answered with
-    // 1 or 0).
+    // "normal N" or "mip N": the seconds of N frames; "whole 1" or "whole 0":
+    // whole slices or the empty space left out; "turn MODE D": mode and
+    // angle for "picture PATH", which writes that frame (answered with 1 or
+    // 0).
     std::string command;
     while (std::cin >> command && command != "quit") {
+        if (command == "whole") {
+            int whole = 0;
+            std::cin >> whole;
+            s.SetWholeSlices(whole != 0);
+            std::cout << 1 << std::endl;
+            continue;
+        }
         if (command == "turn") {
             std::string mode;
             int degrees = 0;

@@ -12,8 +12,10 @@ GLX (llvmpipe) with the same LP_NUM_THREADS.
 Not part of CI: needs Debian's python3-vtk9 and python3-numpy and an X
 display (see run_volume_render.sh). Usage:
   vtk_volume_render.py BENCH_VOLUME_RENDER [rounds] [frames per round] [picture folder]
-With a picture folder, each side's last frame of each mode is written there
-as a PNG, to see that both drew the same.
+With a picture folder, each side's frame of each mode at a 30-degree turn
+is written there as a PNG, to see that both drew the same. With
+VEXILO_BENCH_WHOLE=1 a third side is Vexilo drawing whole slices, its
+empty space included (the reference path of the 2D-texture renderers).
 """
 import os
 import statistics
@@ -43,6 +45,11 @@ class Vexilo:
         self.proc.stdin.write(f"{mode} {n}\n")
         self.proc.stdin.flush()
         return float(self.proc.stdout.readline())
+
+    def whole(self, on):
+        self.proc.stdin.write(f"whole {1 if on else 0}\n")
+        self.proc.stdin.flush()
+        self.proc.stdout.readline()
 
     def turn(self, mode, degrees):
         self.proc.stdin.write(f"turn {mode} {degrees}\n")
@@ -153,16 +160,25 @@ def main():
               f"{frames} frames a round, LP_NUM_THREADS={os.environ.get('LP_NUM_THREADS', 'all cores')}")
         print(f"Vexilo: {ours.description}")
         print("VTK: " + peer.mapper.GetClassName())
-        fps = {(side, mode): [] for side in ("vexilo", "vtk") for mode in ("normal", "mip")}
+        sides = ["vexilo", "vtk"] + (["whole"] if os.environ.get("VEXILO_BENCH_WHOLE") == "1" else [])
+        fps = {(side, mode): [] for side in sides for mode in ("normal", "mip")}
+
+        def run(side, mode):
+            if side == "vtk":
+                return peer.frames(mode, frames)
+            ours.whole(side == "whole")
+            return ours.frames(mode, frames)
+
         for r in range(rounds):
             for mode in ("normal", "mip"):
                 # Who goes first changes every round.
-                order = (("vexilo", ours), ("vtk", peer)) if r % 2 == 0 else (("vtk", peer), ("vexilo", ours))
-                for side, who in order:
-                    fps[(side, mode)].append(frames / who.frames(mode, frames))
+                order = sides if r % 2 == 0 else sides[::-1]
+                for side in order:
+                    fps[(side, mode)].append(frames / run(side, mode))
             print(f"round {r + 1}: " + "  ".join(
-                f"{mode} vexilo {fps[('vexilo', mode)][-1]:6.2f} vtk {fps[('vtk', mode)][-1]:6.2f}"
+                f"{mode} " + " ".join(f"{side} {fps[(side, mode)][-1]:6.2f}" for side in sides)
                 for mode in ("normal", "mip")), flush=True)
+        ours.whole(False)
         if pictures:
             os.makedirs(pictures, exist_ok=True)
             for mode in ("normal", "mip"):
@@ -176,7 +192,11 @@ def main():
         for mode in ("normal", "mip"):
             a = statistics.median(fps[("vexilo", mode)])
             b = statistics.median(fps[("vtk", mode)])
-            print(f"{mode:6s}  median fps: vexilo {a:6.2f}  vtk {b:6.2f}  ratio {a / b:5.2f}")
+            line = f"{mode:6s}  median fps: vexilo {a:6.2f}  vtk {b:6.2f}  ratio {a / b:5.2f}"
+            if "whole" in sides:
+                w = statistics.median(fps[("whole", mode)])
+                line += f"  (whole slices {w:6.2f}, ratio {w / b:5.2f})"
+            print(line)
 
 
 if __name__ == "__main__":

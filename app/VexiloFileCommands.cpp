@@ -15,6 +15,7 @@
 #include "platform/DialogRunner.h"
 #include "platform/Prompter.h"
 #include "render/RendererFactory.h"
+#include "render/Tex2DRgbRenderer.h"
 
 namespace {
 constexpr char kOpenFilter[] = "Vexilo files (*.vxq)|*.vxq|Raw volume data (*.raw)|*.raw|OBJ meshes (*.obj)|*.obj|"
@@ -104,12 +105,14 @@ void CVexilo::MakeRendererForModel(bool colour)
         VxMessageBox("No renderer found for this file type!", kFailure);
 }
 
-// Colour data always gets the 2D-texture RGB renderer, whatever the renderer
-// choice would say; the factory picks exactly that class for an RGB volume.
+// Colour data always gets the 2D-texture RGB renderer, without the probe or
+// the renderer choice.
 std::unique_ptr<CRenderer> CVexilo::MakeColourRenderer(CModel* model)
 {
     const wxSize s = ClientSize();
-    return CreateRenderer(model, &m_surface, s.x, s.y);
+    auto renderer = std::make_unique<CTex2DRgbRenderer>(model, &m_surface, s.x, s.y);
+    renderer->AttachModel(model);
+    return renderer;
 }
 
 void CVexilo::EnsureRenderer() noexcept

@@ -85,6 +85,40 @@ inline std::unique_ptr<CVolume> CtChest(int slices)
     return v;
 }
 
+// An n^3 8-bit chest for the renderers: air 0, lungs about 40, soft tissue
+// about 110, aorta 140, spine and ribs about 230, with noise; the chest of
+// CtChest scaled to n voxels a side.
+inline std::unique_ptr<CVolume> ChestVolume8(int n = 256)
+{
+    auto v = std::make_unique<CVolume>(n, n, n, 8);
+    // Half extents as a loader sets them: the current point needs them.
+    v->SetVoxelSize(1, 1, 1);
+    std::uint8_t* d = v->m_pData.get();
+    const float k = 512.0f / float(n);
+    for (int z = 0; z < n; ++z) {
+        const float zk = z * k;
+        const float ribPhase = std::fmod(zk, 48.0f);
+        const float rib = Inside(std::abs(ribPhase - 24.0f) / 2.0f - 4.0f);
+        for (int y = 0; y < n; ++y)
+            for (int x = 0; x < n; ++x) {
+                const float fx = x * k, fy = y * k;
+                const float body = Inside(Ellipse(fx, fy, 256, 256, 220 + 6 * std::sin(zk * 0.02f), 160) / k);
+                const float lungs = std::max(Inside(Ellipse(fx, fy, 180, 236, 62, 95) / k),
+                                             Inside(Ellipse(fx, fy, 332, 236, 62, 95) / k));
+                const float spine = Inside(Ellipse(fx, fy, 256, 372, 22, 18) / k);
+                const float aorta = Inside(Ellipse(fx, fy, 280, 320, 14, 14) / k);
+                const float ring = std::abs(Ellipse(fx, fy, 256, 256, 200, 142)) / k - 2.5f;
+                const float bone = std::max(spine, rib * Inside(ring) * (fy < 330 ? 1.0f : 0.0f));
+                float val = body * (110.0f - 70.0f * lungs);
+                val += bone * 120.0f + aorta * 30.0f;
+                const std::uint32_t h = Hash(std::uint32_t(x + n * (y + n * z)));
+                val += body * (float(h % 9) - 4.0f);
+                d[(std::size_t(z) * n + y) * n + x] = std::uint8_t(std::clamp(val, 0.0f, 255.0f));
+            }
+    }
+    return v;
+}
+
 // A torus about the z axis in the middle of a volume twice its centre, as bytes of
 // 128 - 40 * signed distance: iso 128 is the exact surface.
 struct TorusShape {

@@ -54,8 +54,11 @@
     X(GetIntegerv)                                                                                                     \
     X(GetString)                                                                                                       \
     X(GetTexImage)                                                                                                     \
+    X(GetTexLevelParameteriv)                                                                                          \
     X(Hint)                                                                                                            \
     X(IsEnabled)                                                                                                       \
+    X(IsList)                                                                                                          \
+    X(IsTexture)                                                                                                       \
     X(Lightfv)                                                                                                         \
     X(LightModeli)                                                                                                     \
     X(LineWidth)                                                                                                       \
@@ -92,13 +95,16 @@
     X(TexEnvi)                                                                                                         \
     X(TexGenfv)                                                                                                        \
     X(TexGeni)                                                                                                         \
+    X(TexImage1D)                                                                                                      \
     X(TexImage2D)                                                                                                      \
     X(TexParameterf)                                                                                                   \
     X(TexParameteri)                                                                                                   \
+    X(TexSubImage1D)                                                                                                   \
     X(TexSubImage2D)                                                                                                   \
     X(Translated)                                                                                                      \
     X(Translatef)                                                                                                      \
     X(Vertex2f)                                                                                                        \
+    X(Vertex3d)                                                                                                        \
     X(Vertex3f)                                                                                                        \
     X(Vertex3fv)                                                                                                       \
     X(VertexPointer)                                                                                                   \

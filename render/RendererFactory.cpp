@@ -2,18 +2,16 @@
 
 #include <cstring>
 
-#include "data/Model.h"
+#include "data/AppSettings.h"
+#include "data/Volume.h"
 #include "platform/GlDispatch.h"
 #include "render/MeshRenderer.h"
-
-std::unique_ptr<CRenderer> CreateRenderer(CModel* model, IGlSurface* dc, int width, int height)
-{
-    if (model && !model->IsMesh())
-        return nullptr;
-    auto renderer = std::make_unique<CMeshRenderer>(model, dc, width, height);
-    renderer->AttachModel(model);
-    return renderer;
-}
+#include "render/Tex2DFragProgRenderer.h"
+#include "render/Tex2DPalettedRenderer.h"
+#include "render/Tex2DPixelMapRenderer.h"
+#include "render/Tex2DPlainRenderer.h"
+#include "render/Tex2DRgbRenderer.h"
+#include "render/Tex2DTexShaderRenderer.h"
 
 bool IsExtensionSupported(const char* name)
 {
@@ -22,9 +20,111 @@ bool IsExtensionSupported(const char* name)
     const char* all = reinterpret_cast<const char*>(Gl().GetString(GL_EXTENSIONS));
     if (!all)
         return false;
-    const std::size_t n = std::strlen(name);
-    for (const char* p = all; (p = std::strstr(p, name)) != nullptr; p += n)
-        if ((p == all || p[-1] == ' ') && (p[n] == ' ' || p[n] == '\0'))
+    const std::size_t length = std::strlen(name);
+    for (const char* start = all;;) {
+        const char* at = std::strstr(start, name);
+        if (!at)
+            return false;
+        const char* end = at + length;
+        if ((at == all || at[-1] == ' ') && (*end == ' ' || *end == '\0'))
             return true;
-    return false;
+        start = end;
+    }
+}
+
+void ChooseRendererDefaults(CRendererDialogValues& v, const CAppSettings& settings)
+{
+    v.m_bRescale = settings.m_bRescaleTo8Bit ? 1 : 0;
+    if (v.m_bRgb) {
+        v.m_nRendererType = 4;
+        return;
+    }
+    v.m_nRendererType = v.m_b3D && settings.m_bUse3DTextures ? 3 : 2;
+    if (v.m_nClassification == 0 && v.m_bFragProgram)
+        v.m_nClassification = 4;
+    if (v.m_nClassification == 0 && v.m_bTexShader)
+        v.m_nClassification = 3;
+    if (v.m_nClassification == 0 && v.m_bPaletted)
+        v.m_nClassification = 2;
+    if (v.m_nClassification == 0)
+        v.m_nClassification = 1;
+}
+
+namespace {
+// What the driver offers, asked on a context of its own that is deleted
+// again. No context means no extensions.
+void ProbeExtensions(IGlSurface* dc, CRendererDialogValues& v)
+{
+    if (!dc || !dc->SetPixelFormat(kRendererPixelFormat))
+        return;
+    std::unique_ptr<IGlContext> scratch = dc->CreateContext();
+    if (!scratch || !GlMakeCurrent(dc, scratch.get()))
+        return;
+    v.m_b3D = IsExtensionSupported("GL_EXT_texture3D");
+    v.m_bFragProgram = IsExtensionSupported("GL_ARB_fragment_program") && IsExtensionSupported("GL_ARB_multitexture");
+    v.m_bTexShader = IsExtensionSupported("GL_NV_texture_shader");
+    v.m_bPaletted = IsExtensionSupported("GL_EXT_paletted_texture") &&
+                    IsExtensionSupported("GL_EXT_shared_texture_palette") && v.m_nBits <= 16;
+    GlMakeCurrent(nullptr, nullptr);
+}
+
+std::unique_ptr<CRenderer> MakeVolumeRenderer(int type, int classification, CModel* model, IGlSurface* dc, int w,
+                                              int h)
+{
+    switch (type) {
+    case 1:
+        return std::make_unique<CMeshRenderer>(model, dc, w, h);
+    case 2:
+        switch (classification) {
+        case 0:
+            return std::make_unique<CTex2DPlainRenderer>(model, dc, w, h);
+        case 1:
+            return std::make_unique<CTex2DPixelMapRenderer>(model, dc, w, h);
+        case 2:
+            return std::make_unique<CTex2DPalettedRenderer>(model, dc, w, h);
+        case 3:
+            return std::make_unique<CTex2DTexShaderRenderer>(model, dc, w, h);
+        case 4:
+            return std::make_unique<CTex2DFragProgRenderer>(model, dc, w, h);
+        default:
+            return nullptr;
+        }
+    case 4:
+        return std::make_unique<CTex2DRgbRenderer>(model, dc, w, h);
+    default:
+        // The 3D-texture classes are not part of the program yet: no class
+        // matches type 3.
+        return nullptr;
+    }
+}
+} // namespace
+
+std::unique_ptr<CRenderer> CreateRenderer(CModel* model, IGlSurface* dc, int width, int height)
+{
+    CAppSettings* settings = CAppSettings::GetInstance();
+    std::unique_ptr<CRenderer> renderer;
+    if (!model || model->IsMesh()) {
+        renderer = std::make_unique<CMeshRenderer>(model, dc, width, height);
+    } else {
+        CRendererDialogValues v;
+        v.m_bIsMesh = model->IsMesh();
+        if (model->IsVolume()) {
+            const CVolume& volume = *static_cast<CVolume*>(model);
+            v.m_bRgb = volume.m_bRgb;
+            v.m_nBits = volume.m_nBits;
+        }
+        ProbeExtensions(dc, v);
+        if (settings->m_bAskRenderer) {
+            // The dialog has no Cancel; Escape keeps what it showed.
+            DialogRunner().RunRendererDialog(v);
+            if (v.m_bRescaleStored)
+                settings->m_bRescaleTo8Bit = v.m_bRescale != 0;
+        } else {
+            ChooseRendererDefaults(v, *settings);
+        }
+        renderer = MakeVolumeRenderer(v.m_nRendererType, v.m_nClassification, model, dc, width, height);
+    }
+    if (renderer)
+        renderer->AttachModel(model);
+    return renderer;
 }

@@ -71,7 +71,10 @@ void Answer(GLenum pname, T* out)
     CRecordingSurface* r = Current();
     if (!out)
         return;
-    if (IsMatrix(pname)) {
+    if (pname == GL_MODELVIEW_MATRIX && r && r->m_modelview.size() == 16) {
+        for (int i = 0; i < 16; ++i)
+            out[i] = T(r->m_modelview[i]);
+    } else if (IsMatrix(pname)) {
         for (int i = 0; i < 16; ++i)
             out[i] = T(i % 5 == 0 ? 1 : 0);
     } else if (pname == GL_VIEWPORT) {
@@ -195,6 +198,55 @@ GLuint RecGenLists(GLsizei range)
     r->m_nNextName += GLuint(range);
     return first;
 }
+void RecBindTexture(GLenum target, GLuint name)
+{
+    RecordVector("glBindTexture", {double(target), double(name)}, {});
+    if (CRecordingSurface* r = Current(); r && name)
+        r->m_textures.insert(name);
+}
+void RecDeleteTextures(GLsizei n, const GLuint* names)
+{
+    RecordVector("glDeleteTextures", {double(n)}, Values(names, n));
+    for (GLsizei i = 0; names && i < n; ++i)
+        if (CRecordingSurface* r = Current())
+            r->m_textures.erase(names[i]);
+}
+GLboolean RecIsTexture(GLuint name)
+{
+    RecordVector("glIsTexture", {double(name)}, {});
+    CRecordingSurface* r = Current();
+    return r && r->m_textures.count(name) ? GL_TRUE : GL_FALSE;
+}
+void RecNewList(GLuint list, GLenum mode)
+{
+    RecordVector("glNewList", {double(list), double(mode)}, {});
+    if (CRecordingSurface* r = Current(); r && list)
+        r->m_lists.insert(list);
+}
+void RecDeleteLists(GLuint list, GLsizei range)
+{
+    RecordVector("glDeleteLists", {double(list), double(range)}, {});
+    for (GLsizei i = 0; i < range; ++i)
+        if (CRecordingSurface* r = Current())
+            r->m_lists.erase(list + GLuint(i));
+}
+GLboolean RecIsList(GLuint list)
+{
+    RecordVector("glIsList", {double(list)}, {});
+    CRecordingSurface* r = Current();
+    return r && r->m_lists.count(list) ? GL_TRUE : GL_FALSE;
+}
+void RecGenProgramsARB(GLsizei n, GLuint* names)
+{
+    RecordVector("glGenProgramsARB", {double(n)}, {});
+    CRecordingSurface* r = Current();
+    for (GLsizei i = 0; r && names && i < n; ++i)
+        names[i] = r->m_nNextName++;
+}
+void RecDeleteProgramsARB(GLsizei n, const GLuint* names)
+{
+    RecordVector("glDeleteProgramsARB", {double(n)}, Values(names, n));
+}
 void RecLoadMatrixf(const GLfloat* m) { RecordVector("glLoadMatrixf", {}, Values(m, 16)); }
 void RecLoadMatrixd(const GLdouble* m) { RecordVector("glLoadMatrixd", {}, Values(m, 16)); }
 void RecMultMatrixf(const GLfloat* m) { RecordVector("glMultMatrixf", {}, Values(m, 16)); }
@@ -236,6 +288,12 @@ CGlDispatch MakeRecordingDispatch()
     d.ReadPixels = &RecReadPixels;
     d.GenTextures = &RecGenTextures;
     d.GenLists = &RecGenLists;
+    d.BindTexture = &RecBindTexture;
+    d.DeleteTextures = &RecDeleteTextures;
+    d.IsTexture = &RecIsTexture;
+    d.NewList = &RecNewList;
+    d.DeleteLists = &RecDeleteLists;
+    d.IsList = &RecIsList;
     d.LoadMatrixf = &RecLoadMatrixf;
     d.LoadMatrixd = &RecLoadMatrixd;
     d.MultMatrixf = &RecMultMatrixf;
@@ -322,6 +380,11 @@ GlProc CRecordingSurface::GetProcAddress(const char* name)
         return reinterpret_cast<GlProc>(RecordingDispatch().n);
     VX_GL_CORE_FUNCTIONS(VX_GL_CORE_PROC)
 #undef VX_GL_CORE_PROC
+    // Extension stubs that hand out or read names.
+    if (std::strcmp(name, "glGenProgramsARB") == 0)
+        return reinterpret_cast<GlProc>(&RecGenProgramsARB);
+    if (std::strcmp(name, "glDeleteProgramsARB") == 0)
+        return reinterpret_cast<GlProc>(&RecDeleteProgramsARB);
 #define VX_GL_EXT_PROC(n, type)                                                                                        \
     if (std::strcmp(name, "gl" #n) == 0)                                                                               \
         return reinterpret_cast<GlProc>(&RecStub<kEntry##n, type>::Call);

@@ -42,6 +42,12 @@ public:
     float m_fPixel[4] = {0, 0, 0, 0};
     int m_nViewport[4] = {0, 0, 0, 0};
     std::set<unsigned> m_enabled;
+    // The modelview matrix glGet answers (column-major); identity when empty.
+    std::vector<double> m_modelview;
+    // Texture names bound and not deleted, display lists begun and not
+    // deleted: what glIsTexture and glIsList answer from.
+    std::set<unsigned> m_textures;
+    std::set<unsigned> m_lists;
 
     std::vector<GlCall> m_aCalls;
     GlPixelFormat m_format;

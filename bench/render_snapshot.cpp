@@ -1,0 +1,109 @@
+// Renders a volume offscreen with the renderer the factory picks and writes
+// the frame as a PNG, to look at what the renderers draw.
+//   render_snapshot OUT.png [--file=PATH] [--mode=0..4] [--turn=DEGREES]
+//                   [--size=WxH] [--ask-3d]
+// Without --file the 256^3 chest phantom of the benchmarks is drawn; a file
+// is loaded through the loader factory (DICOM, native, ...).
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Phantoms.h"
+#include "PngWriter.h"
+#include "data/AppSettings.h"
+#include "data/LoaderFactory.h"
+#include "data/Quaternion.h"
+#include "platform/GlDispatch.h"
+#include "platform/Prompter.h"
+#include "platform/offscreen/OffscreenSurface.h"
+#include "render/RendererFactory.h"
+#include "render/Renderer.h"
+
+namespace {
+// Says yes to the loader's folder-scan question, so a series loads whole;
+// every other box is printed.
+class CYesPrompter : public IPrompter {
+public:
+    int MessageBox(const std::string& text, unsigned style) override
+    {
+        std::fprintf(stderr, "%s\n", text.c_str());
+        return (style & MB_YESNO) ? IDYES : IDOK;
+    }
+    bool ChooseFile(const FileChooserRequest&, std::string&) override { return false; }
+    bool ChooseColour(COLORREF&) override { return false; }
+    bool BrowseFolder(const std::string&, std::string&) override { return false; }
+};
+} // namespace
+
+int main(int argc, char** argv)
+{
+    CYesPrompter prompter;
+    SetPrompter(&prompter);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s OUT.png [--file=PATH] [--mode=N] [--turn=DEG] [--size=WxH]\n", argv[0]);
+        return 2;
+    }
+    std::string out = argv[1], file;
+    int mode = 0, width = 800, height = 600;
+    float turn = 30.0f;
+    for (int i = 2; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a.rfind("--file=", 0) == 0)
+            file = a.substr(7);
+        else if (a.rfind("--mode=", 0) == 0)
+            mode = std::atoi(a.c_str() + 7);
+        else if (a.rfind("--turn=", 0) == 0)
+            turn = float(std::atof(a.c_str() + 7));
+        else if (a.rfind("--size=", 0) == 0)
+            std::sscanf(a.c_str() + 7, "%dx%d", &width, &height);
+    }
+
+    std::unique_ptr<CModelSeries> series;
+    std::unique_ptr<CVolume> phantom;
+    CModel* model = nullptr;
+    if (!file.empty()) {
+        std::string ext = std::filesystem::path(file).extension().string();
+        if (!ext.empty())
+            ext = ext.substr(1);
+        for (char& c : ext)
+            c = char(std::tolower(static_cast<unsigned char>(c)));
+        series = LoadModelFile(file, ext);
+        if (!series || series->empty()) {
+            std::fprintf(stderr, "could not load %s\n", file.c_str());
+            return 1;
+        }
+        model = series->front().get();
+    } else {
+        phantom = phantom::ChestVolume8(256);
+        phantom->BuildHistogram();
+        model = phantom.get();
+    }
+
+    COffscreenSurface surface(width, height);
+    std::unique_ptr<CRenderer> renderer = CreateRenderer(model, &surface, width, height);
+    if (!renderer) {
+        std::fprintf(stderr, "no renderer\n");
+        return 1;
+    }
+    std::printf("%s\n%s\n", model->m_pszDescription.c_str(), renderer->m_pszDescription.c_str());
+    // The current point (MPR crossing) at the centre, as the light box
+    // starts it.
+    if (model->IsVolume())
+        static_cast<CVolume*>(model)->SetEntryPoint(CVector3(0, 0, 0), -1, -1, -1);
+    // A turn about an axis between y and x shows the volume's depth.
+    model->m_qOrientation = AxisAngleToQuat(CVector3(0.3f, 1.0f, 0.0f), turn * kDegToRad);
+    renderer->m_nRenderMode = mode;
+    renderer->OnModeChanged();
+    renderer->BeginFrame(&surface, 0, nullptr);
+    renderer->Render(&surface, true);
+    std::vector<std::uint8_t> pixels(std::size_t(width) * height * 4);
+    Gl().ReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    if (!png::WriteRgbaBottomUp(out, pixels.data(), width, height)) {
+        std::fprintf(stderr, "could not write %s\n", out.c_str());
+        return 1;
+    }
+    return 0;
+}

@@ -14,6 +14,9 @@ public:
     void SetModel(CModel* model);
     // Follows the current point that the camera moved.
     void SetSlicesFromCamera();
+    // The renderer's palette was rewritten: slices coloured through it are
+    // drawn again.
+    void OnPaletteChanged();
 
     CModel* m_pModel = nullptr;
 };

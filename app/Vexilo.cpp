@@ -58,6 +58,9 @@ wxBEGIN_EVENT_TABLE(CVexilo, wxGLCanvas)
     EVT_MENU(ID_VIEW_INFORMATION, CVexilo::OnInformation)
     EVT_UPDATE_UI(ID_VIEW_MESSAGE_LOG, CVexilo::OnUpdateMessageLog)
     EVT_UPDATE_UI(ID_VIEW_INFORMATION, CVexilo::OnUpdateInformation)
+    // Transfer-function editor (VexiloXfrCommand.cpp).
+    EVT_MENU(ID_EDIT_TRANSFER_FUNCTION, CVexilo::OnTransferFunction)
+    EVT_UPDATE_UI(ID_EDIT_TRANSFER_FUNCTION, CVexilo::OnUpdateTransferFunction)
 wxEND_EVENT_TABLE()
 
 // The window class of a view: redrawn whole on a resize, its children

@@ -76,6 +76,10 @@ public:
 
     IGlSurface* Surface() { return &m_surface; }
 
+    // The transfer-function editor (VexiloXfrCommand.cpp). Whatever replaces
+    // the current volume or the renderer closes it first: it reads both.
+    void CloseXfrDialog();
+
     // Modeless windows, owned; null while closed. The cut-plane, transfer-
     // function and stereo windows come with their commands.
     wxWindow* m_pCutPlaneDlg = nullptr;
@@ -197,6 +201,9 @@ private:
     void OnInformation(wxCommandEvent& event);
     void OnUpdateMessageLog(wxUpdateUIEvent& event);
     void OnUpdateInformation(wxUpdateUIEvent& event);
+
+    void OnTransferFunction(wxCommandEvent& event);
+    void OnUpdateTransferFunction(wxUpdateUIEvent& event);
 
     CWxGlSurface m_surface;
     wxTimer m_spinTimer;

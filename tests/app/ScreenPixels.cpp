@@ -55,3 +55,50 @@ bool GtkScrolledToEnd(wxWindow& text)
     const double upper = gtk_adjustment_get_upper(a), page = gtk_adjustment_get_page_size(a);
     return upper > page && gtk_adjustment_get_value(a) + page >= upper - 1;
 }
+
+namespace {
+GdkWindow* ClientGdkWindow(wxWindow& window)
+{
+    GtkWidget* w = window.m_wxwindow ? window.m_wxwindow : window.GetHandle();
+    return w ? gtk_widget_get_window(w) : nullptr;
+}
+} // namespace
+
+wxImage GrabClient(wxWindow& window)
+{
+    GdkWindow* gdk = ClientGdkWindow(window);
+    if (!gdk)
+        return wxImage();
+    gdk_display_sync(gdk_window_get_display(gdk));
+    const wxSize size = window.GetClientSize();
+    GdkPixbuf* pixbuf = gdk_pixbuf_get_from_window(gdk, 0, 0, size.x, size.y);
+    if (!pixbuf)
+        return wxImage();
+    wxImage image(size.x, size.y);
+    const int stride = gdk_pixbuf_get_rowstride(pixbuf);
+    const int channels = gdk_pixbuf_get_n_channels(pixbuf);
+    const guchar* src = gdk_pixbuf_get_pixels(pixbuf);
+    for (int y = 0; y < size.y; ++y)
+        for (int x = 0; x < size.x; ++x) {
+            const guchar* p = src + y * stride + x * channels;
+            image.SetRGB(x, y, p[0], p[1], p[2]);
+        }
+    g_object_unref(pixbuf);
+    return image;
+}
+
+int GtkClientCursorCode(wxWindow& window)
+{
+    GdkWindow* gdk = ClientGdkWindow(window);
+    GdkCursor* cursor = gdk ? gdk_window_get_cursor(gdk) : nullptr;
+    if (!cursor)
+        return 0;
+    return gdk_cursor_get_cursor_type(cursor) == GDK_CROSSHAIR ? 1 : 2;
+}
+
+wxRect AllocationOf(wxWindow& window)
+{
+    GtkAllocation a;
+    gtk_widget_get_allocation(window.GetHandle(), &a);
+    return wxRect(a.x, a.y, a.width, a.height);
+}

@@ -131,3 +131,16 @@ bool GtkChecked(wxMenuItem& item);
 // For a multi-line text control: whether GTK has it scrolled to its last
 // line, with more lines than fit (false when all fit).
 bool GtkScrolledToEnd(wxWindow& text);
+
+// What the X server shows of a window's client area, client pixel (0, 0)
+// at the image's top left.
+wxImage GrabClient(wxWindow& window);
+
+// The cursor GTK sets on a window's client area: none of its own (the
+// parent's shows), the cross hair, or another.
+enum class GtkCursorShown { inherited = 0, cross = 1, other = 2 };
+int GtkClientCursorCode(wxWindow& window);
+inline GtkCursorShown GtkClientCursor(wxWindow& window) { return GtkCursorShown(GtkClientCursorCode(window)); }
+
+// Where GTK placed a child control, in its parent's client pixels.
+wxRect AllocationOf(wxWindow& window);

@@ -9,6 +9,7 @@
 #include "app/Resources.h"
 #include "app/Vexilo.h"
 #include "app/dialogs/AboutDlg.h"
+#include "platform/DialogRunner.h"
 #include "platform/Prompter.h"
 #include "res/CommandIds.h"
 
@@ -34,6 +35,7 @@ bool CVexiloApp::InitPlatform()
         wxInitAllImageHandlers();
     SetAppDisplayName(kFrameTitle);
     SetPrompter(&m_prompter);
+    SetDialogRunner(&m_dialogRunner);
     if (!LoadResources()) {
         VxMessageBox("Resource files not found in " + ResourceDir(), MB_OK | MB_ICONEXCLAMATION);
         return false;

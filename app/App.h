@@ -3,6 +3,7 @@
 
 #include <wx/app.h>
 
+#include "app/AppDialogRunner.h"
 #include "platform/wx/WxPrompter.h"
 
 // The one application object; reached as wxGetApp().
@@ -13,7 +14,8 @@ public:
     // Start-up as wx calls it: the platform seams, then InitInstance.
     bool OnInit() override;
     // What start-up needs before any window: the C numeric locale, image
-    // handlers, resources and the wx prompter. False when resources fail.
+    // handlers, resources, the wx prompter and the dialog runner. False
+    // when resources fail.
     bool InitPlatform();
     // Builds and shows the main frame; false ends the program.
     bool InitInstance();
@@ -39,6 +41,7 @@ private:
     static void ReportCurrentException();
 
     CWxPrompter m_prompter;
+    CAppDialogRunner m_dialogRunner;
 
     wxDECLARE_EVENT_TABLE();
 };

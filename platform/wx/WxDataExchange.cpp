@@ -159,13 +159,25 @@ bool UpdateData(wxWindow& window, bool saveAndValidate, const std::function<void
     return true;
 }
 
+namespace {
+bool IsRefusedCharacter(int c) { return c != WXK_NONE && c >= ' ' && c != WXK_DELETE && (c < '0' || c > '9'); }
+} // namespace
+
 void SetDigitsOnly(wxTextCtrl& edit)
 {
-    edit.Bind(wxEVT_CHAR, [](wxKeyEvent& event) {
+    // Refused at the key press: once GTK's input method has the key, the
+    // edit has already given up its selection, and the next digit would go
+    // beside the text it was meant to replace.
+    edit.Bind(wxEVT_KEY_DOWN, [](wxKeyEvent& event) {
         const int c = event.GetUnicodeKey();
-        const bool printable = c != WXK_NONE && c >= ' ' && c != WXK_DELETE;
-        if (printable && !event.HasAnyModifiers() && (c < '0' || c > '9'))
-            return; // dropped, as an edit for numbers only drops it
+        if (!event.HasAnyModifiers() && (IsRefusedCharacter(c) || (event.ShiftDown() && c >= '0' && c <= '9')))
+            return;
+        event.Skip();
+    });
+    // What an input method composes still passes here.
+    edit.Bind(wxEVT_CHAR, [](wxKeyEvent& event) {
+        if (!event.HasAnyModifiers() && IsRefusedCharacter(event.GetUnicodeKey()))
+            return;
         event.Skip();
     });
 }

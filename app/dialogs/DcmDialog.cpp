@@ -35,6 +35,8 @@ wxBEGIN_EVENT_TABLE(CDcmDialog, CDdxDialog)
     EVT_TEXT(XRCID("IDC_DCM_WIDTH"), CDcmDialog::OnWindowChanged)
     EVT_CHECKBOX(XRCID("IDC_DCM_AUTO"), CDcmDialog::OnAuto)
     EVT_BUTTON(wxID_OK, CDcmDialog::OnOK)
+    EVT_CHAR_HOOK(CDcmDialog::OnCharHook)
+    EVT_CLOSE(CDcmDialog::OnClose)
 wxEND_EVENT_TABLE()
 
 CDcmDialog::CDcmDialog(wxWindow* parent)
@@ -190,6 +192,18 @@ void CDcmDialog::OnAuto(wxCommandEvent&)
     m_spnLevel.Enable(manual);
     m_spnWidth.Enable(manual);
 }
+
+// wx would answer Escape and the close box of a dialog without a Cancel
+// button by pressing its OK button; here they end it without OK.
+void CDcmDialog::OnCharHook(wxKeyEvent& event)
+{
+    if (event.GetKeyCode() == WXK_ESCAPE && !event.HasAnyModifiers())
+        EndModal(wxID_CANCEL);
+    else
+        event.Skip();
+}
+
+void CDcmDialog::OnClose(wxCloseEvent&) { EndModal(wxID_CANCEL); }
 
 void CDcmDialog::OnOK(wxCommandEvent&)
 {

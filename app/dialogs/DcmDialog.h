@@ -63,6 +63,8 @@ private:
     void OnWindowChanged(wxCommandEvent& event);
     void OnAuto(wxCommandEvent& event);
     void OnOK(wxCommandEvent& event);
+    void OnCharHook(wxKeyEvent& event);
+    void OnClose(wxCloseEvent& event);
     // The level and width the edits show, without validation: the last
     // valid pair when either is not a number or the width is below 1.
     void ShownWindow(int& level, int& width);

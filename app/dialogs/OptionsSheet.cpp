@@ -5,6 +5,7 @@
 
 #include <wx/bookctrl.h>
 #include <wx/button.h>
+#include <wx/textctrl.h>
 
 #include "app/Vexilo.h"
 #include "app/dialogs/Options2D.h"
@@ -81,8 +82,16 @@ void COptionsSheet::OnApply(wxCommandEvent&) { ApplyPages(); }
 void COptionsSheet::OnPageChanging(wxBookCtrlEvent& event)
 {
     const int left = event.GetOldSelection();
-    if (left >= 0 && left < int(m_pages.size()) && !m_pages[left]->OnKillActive())
-        event.Veto();
+    if (left < 0 || left >= int(m_pages.size()) || m_pages[left]->OnKillActive())
+        return;
+    event.Veto();
+    // GTK gives the focus to the tab clicked after this handler has put it
+    // on the refused field; it goes back to the field once GTK is done.
+    if (auto* field = dynamic_cast<wxTextCtrl*>(wxWindow::FindFocus()))
+        CallAfter([field] {
+            field->SetFocus();
+            field->SelectAll();
+        });
 }
 
 void COptionsSheet::OnPageChanged(wxBookCtrlEvent& event)

@@ -2,6 +2,8 @@
 
 #include <wx/app.h>
 
+#include "app/MainFrame.h"
+#include "app/Vexilo.h"
 #include "app/dialogs/DcmDialog.h"
 #include "app/dialogs/RawDialog.h"
 #include "app/dialogs/RgbDialog.h"
@@ -53,7 +55,9 @@ bool CAppDialogRunner::RunRendererDialog(CRendererDialogValues&) { return false;
 
 bool CAppDialogRunner::RunRgbDialog(CRgbDialogValues& values)
 {
-    CRgbDialog dlg(wxTheApp ? wxTheApp->GetTopWindow() : nullptr);
+    // The view's import opens it over the view.
+    wxWindow* view = GetViewPane();
+    CRgbDialog dlg(view ? view : wxTheApp ? wxTheApp->GetTopWindow() : nullptr);
     if (dlg.ShowModal() != wxID_OK)
         return false;
     values.m_strFolder = dlg.m_strFolder;

@@ -128,8 +128,8 @@ TEST_F(ImportPathsTest, DicomSeriesThroughTheReviewDialog)
     }
 }
 
-// A slice folder comes in through the import dialog: the title and the log
-// show the search pattern the dialog made.
+// A slice folder comes in through the import dialog, which opens over the
+// view: the title and the log show the search pattern the dialog made.
 TEST_F(ImportPathsTest, SliceFolderThroughTheImportDialog)
 {
     const std::string folder = dir.File("slices");
@@ -137,6 +137,7 @@ TEST_F(ImportPathsTest, SliceFolderThroughTheImportDialog)
     for (const char* name : {"s1", "s2"})
         dir.Write(std::string("slices/") + name, std::string(12, char(255)) + std::string(24, '\0'));
     ModalScript<CRgbDialog> script([&](CRgbDialog& d) {
+        EXPECT_EQ(d.GetParent(), view);
         ASSERT_TRUE(user.Type(Child<wxTextCtrl>(d, "IDC_RGB_FOLDER"), folder));
         ASSERT_TRUE(user.Type(Child<wxTextCtrl>(d, "IDC_RGB_WIDTH"), "4"));
         ASSERT_TRUE(user.Type(Child<wxTextCtrl>(d, "IDC_RGB_HEIGHT"), "3"));

@@ -43,9 +43,8 @@ CRawDialog::CRawDialog(wxWindow* parent, std::uint64_t fileSize)
 std::uint64_t CRawDialog::ExpectedSize(std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ, std::int32_t bits,
                                        std::int32_t offset)
 {
-    // The members hold only accepted values (dimensions 1 .. 512, an offset
-    // of 0 or more), so the product cannot go negative; 64 bits keep the
-    // largest layout exact.
+    // 64 bits keep the largest layout exact; accepted members (dimensions
+    // 1 .. 512, an offset of 0 or more) never give a negative total.
     return std::uint64_t(std::max<std::int64_t>(0, std::int64_t(bits / 8) * dimZ * dimY * dimX + offset));
 }
 

@@ -14,8 +14,8 @@ public:
     // Start-up as wx calls it: the platform seams, then InitInstance.
     bool OnInit() override;
     // What start-up needs before any window: the C numeric locale, image
-    // handlers, resources, the wx prompter and dialog runner. False when
-    // resources fail.
+    // handlers, resources, the wx prompter and the dialog runner. False
+    // when resources fail.
     bool InitPlatform();
     // Builds and shows the main frame; false ends the program.
     bool InitInstance();

@@ -13,4 +13,9 @@ IDialogRunner* g_runner = nullptr;
 } // namespace
 
 IDialogRunner& DialogRunner() { return g_runner ? *g_runner : g_cancel; }
-void SetDialogRunner(IDialogRunner* runner) { g_runner = runner; }
+IDialogRunner* SetDialogRunner(IDialogRunner* runner)
+{
+    IDialogRunner* previous = g_runner;
+    g_runner = runner;
+    return previous;
+}

@@ -57,10 +57,12 @@ public:
     virtual bool RunRawDialog(CRawDialogValues& values) = 0;
     virtual bool RunDcmDialog(CDcmDialogValues& values) = 0;
     virtual bool RunRendererDialog(CRendererDialogValues& values) = 0;
-    // The view's import runs this one until its own dialog exists.
+    // The view's import dialog, run through here so that tests script it too.
     virtual bool RunRgbDialog(CRgbDialogValues& values) = 0;
 };
 
-// The installed runner; a default that cancels every dialog.
+// The installed runner; a default that cancels every dialog until the
+// application installs its own. SetDialogRunner returns the one it replaces
+// (null for the default), for whoever puts it back.
 IDialogRunner& DialogRunner();
-void SetDialogRunner(IDialogRunner* runner);
+IDialogRunner* SetDialogRunner(IDialogRunner* runner);

@@ -1,6 +1,8 @@
 // Kept apart from the other test sources: GTK's headers name a type that the
 // wx prompter's header names a function.
 #include <string>
+#include <vector>
+#include <functional>
 
 #include <gtk/gtk.h>
 #include <wx/image.h>
@@ -101,4 +103,66 @@ wxRect AllocationOf(wxWindow& window)
     GtkAllocation a;
     gtk_widget_get_allocation(window.GetHandle(), &a);
     return wxRect(a.x, a.y, a.width, a.height);
+}
+
+std::string GtkEntryText(wxWindow& edit)
+{
+    GtkWidget* w = edit.GetHandle();
+    return GTK_IS_ENTRY(w) ? gtk_entry_get_text(GTK_ENTRY(w)) : std::string();
+}
+
+std::string GtkButtonLabel(wxWindow& button)
+{
+    GtkWidget* w = button.GetHandle();
+    if (!GTK_IS_BUTTON(w))
+        return std::string();
+    // wx puts its own label widget inside check boxes and radio buttons.
+    const char* label = gtk_button_get_label(GTK_BUTTON(w));
+    if (label && *label)
+        return label;
+    GtkWidget* child = gtk_bin_get_child(GTK_BIN(w));
+    return child && GTK_IS_LABEL(child) ? gtk_label_get_text(GTK_LABEL(child)) : std::string();
+}
+
+bool GtkToggleActive(wxWindow& button)
+{
+    GtkWidget* w = button.GetHandle();
+    return GTK_IS_TOGGLE_BUTTON(w) && gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(w));
+}
+
+std::string GtkWindowTitle(wxWindow& toplevel)
+{
+    GtkWidget* w = toplevel.GetHandle();
+    const char* title = GTK_IS_WINDOW(w) ? gtk_window_get_title(GTK_WINDOW(w)) : nullptr;
+    return title ? title : std::string();
+}
+
+std::vector<std::string> GtkTabLabels(wxWindow& book)
+{
+    std::vector<std::string> labels;
+    GtkWidget* w = book.GetHandle();
+    if (!GTK_IS_NOTEBOOK(w))
+        return labels;
+    GtkNotebook* nb = GTK_NOTEBOOK(w);
+    for (int i = 0; i < gtk_notebook_get_n_pages(nb); ++i) {
+        const char* text = gtk_notebook_get_tab_label_text(nb, gtk_notebook_get_nth_page(nb, i));
+        if (!text) {
+            // wx gives each tab a box with its own label.
+            GtkWidget* tab = gtk_notebook_get_tab_label(nb, gtk_notebook_get_nth_page(nb, i));
+            std::string found;
+            if (tab && GTK_IS_CONTAINER(tab)) {
+                GList* children = gtk_container_get_children(GTK_CONTAINER(tab));
+                for (GList* c = children; c; c = c->next)
+                    if (GTK_IS_LABEL(c->data))
+                        found = gtk_label_get_text(GTK_LABEL(c->data));
+                g_list_free(children);
+            } else if (tab && GTK_IS_LABEL(tab)) {
+                found = gtk_label_get_text(GTK_LABEL(tab));
+            }
+            labels.push_back(found);
+        } else {
+            labels.push_back(text);
+        }
+    }
+    return labels;
 }

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <string>
 #include <functional>
+#include <vector>
 
 #include <wx/image.h>
 #include <wx/menuitem.h>
@@ -127,6 +128,13 @@ private:
 
 // The text GTK shows in a label, and whether a check menu item shows checked.
 std::string GtkLabelText(wxWindow& label);
+// What GTK shows in a one-line edit, a check box's or radio button's label
+// and tick, a top-level window's title, and a book's tab labels in order.
+std::string GtkEntryText(wxWindow& edit);
+std::string GtkButtonLabel(wxWindow& button);
+bool GtkToggleActive(wxWindow& button);
+std::string GtkWindowTitle(wxWindow& toplevel);
+std::vector<std::string> GtkTabLabels(wxWindow& book);
 bool GtkChecked(wxMenuItem& item);
 // For a multi-line text control: whether GTK has it scrolled to its last
 // line, with more lines than fit (false when all fit).

@@ -85,7 +85,7 @@ class ViewTest : public FrameTest {
 protected:
     void SetUp() override
     {
-        SetDialogRunner(&runner);
+        m_pPreviousRunner = SetDialogRunner(&runner);
         FrameTest::SetUp();
         view = frame->GetView();
         ASSERT_NE(view, nullptr);
@@ -94,7 +94,7 @@ protected:
     void TearDown() override
     {
         FrameTest::TearDown();
-        SetDialogRunner(nullptr);
+        SetDialogRunner(m_pPreviousRunner);
     }
 
     bool Command(int id)
@@ -143,4 +143,7 @@ protected:
     TempDir dir;
     CScriptedDialogRunner runner;
     CVexilo* view = nullptr;
+
+private:
+    IDialogRunner* m_pPreviousRunner = nullptr;
 };

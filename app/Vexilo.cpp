@@ -10,6 +10,7 @@
 #include "app/MainFrame.h"
 #include "app/dialogs/MessageDlg.h"
 #include "app/dialogs/StatusDlg.h"
+#include "app/dialogs/StereoDlg.h"
 #include "data/AppSettings.h"
 #include "data/MessageLog.h"
 #include "data/Volume.h"
@@ -61,6 +62,11 @@ wxBEGIN_EVENT_TABLE(CVexilo, wxGLCanvas)
     // Transfer-function editor (VexiloXfrCommand.cpp).
     EVT_MENU(ID_EDIT_TRANSFER_FUNCTION, CVexilo::OnTransferFunction)
     EVT_UPDATE_UI(ID_EDIT_TRANSFER_FUNCTION, CVexilo::OnUpdateTransferFunction)
+    // Stereo windows and the cut-plane window (VexiloStereo.cpp).
+    EVT_MENU(ID_VIEW_STEREO, CVexilo::OnStereoWindow)
+    EVT_UPDATE_UI(ID_VIEW_STEREO, CVexilo::OnUpdateStereoWindow)
+    EVT_MENU(ID_MODE_CUTPLANES, CVexilo::OnCutPlanes)
+    EVT_UPDATE_UI(ID_MODE_CUTPLANES, CVexilo::OnUpdateCutPlanes)
 wxEND_EVENT_TABLE()
 
 // The window class of a view: redrawn whole on a resize, its children
@@ -157,9 +163,12 @@ void CVexilo::RenderScene()
         s_nFpsFrames = 0;
         m_wheelY.DrawLabel(300, 5, wxString::Format("%.2f FPS", m_fFps));
     }
-    if (m_nRenderMode == kRenderFlyThrough && m_pFlyThrough && PollFlyThrough(m_timer.GetElapsed()))
+    if (m_nRenderMode == kRenderFlyThrough && m_pFlyThrough && PollFlyThrough(m_timer.GetElapsed())) {
         if (CLightBox* lightBox = LightBox())
             lightBox->SetSlicesFromCamera();
+        if (CStereoDlg* stereo = StereoWindow())
+            stereo->UpdateFrustums();
+    }
     m_pRenderer->BeginFrame(&m_surface, m_crBackground, nullptr);
     m_pRenderer->Render(&m_surface, true);
     if (m_pStereoDlg)
@@ -274,6 +283,8 @@ void CVexilo::OnResetView()
         MakeRendererCurrent();
         m_pRenderer->ResetCamera();
     }
+    if (CStereoDlg* stereo = StereoWindow())
+        stereo->UpdateFrustums();
     Invalidate();
 }
 
@@ -294,15 +305,10 @@ void CVexilo::ExitRenderMode()
             lightBox->Refresh();
         MakeRendererCurrent();
         m_pRenderer->ResetCamera();
+        if (CStereoDlg* stereo = StereoWindow())
+            stereo->UpdateFrustums();
     }
     DestroyWindow(m_pCutPlaneDlg);
-}
-
-void CVexilo::CloseStereoDialogs()
-{
-    DestroyWindow(m_pStereoDlg);
-    DestroyWindow(m_pStereoToolsDlg);
-    m_bStereo = false;
 }
 
 void CVexilo::CloseModel()

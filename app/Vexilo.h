@@ -16,6 +16,7 @@
 #include "render/ViewTransform.h"
 
 class CAppSettings;
+class CCutPlaneDialog;
 struct CRgbDialogValues;
 class CFlyThrough;
 class CLightBox;
@@ -24,6 +25,8 @@ class CMessageDlg;
 class CMessageLog;
 class CSliderDlg;
 class CStatusDlg;
+class CStereoDlg;
+class CStereoToolsDlg;
 
 // Pane (0,1) of the main frame: the 3D view. It is the GL canvas the
 // renderer draws into, framed by four thumb-wheels; it owns the series of
@@ -34,7 +37,8 @@ class CStatusDlg;
 // Its members are spread over files by concern: Vexilo.cpp (life, painting,
 // frames), VexiloInput.cpp (mouse, timer, wheels), VexiloFileCommands.cpp
 // (open, import, save, export), VexiloWindows.cpp (busy box, log window,
-// information), VexiloFlyThrough.cpp (what the fly-through camera adds).
+// information), VexiloFlyThrough.cpp (what the fly-through camera adds),
+// VexiloStereo.cpp (the stereo windows and the cut-plane window).
 class CVexilo : public wxGLCanvas, public ILogOwner {
 public:
     static constexpr int kIdealWidth = 800;
@@ -68,6 +72,19 @@ public:
     // Drops the series, its renderer, the fly-through camera and every
     // modeless window but the log window. The caller makes a new renderer.
     void CloseModel();
+
+    // The stereo windows and the cut-plane window (VexiloStereo.cpp).
+    // The stereo attributes changed: focal length and eye separation from
+    // their bars, passed on to the stereo window.
+    void UpdateStereo();
+    // Closes the stereo window and its attributes window together.
+    void CloseStereoDialogs();
+    // The cut-plane window of mode 3, made with the renderer's rotation and
+    // face mask; an open one is replaced.
+    void OpenCutPlaneWindow();
+    CStereoDlg* StereoWindow() const;
+    CStereoToolsDlg* StereoTools() const;
+    CCutPlaneDialog* CutPlaneWindow() const;
 
     // The log window: opened when closed (returned either way), closed by
     // the command or its close box.
@@ -136,7 +153,6 @@ private:
     CLightBox* LightBox();
     void GiveModelToLightBox(CModel* model);
     void Log(const std::string& line);
-    void CloseStereoDialogs();
     void CloseStatusBox();
     template <class W> static void DestroyWindow(W*& window)
     {
@@ -167,6 +183,11 @@ private:
     // The fly-through camera's steps; nothing while there is no camera.
     bool PollFlyThrough(float seconds);
     void MoveCameraToCurrentPoint();
+
+    void OnStereoWindow(wxCommandEvent& event);
+    void OnUpdateStereoWindow(wxUpdateUIEvent& event);
+    void OnCutPlanes(wxCommandEvent& event);
+    void OnUpdateCutPlanes(wxUpdateUIEvent& event);
 
     void OnPaint(wxPaintEvent& event);
     void OnEraseBackground(wxEraseEvent& event);

@@ -46,6 +46,7 @@
     X(Finish)                                                                                                          \
     X(Flush)                                                                                                           \
     X(FrontFace)                                                                                                       \
+    X(Frustum)                                                                                                         \
     X(GenLists)                                                                                                        \
     X(GenTextures)                                                                                                     \
     X(GetDoublev)                                                                                                      \

@@ -30,3 +30,33 @@ void GtkPressKey(GtkWidget* toplevel, unsigned keyval)
         gdk_event_free(e);
     }
 }
+
+static_assert(kGdkKeyLeft == GDK_KEY_Left && kGdkKeyRight == GDK_KEY_Right && kGdkKeyDown == GDK_KEY_Down);
+
+void GtkSetRangeValue(GtkWidget* range, double value) { gtk_range_set_value(GTK_RANGE(range), value); }
+
+bool GtkToggleActive(GtkWidget* button) { return gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(button)); }
+
+static_assert(kGtkScrollJump == GTK_SCROLL_JUMP && kGtkScrollStepBackward == GTK_SCROLL_STEP_BACKWARD &&
+              kGtkScrollStepForward == GTK_SCROLL_STEP_FORWARD && kGtkScrollPageBackward == GTK_SCROLL_PAGE_BACKWARD &&
+              kGtkScrollPageForward == GTK_SCROLL_PAGE_FORWARD);
+
+void GtkScrollRange(GtkWidget* range, int scrollType, double value)
+{
+    gboolean handled = FALSE;
+    g_signal_emit_by_name(range, "change-value", GtkScrollType(scrollType), value, &handled);
+}
+
+double GtkRangeValue(GtkWidget* range) { return gtk_range_get_value(GTK_RANGE(range)); }
+
+std::string GtkButtonLabel(GtkWidget* button)
+{
+    const gchar* label = gtk_button_get_label(GTK_BUTTON(button));
+    if (label && *label)
+        return label;
+    // wx gives a check box a label widget of its own.
+    GtkWidget* child = gtk_bin_get_child(GTK_BIN(button));
+    return child && GTK_IS_LABEL(child) ? gtk_label_get_text(GTK_LABEL(child)) : "";
+}
+
+void GtkCloseWindow(GtkWidget* toplevel) { gtk_window_close(GTK_WINDOW(toplevel)); }

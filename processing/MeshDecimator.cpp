@@ -22,19 +22,6 @@ template <class T> void SizeArray(std::vector<T>& v, std::size_t n)
     v.resize(n);
 }
 
-
-// SolveOptimalPoint's fixed determinant limit does not scale with the mesh:
-// a flat patch of large faces passes it on rounding alone, and its "optimal"
-// point lies anywhere along the plane, hundreds of edge lengths away. A
-// solution farther from the edge's midpoint than the edge is long is taken
-// for such a system.
-bool NearEdge(const CVector3& t, const CVector3& a, const CVector3& b)
-{
-    const CVector3 e = b - a;
-    const CVector3 m = (a + b) * 0.5f - t;
-    return Dot(m, m) <= Dot(e, e);
-}
-
 } // namespace
 
 CMeshDecimator::CMeshDecimator(CMesh* mesh) : m_pMesh(mesh)
@@ -378,38 +365,16 @@ void CMeshDecimator::CollectEdges()
     heap.Trim();
 }
 
-void CMeshDecimator::PairCost(DecimPair& pair) const
-{
-    double cost;
-    PairChoice(pair, &cost);
-    pair.key = float(-cost);
-}
-
-// The target and, when asked, the cost: the optimal point when the system is
-// solved near the edge (its cost evaluated only when wanted), otherwise the
-// better end, the second on equal errors.
-CVector3 CMeshDecimator::PairChoice(const DecimPair& pair, double* cost) const
+PairChoice CMeshDecimator::ChoosePair(const DecimPair& pair) const
 {
     const DecimVertex& v1 = m_pVertices[size_t(pair.first)];
     const DecimVertex& v2 = m_pVertices[size_t(pair.second)];
     Quadric q = v1.quadric;
     AddQuadric(q, v2.quadric);
-    CVector3 target;
-    const CVector3& p1 = v1.position;
-    const CVector3& p2 = v2.position;
-    if (SolveOptimalPoint(q, target) && NearEdge(target, p1, p2)) {
-        if (cost)
-            *cost = EvaluateQuadric(q, target);
-        return target;
-    }
-    double c1, c2;
-    EvaluateQuadric2(q, p1, p2, c1, c2);
-    if (cost)
-        *cost = c1 < c2 ? c1 : c2;
-    return c1 < c2 ? p1 : p2;
+    return ChoosePairTarget(q, v1.position, v2.position);
 }
 
-CVector3 CMeshDecimator::PairTarget(const DecimPair& pair) const { return PairChoice(pair, nullptr); }
+CVector3 CMeshDecimator::PairTarget(const DecimPair& pair) const { return ChoosePair(pair).target; }
 
 void CMeshDecimator::ComputePairCosts(DecimPair* const* pairs, std::size_t n)
 {
@@ -420,7 +385,7 @@ void CMeshDecimator::ComputePairCosts(DecimPair* const* pairs, std::size_t n)
 
 void CMeshDecimator::ComputePairCost(DecimPair* pair)
 {
-    PairCost(*pair);
+    pair->key = float(-ChoosePair(*pair).cost);
     m_pHeap->Update(pair);
 }
 

@@ -151,10 +151,8 @@ private:
     void CollectEdgeTable(bool constrain);
     Contraction m_contraction;               // scratch
     void ContractPair(const DecimPair& pair);
-    // The pair's key, without the heap.
-    void PairCost(DecimPair& pair) const;
-    // Its target, and its cost when `cost` is given.
-    CVector3 PairChoice(const DecimPair& pair, double* cost) const;
+    // The pair's target and cost from its ends now.
+    PairChoice ChoosePair(const DecimPair& pair) const;
     void PrefetchVertex(int v) const
     {
         const char* p = reinterpret_cast<const char*>(&m_pVertices[std::size_t(v)]);

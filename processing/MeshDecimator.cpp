@@ -53,10 +53,7 @@ bool CMeshDecimator::Decimate(int target)
             reached = false;
             break;
         }
-        // The next pair on top is most likely the next one popped: its
-        // record loads while this one is contracted.
-        if (!heap.Empty())
-            __builtin_prefetch(heap.At(0));
+        PrefetchTopPair();
         DecimVertex& first = m_pVertices[size_t(pair->first)];
         DecimVertex& second = m_pVertices[size_t(pair->second)];
         // Out of the lists at once, so that they never name a deleted pair.
@@ -67,16 +64,7 @@ bool CMeshDecimator::Decimate(int target)
         heap.DeletePair(pair);
         if (popped++ % 200 == 0)
             Status(FormatString("Target = %d, Current = %d", target, m_nCurrentFaces).c_str());
-        if (!heap.Empty()) {
-            // And the lists the next contraction starts with.
-            const DecimPair* next = heap.At(0);
-            const DecimVertex& a = m_pVertices[size_t(next->first)];
-            const DecimVertex& b = m_pVertices[size_t(next->second)];
-            __builtin_prefetch(m_faceLists.View(a.faces).data());
-            __builtin_prefetch(m_faceLists.View(b.faces).data());
-            __builtin_prefetch(m_pairLists.View(a.pairs).data());
-            __builtin_prefetch(m_pairLists.View(b.pairs).data());
-        }
+        PrefetchTopLists();
     }
     Compact();
     return reached;
@@ -85,61 +73,127 @@ bool CMeshDecimator::Decimate(int target)
 void CMeshDecimator::ContractPair(const DecimPair& pair)
 {
     const int k = pair.first, r = pair.second;
-    DecimVertex& vk = m_pVertices[k];
-    DecimVertex& vr = m_pVertices[r];
-    // What the contraction reads next, requested all at once.
-    for (int f : m_faceLists.View(vk.faces))
-        __builtin_prefetch(&m_pFaces[size_t(f)]);
-    for (int f : m_faceLists.View(vr.faces))
-        __builtin_prefetch(&m_pFaces[size_t(f)]);
-    for (std::int32_t id : m_pairLists.View(vk.pairs)) {
-        __builtin_prefetch(m_pHeap->PairAt(id));
-        m_pHeap->PrefetchSlotOf(id);
-    }
-    for (std::int32_t id : m_pairLists.View(vr.pairs)) {
-        __builtin_prefetch(m_pHeap->PairAt(id));
-        m_pHeap->PrefetchSlotOf(id);
-    }
-    for (int f : m_faceLists.View(vr.faces))
-        m_pFaces[f].mark = 0;
-    for (int f : m_faceLists.View(vk.faces))
-        m_pFaces[f].mark = 1;
-    for (int f : m_faceLists.View(vr.faces)) {
-        DecimFace& face = m_pFaces[f];
-        if (++face.mark == 2)
-            for (int v : face.corners)
-                PrefetchVertex(v);
-    }
+    PrefetchNeighbourhood(k, r);
+    MarkFaces(k, r);
+    PrefetchSharedCorners(r);
 
     Contraction& c = m_contraction;
     c.kept = k;
     c.removed = r;
     // The target is not kept with the pair: its ends' quadrics and positions
     // are those of its last cost, which gives it again exactly.
-    c.delta = PairTarget(pair) - vk.position;
+    const CVector3 target = ChoosePair(pair).target;
+    c.delta = target - m_pVertices[size_t(k)].position;
     c.singleSide.clear();
     c.shared.clear();
-    SplitFaces(vk.faces, c);
+    SplitFaces(m_pVertices[size_t(k)].faces, c);
     c.split = std::int32_t(c.singleSide.size());
-    SplitFaces(vr.faces, c);
+    SplitFaces(m_pVertices[size_t(r)].faces, c);
     m_nCurrentFaces -= int(c.shared.size());
-    // The third corners of the shared faces lose a face here and, mostly,
-    // a pair in MergePairs: their lists are read next.
+    PrefetchThirdCorners(c);
+    MergePairs(k, r);
+    PrefetchTopVertices();
+    ApplyContraction(c);
+}
+
+void CMeshDecimator::MarkFaces(int kept, int removed)
+{
+    const auto kFaces = FacesOf(kept), rFaces = FacesOf(removed);
+    for (int f : rFaces)
+        m_pFaces[size_t(f)].mark = 0;
+    for (int f : kFaces)
+        m_pFaces[size_t(f)].mark = 1;
+    for (int f : rFaces)
+        ++m_pFaces[size_t(f)].mark;
+}
+
+// The pair on top is most likely the next one popped: its record loads
+// while this one is contracted.
+void CMeshDecimator::PrefetchTopPair() const
+{
+    if (!m_pHeap->Empty())
+        __builtin_prefetch(m_pHeap->At(0));
+}
+
+// The lists the next contraction starts with.
+void CMeshDecimator::PrefetchTopLists() const
+{
+    if (m_pHeap->Empty())
+        return;
+    const DecimPair* next = m_pHeap->At(0);
+    const DecimVertex& a = m_pVertices[size_t(next->first)];
+    const DecimVertex& b = m_pVertices[size_t(next->second)];
+    __builtin_prefetch(m_faceLists.View(a.faces).data());
+    __builtin_prefetch(m_faceLists.View(b.faces).data());
+    __builtin_prefetch(m_pairLists.View(a.pairs).data());
+    __builtin_prefetch(m_pairLists.View(b.pairs).data());
+}
+
+// The next contraction's vertices, while this one finishes.
+void CMeshDecimator::PrefetchTopVertices() const
+{
+    if (m_pHeap->Empty())
+        return;
+    const DecimPair* next = m_pHeap->At(0);
+    PrefetchVertex(next->first);
+    PrefetchVertex(next->second);
+}
+
+// What the contraction reads next, requested all at once: the faces of both
+// ends, their pairs' records and where those stand in the heap.
+void CMeshDecimator::PrefetchNeighbourhood(int kept, int removed) const
+{
+    for (int v : {kept, removed})
+        for (int f : FacesOf(v))
+            __builtin_prefetch(&m_pFaces[size_t(f)]);
+    for (int v : {kept, removed})
+        for (std::int32_t id : m_pairLists.View(m_pVertices[size_t(v)].pairs)) {
+            __builtin_prefetch(m_pHeap->PairAt(id));
+            m_pHeap->PrefetchPositionOf(id);
+        }
+}
+
+// The corners of the faces that collapse lose them in ApplyContraction.
+void CMeshDecimator::PrefetchSharedCorners(int removed) const
+{
+    for (int f : FacesOf(removed)) {
+        const DecimFace& face = m_pFaces[size_t(f)];
+        if (face.mark == 2)
+            for (int v : face.corners)
+                PrefetchVertex(v);
+    }
+}
+
+// The third corners of the shared faces lose a face in ApplyContraction
+// and, mostly, a pair in MergePairs: their lists are read next.
+void CMeshDecimator::PrefetchThirdCorners(const Contraction& c) const
+{
     for (int f : c.shared)
         for (int v : m_pFaces[size_t(f)].corners)
-            if (v != k && v != r) {
+            if (v != c.kept && v != c.removed) {
                 const DecimVertex& w = m_pVertices[size_t(v)];
                 __builtin_prefetch(m_faceLists.View(w.faces).data());
                 __builtin_prefetch(m_pairLists.View(w.pairs).data());
             }
-    MergePairs(k, r);
-    // The next contraction's vertices, while this one finishes.
-    if (!m_pHeap->Empty()) {
-        const DecimPair* next = m_pHeap->At(0);
-        PrefetchVertex(next->first);
-        PrefetchVertex(next->second);
+}
+
+// The other ends of a vertex's pairs are read in MergePairs and again for
+// the new costs, and the pairs' heap slots by the moves.
+void CMeshDecimator::PrefetchOtherEnds(const PairList& list, int self) const
+{
+    const CPairHeap& heap = *m_pHeap;
+    for (std::int32_t id : m_pairLists.View(list)) {
+        const DecimPair* p = heap.PairAt(id);
+        PrefetchVertex(p->first == self ? p->second : p->first);
+        heap.PrefetchSlotOf(id);
     }
-    ApplyContraction(c);
+}
+
+// The lists that lose their duplicate pairs after the new costs.
+void CMeshDecimator::PrefetchDroppedLists() const
+{
+    for (const auto& d : m_dropped)
+        __builtin_prefetch(m_pairLists.View(m_pVertices[size_t(d.first)].pairs).data());
 }
 
 void CMeshDecimator::Collect()
@@ -412,19 +466,13 @@ void CMeshDecimator::MergePairs(int kept, int removed)
     PairList& rList = r.pairs;
     CPairHeap& heap = *m_pHeap;
     auto other = [](const DecimPair* p, int v) { return p->first == v ? p->second : p->first; };
-    // The other ends are read here and again for the new costs.
-    for (std::int32_t id : m_pairLists.View(rList)) {
-        const int o = other(heap.PairAt(id), removed);
-        PrefetchVertex(o);
-        heap.PrefetchSlot(id);
-        m_pVertices[size_t(o)].mark = 0;
-    }
-    for (std::int32_t id : m_pairLists.View(kList)) {
-        const int o = other(heap.PairAt(id), kept);
-        PrefetchVertex(o);
-        heap.PrefetchSlot(id);
-        m_pVertices[size_t(o)].mark = 1;
-    }
+    PrefetchOtherEnds(rList, removed);
+    PrefetchOtherEnds(kList, kept);
+    // Mark 1 on K's other ends: the ends R's pairs must not join K to twice.
+    for (std::int32_t id : m_pairLists.View(rList))
+        m_pVertices[size_t(other(heap.PairAt(id), removed))].mark = 0;
+    for (std::int32_t id : m_pairLists.View(kList))
+        m_pVertices[size_t(other(heap.PairAt(id), kept))].mark = 1;
     // The other ends' lists lose their duplicates only after the contraction's
     // costs: by then those lists have loaded.
     m_dropped.clear();
@@ -448,8 +496,7 @@ void CMeshDecimator::MergePairs(int kept, int removed)
             heap.DeletePair(p);
     }
     m_pairLists.Clear(rList);
-    for (const auto& d : m_dropped)
-        __builtin_prefetch(m_pairLists.View(m_pVertices[size_t(d.first)].pairs).data());
+    PrefetchDroppedLists();
 }
 
 void CMeshDecimator::ApplyContraction(const Contraction& c)

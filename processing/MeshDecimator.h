@@ -117,6 +117,8 @@ public:
     CVector3 PairTarget(const DecimPair& pair) const;
     // ComputePairCost on each pair in order, the costs computed several at a time.
     void ComputePairCosts(DecimPair* const* pairs, std::size_t n);
+    // Faces of K alone and of R alone get mark 1, faces of both mark 2.
+    void MarkFaces(int kept, int removed);
     void SplitFaces(const FaceList& faces, Contraction& c);
     void MergePairs(int kept, int removed);
     void ApplyContraction(const Contraction& c);
@@ -153,10 +155,22 @@ private:
     void ContractPair(const DecimPair& pair);
     // The pair's target and cost from its ends now.
     PairChoice ChoosePair(const DecimPair& pair) const;
+
+    // Cache hints: each requests what a later step reads, early enough for
+    // it to load meanwhile. Their gains are measured with bench_decimate on
+    // its torus at 10 %, with and without each.
     void PrefetchVertex(int v) const
     {
         const char* p = reinterpret_cast<const char*>(&m_pVertices[std::size_t(v)]);
         __builtin_prefetch(p);
         __builtin_prefetch(p + 64);
     }
+    void PrefetchTopPair() const;
+    void PrefetchTopLists() const;
+    void PrefetchTopVertices() const;
+    void PrefetchNeighbourhood(int kept, int removed) const;
+    void PrefetchSharedCorners(int removed) const;
+    void PrefetchThirdCorners(const Contraction& c) const;
+    void PrefetchOtherEnds(const PairList& list, int self) const;
+    void PrefetchDroppedLists() const;
 };

@@ -104,15 +104,12 @@ void CPairHeap::SiftDown(std::size_t v, const Slot s)
 {
     const std::size_t n = m_nSize;
     const Slot* slots = m_pSlots.get();
-    if (4 * v <= n)
-        __builtin_prefetch(slots + 4 * v);
+    PrefetchGrandchildren(slots, n, v);
     for (;;) {
         std::size_t child = 2 * v;
         if (child > n)
             break;
-        if (((v + 1) << kAhead) <= n + 1)
-            for (std::size_t k = 0; k < (std::size_t(1) << kAhead); k += 8)
-                __builtin_prefetch(slots + (v << kAhead) + k);
+        PrefetchDescendants<kAhead>(slots, n, v);
         if (child < n)
             child += std::size_t(slots[child].key < slots[child + 1].key);
         if (!(s.key < slots[child].key))
@@ -134,7 +131,7 @@ void CPairHeap::Update(std::int32_t id, float key)
     }
     const auto v = std::size_t(index) + 1;
     // The parent is asked first even when the key fell: its line comes with
-    // the pair's (PrefetchSlot), and a branch on the old key mispredicts
+    // the pair's (PrefetchSlotOf), and a branch on the old key mispredicts
     // about as often as keys rise.
     if (v > 1 && key > m_pSlots[v / 2].key)
         SiftUp(v, {key, id});

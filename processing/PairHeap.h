@@ -52,10 +52,11 @@ public:
     DecimPair* Remove(DecimPair* pair);
     bool Remove(std::int32_t id);
 
-    // Cache hints for a coming Update of the pair: its position, then the
-    // slots around that position.
-    void PrefetchSlotOf(std::int32_t id) const { __builtin_prefetch(&m_aIndex[std::size_t(id)]); }
-    void PrefetchSlot(std::int32_t id) const
+    // Cache hints for a coming Update or Remove of the pair: the entry that
+    // holds its position; then, once that has loaded, the lines of its slot,
+    // its parent and its children, which the move reads first.
+    void PrefetchPositionOf(std::int32_t id) const { __builtin_prefetch(&m_aIndex[std::size_t(id)]); }
+    void PrefetchSlotOf(std::int32_t id) const
     {
         const std::int32_t pos = m_aIndex[std::size_t(id)];
         if (pos > 0) {
@@ -93,6 +94,7 @@ private:
         float key;
         std::int32_t id;
     };
+    static constexpr std::size_t kSlotsPerLine = 8;
     static constexpr int kShift = 12;
 
     std::size_t Block(std::int32_t id) const { return std::size_t(id - m_nFirst) >> kShift; }
@@ -115,6 +117,20 @@ private:
     static constexpr int kFar = 4;
     static constexpr int kNear = 3;
     template <int kAhead> void SiftDown(std::size_t v, Slot s);
+    // The sift down's cache hints: the line of v's grandchildren, which the
+    // walk reads second; and the 2^kAhead descendants kAhead levels below v,
+    // a run that starts on a line.
+    static void PrefetchGrandchildren(const Slot* slots, std::size_t n, std::size_t v)
+    {
+        if (4 * v <= n)
+            __builtin_prefetch(slots + 4 * v);
+    }
+    template <int kAhead> static void PrefetchDescendants(const Slot* slots, std::size_t n, std::size_t v)
+    {
+        if (((v + 1) << kAhead) <= n + 1)
+            for (std::size_t k = 0; k < (std::size_t(1) << kAhead); k += kSlotsPerLine)
+                __builtin_prefetch(slots + (v << kAhead) + k);
+    }
     void Place(std::size_t v, const Slot& s)
     {
         m_pSlots[v] = s;

@@ -66,6 +66,11 @@ struct alignas(64) DecimVertex {
     PairList pairs; // in its pair list store, not owning
     Quadric quadric;
 };
+// A vertex is requested as two lines; the pair-key kernel loads the position
+// as 16 bytes, the four after it inside the record.
+static_assert(sizeof(DecimVertex) == 128 && alignof(DecimVertex) == 64);
+static_assert(sizeof(CVector3) == 12 && offsetof(CVector3, y) == 4 && offsetof(CVector3, z) == 8);
+static_assert(offsetof(DecimVertex, position) + 16 <= offsetof(DecimVertex, quadric));
 
 // The vertices' quadrics, indexed like the vertices.
 class CQuadricView {

@@ -1,6 +1,7 @@
 #include "processing/PairHeap.h"
 
 #include <algorithm>
+#include <cassert>
 
 #include "platform/Memory.h"
 
@@ -60,8 +61,11 @@ std::int32_t CPairHeap::NewPairs(std::size_t n)
 
 void CPairHeap::DeletePair(DecimPair* pair)
 {
-    if (Owns(pair))
-        m_aFree.push_back(pair->id);
+    if (!Owns(pair))
+        return;
+    // A pair goes back to the pool only once out of the heap.
+    assert(PositionOf(pair->id) < 0);
+    m_aFree.push_back(pair->id);
 }
 
 void CPairHeap::Clear()
@@ -122,10 +126,11 @@ void CPairHeap::SiftDown(std::size_t v, const Slot s)
 
 void CPairHeap::Update(std::int32_t id, float key)
 {
-    const std::int32_t index = m_aIndex[std::size_t(id)];
+    const std::int32_t index = PositionOf(id);
     if (index < 0) {
         if (m_nSize == m_nCapacity)
             Reallocate(m_nGrowStep ? m_nCapacity + m_nGrowStep : std::max<std::size_t>(2 * m_nCapacity, 16));
+        assert(m_nSize < m_nCapacity);
         SiftUp(++m_nSize, {key, id});
         return;
     }
@@ -145,6 +150,7 @@ DecimPair* CPairHeap::Pop()
         return nullptr;
     // As a swap of the top with the last slot, then the last slot dropped.
     const Slot top = m_pSlots[1];
+    assert(PositionOf(top.id) == 0);
     const Slot last = m_pSlots[m_nSize];
     if (--m_nSize)
         SiftDown<kFar>(1, last);
@@ -154,7 +160,7 @@ DecimPair* CPairHeap::Pop()
 
 bool CPairHeap::Remove(std::int32_t id)
 {
-    const std::int32_t index = m_aIndex[std::size_t(id)];
+    const std::int32_t index = PositionOf(id);
     if (index < 0)
         return false;
     const auto v = std::size_t(index) + 1;

@@ -1,4 +1,5 @@
 #pragma once
+#include <cassert>
 #include <cstdint>
 #include <vector>
 
@@ -14,6 +15,8 @@ struct alignas(16) DecimPair {
     float key = 0.0f;     // minus the cost
     std::int32_t id = -1; // its place in the heap's pool
 };
+// One line request fetches a whole record, and four share a line.
+static_assert(sizeof(DecimPair) == 16 && alignof(DecimPair) == 16);
 
 // Max-heap of pairs on their keys (the cheapest pair on top). Every pair
 // knows its position, so a changed key moves it in logarithmic time. Equal
@@ -94,7 +97,9 @@ private:
         float key;
         std::int32_t id;
     };
+    // The walks' line requests count eight slots to a line.
     static constexpr std::size_t kSlotsPerLine = 8;
+    static_assert(sizeof(Slot) * kSlotsPerLine == 64);
     static constexpr int kShift = 12;
 
     std::size_t Block(std::int32_t id) const { return std::size_t(id - m_nFirst) >> kShift; }
@@ -133,8 +138,17 @@ private:
     }
     void Place(std::size_t v, const Slot& s)
     {
+        assert(v >= 1 && v <= m_nSize);
         m_pSlots[v] = s;
         m_aIndex[std::size_t(s.id)] = std::int32_t(v - 1);
+    }
+    // The pair's position, checked against the slot it names.
+    std::int32_t PositionOf(std::int32_t id) const
+    {
+        assert(id >= 0 && std::size_t(id) < m_aIndex.size());
+        const std::int32_t index = m_aIndex[std::size_t(id)];
+        assert(index < 0 || (std::size_t(index) < m_nSize && m_pSlots[std::size_t(index) + 1].id == id));
+        return index;
     }
 
     LargeArray<Slot> m_pSlots;

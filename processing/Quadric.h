@@ -1,5 +1,6 @@
 #pragma once
 #include <cmath>
+#include <cstddef>
 
 #include "data/Vector3.h"
 
@@ -13,6 +14,12 @@
 struct Quadric {
     double a2 = 0, ab = 0, ac = 0, ad = 0, b2 = 0, bc = 0, bd = 0, c2 = 0, cd = 0, d2 = 0;
 };
+// The pair-key kernel loads the entries four and two at a time.
+static_assert(sizeof(Quadric) == 10 * sizeof(double));
+static_assert(offsetof(Quadric, a2) == 0 && offsetof(Quadric, ad) == 3 * sizeof(double) &&
+              offsetof(Quadric, b2) == 4 * sizeof(double) && offsetof(Quadric, c2) == 7 * sizeof(double) &&
+              offsetof(Quadric, cd) == 8 * sizeof(double) && offsetof(Quadric, d2) == 9 * sizeof(double));
+
 // Inline throughout: a decimation evaluates these millions of times.
 
 // The quadric of the plane with unit normal (a, b, c) and offset d, times w.

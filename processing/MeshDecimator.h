@@ -1,4 +1,41 @@
 #pragma once
+// Mesh decimation by edge contraction in the order of the quadric error
+// metric (Garland & Heckbert 1997).
+//
+// Every vertex carries a quadric, the sum of the squared distances to the
+// planes of its faces, each plane weighted by its face's area (Garland
+// 1999). A boundary edge, one that a single face uses, adds to both its ends
+// a plane through the edge perpendicular to that face, weighted by 1000
+// times the squared edge length, so that contractions keep the boundary in
+// place (Garland & Heckbert 1997); the squared length makes the penalty
+// scale like the area weights.
+//
+// Every edge is a candidate pair, each once. Its cost is the sum of its ends'
+// quadrics at the point where that sum is least, the solution of a 3 x 3
+// system, and that point is its target. A singular system (a flat or
+// straight neighbourhood) takes the better of the two ends instead. So does
+// a solved point farther from the edge's midpoint than the edge is long: the
+// near-edge rule. The determinant limit that marks a system singular is
+// fixed, and a nearly flat patch of large faces passes it on rounding alone,
+// with a "solution" anywhere along its plane.
+//
+// The cheapest pair is contracted until the face count reaches the target:
+// the second vertex merges into the first, which moves to the target and
+// takes the sum of both quadrics; the faces that used both vertices
+// collapse; pairs that now join the same two vertices become one; and the
+// costs of the kept vertex's pairs are computed again.
+//
+// Layout: flat arrays of small records. A vertex record holds all that a
+// contraction reads of it in two cache lines; the per-vertex lists of faces
+// and pairs live in two shared stores (CListArena); the pairs live in the
+// heap's pool, ordered by a heap whose slots carry the keys (CPairHeap).
+// The quadric arithmetic and the target choice are Quadric.h.
+//
+// Sources: M. Garland, P. S. Heckbert, "Surface Simplification Using Quadric
+// Error Metrics", SIGGRAPH 1997. M. Garland, "Quadric-Based Polygonal
+// Surface Simplification", PhD thesis, Carnegie Mellon University,
+// CMU-CS-99-105, 1999. The heap with back-pointers: T. H. Cormen et al.,
+// "Introduction to Algorithms", the priority queue with handles.
 #include <cstddef>
 #include <cstdint>
 #include <iterator>

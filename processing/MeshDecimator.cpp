@@ -83,6 +83,8 @@ void CMeshDecimator::ContractPair(const DecimPair& pair)
     // The target is not kept with the pair: its ends' quadrics and positions
     // are those of its last cost, which gives it again exactly.
     const CVector3 target = ChoosePair(pair).target;
+    if (m_pTrace)
+        m_pTrace->push_back({k, r, target});
     c.delta = target - m_pVertices[size_t(k)].position;
     c.singleSide.clear();
     c.shared.clear();

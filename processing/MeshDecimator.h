@@ -135,6 +135,13 @@ struct Contraction {
     std::vector<std::int32_t> shared;
 };
 
+// One contraction as the tests see it.
+struct ContractionStep {
+    std::int32_t kept, removed;
+    CVector3 target;
+    bool operator==(const ContractionStep&) const = default;
+};
+
 // Reduces a triangle mesh in place by edge contractions in the order of the
 // quadric error metric. The mesh keeps its arrays until the reduced ones are
 // complete, so a failure leaves it as it was.
@@ -183,6 +190,8 @@ public:
     int m_nCurrentFaces = 0;
     CQuadricView m_pQuadrics{&m_pVertices};
     std::unique_ptr<CPairHeap> m_pHeap;
+    // When set, every contraction is appended here.
+    std::vector<ContractionStep>* m_pTrace = nullptr;
 
 private:
     CListArena<std::int32_t> m_faceLists;

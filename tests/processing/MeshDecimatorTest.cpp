@@ -11,6 +11,7 @@
 
 #include "AllocationBudget.h"
 #include "MeshShapes.h"
+#include "PlainDecimator.h"
 #include "processing/MeshDecimator.h"
 #include "processing/PairKeys.h"
 
@@ -437,6 +438,71 @@ TEST(MeshDecimator, GroupsFollowTheSurvivingFaces)
     EXPECT_EQ(b.m_nFirstIndex + b.m_nIndexCount, mesh->m_nIndices);
     EXPECT_GT(a.m_nIndexCount, 0);
     EXPECT_GT(b.m_nIndexCount, 0);
+}
+
+namespace {
+
+// A shape with every vertex moved a little along its position: no two costs
+// tie by symmetry.
+Shape Jittered(Shape s, std::uint32_t seed)
+{
+    for (CVector3& p : s.v) {
+        seed = seed * 1664525u + 1013904223u;
+        p = p * (1.0f + 0.05f * (float(seed >> 8) / float(1u << 24) - 0.5f));
+    }
+    return s;
+}
+
+} // namespace
+
+TEST(MeshDecimator, ContractsAsThePlainDecimator)
+{
+    // The same contractions in the same order to the same targets, and the
+    // same mesh written back, as the step-by-step decimator with vectors and
+    // sets. Symmetric shapes tie most costs, so the order among equal keys
+    // is checked too; the open sphere has boundary edges; the last rows run
+    // until the pairs run out.
+    Shape open = Icosphere(3);
+    open.idx.erase(open.idx.begin() + 3 * 40, open.idx.begin() + 3 * 60);
+    const struct Row {
+        const char* name;
+        Shape shape;
+        int target;
+    } rows[] = {
+        {"icosphere to a tenth", Icosphere(3), 128},
+        {"icosphere to a half", Icosphere(3), 640},
+        {"jittered icosphere to a tenth", Jittered(Icosphere(3), 5), 128},
+        {"torus to a tenth", Torus(40, 40), 320},
+        {"jittered torus to a hundredth", Jittered(Torus(40, 40), 9), 32},
+        {"open sphere to a tenth", open, 126},
+        {"jittered open sphere to a tenth", Jittered(open, 3), 126},
+        {"torus until the pairs run out", Torus(12, 8), -1},
+        {"jittered open sphere until the pairs run out", Jittered(open, 4), -1},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        auto mesh = ToMesh(r.shape);
+        CPlainDecimator plain(*mesh);
+        const bool plainReached = plain.Decimate(r.target);
+        std::vector<ContractionStep> steps;
+        CMeshDecimator d(mesh.get());
+        d.m_pTrace = &steps;
+        EXPECT_EQ(d.Decimate(r.target), plainReached);
+        ASSERT_GT(plain.steps.size(), 10u);
+        ASSERT_EQ(steps.size(), plain.steps.size());
+        for (std::size_t i = 0; i < steps.size(); ++i) {
+            const ContractionStep &a = steps[i], &b = plain.steps[i];
+            ASSERT_TRUE(a.kept == b.kept && a.removed == b.removed &&
+                        std::memcmp(&a.target, &b.target, sizeof a.target) == 0)
+                << "contraction " << i << ": " << a.kept << " <- " << a.removed << " at " << a.target.x << ","
+                << a.target.y << "," << a.target.z << ", plainly " << b.kept << " <- " << b.removed << " at "
+                << b.target.x << "," << b.target.y << "," << b.target.z;
+        }
+        ASSERT_EQ(mesh->m_nVertices, int(plain.vertices.size()));
+        ASSERT_EQ(mesh->m_nIndices, int(plain.indices.size()));
+        EXPECT_TRUE(std::equal(plain.vertices.begin(), plain.vertices.end(), mesh->m_pVertices.get()));
+        EXPECT_TRUE(std::equal(plain.indices.begin(), plain.indices.end(), mesh->m_pIndices.get()));
+    }
 }
 
 TEST(MeshDecimator, FailureLeavesTheMeshAsItWas)

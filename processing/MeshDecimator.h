@@ -14,10 +14,12 @@
 // quadrics at the point where that sum is least, the solution of a 3 x 3
 // system, and that point is its target. A singular system (a flat or
 // straight neighbourhood) takes the better of the two ends instead. So does
-// a solved point farther from the edge's midpoint than the edge is long: the
-// near-edge rule. The determinant limit that marks a system singular is
-// fixed, and a nearly flat patch of large faces passes it on rounding alone,
-// with a "solution" anywhere along its plane.
+// a nearly singular one whose solved point lies farther from the edge's
+// midpoint than the edge is long: the near-edge rule. The determinant limit
+// that marks a system singular is fixed, and a nearly flat patch of large
+// faces passes it on rounding alone, with a "solution" anywhere along its
+// plane; nearly singular is measured against the system's own scale, its
+// trace (Quadric.h).
 //
 // The cheapest pair is contracted until the face count reaches the target:
 // the second vertex merges into the first, which moves to the target and

@@ -124,6 +124,17 @@ inline bool NearEdge(const CVector3& t, const CVector3& a, const CVector3& b)
     return Dot(m, m) <= Dot(e, e);
 }
 
+// A flat or straight neighbourhood: the determinant `det` of q's system is
+// below a thousandth of that of the system with the same trace spread evenly
+// over three orthogonal planes, (trace / 3)^3. Unlike the singular limit,
+// this does not change with the size of the faces. A NaN counts as nearly
+// singular.
+inline bool NearlySingular(const Quadric& q, double det)
+{
+    const double third = (q.a2 + q.b2 + q.c2) / 3;
+    return !(std::fabs(det) >= 1e-3 * third * third * third);
+}
+
 struct PairChoice {
     CVector3 target;
     double cost = 0;
@@ -131,15 +142,16 @@ struct PairChoice {
 
 // Where the contraction of the edge (p1, p2) with the summed quadric q puts
 // the kept vertex, and the error there. The optimal point when the system is
-// solved and the point lies near the edge; otherwise the better end, the
-// second on equal errors. The determinant limit alone does not scale with
-// the mesh: a flat patch of large faces passes it on rounding, and its
-// "optimal" point lies anywhere along the plane, hundreds of edge lengths
-// away.
+// solved, unless the system is nearly singular and the point lies far from
+// the edge; otherwise the better end, the second on equal errors. The
+// singular limit alone does not scale with the mesh: a flat patch of large
+// faces passes it on rounding, and its "optimal" point lies anywhere along
+// the plane, hundreds of edge lengths away.
 inline PairChoice ChoosePairTarget(const Quadric& q, const CVector3& p1, const CVector3& p2)
 {
     CVector3 target;
-    if (SolveOptimalPoint(q, target) && NearEdge(target, p1, p2))
+    double det;
+    if (SolveOptimalPoint(q, target, det) && (!NearlySingular(q, det) || NearEdge(target, p1, p2)))
         return {target, EvaluateQuadric(q, target)};
     const double c1 = EvaluateQuadric(q, p1), c2 = EvaluateQuadric(q, p2);
     return c1 < c2 ? PairChoice{p1, c1} : PairChoice{p2, c2};

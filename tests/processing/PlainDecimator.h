@@ -158,17 +158,18 @@ private:
             }
     }
 
-    // The optimal point when it is solved near the edge, else the better end,
-    // the second on equal errors.
+    // The optimal point when it is solved, unless the system is nearly
+    // singular and the point far from the edge; else the better end, the
+    // second on equal errors.
     void ComputePairCost(int id)
     {
         Pair& p = m_pairs[std::size_t(id)];
         Quadric q = m_vertices[std::size_t(p.first)].quadric;
         AddQuadric(q, m_vertices[std::size_t(p.second)].quadric);
         const CVector3 p1 = Position(p.first), p2 = Position(p.second);
-        double cost;
+        double cost, det;
         CVector3 point;
-        if (SolveOptimalPoint(q, point) && NearEdge(point, p1, p2)) {
+        if (SolveOptimalPoint(q, point, det) && (!NearlySingular(q, det) || NearEdge(point, p1, p2))) {
             p.target = point;
             cost = EvaluateQuadric(q, point);
         } else {

@@ -210,8 +210,14 @@ private:
     PairChoice ChoosePair(const DecimPair& pair) const;
 
     // Cache hints: each requests what a later step reads, early enough for
-    // it to load meanwhile. Their gains are measured with bench_decimate on
-    // its torus at 10 %, with and without each.
+    // it to load meanwhile. The gain written beside each is the time of
+    // bench_decimate's decimation of its torus to 10 % without that hint
+    // over the time with all of them: builds without one hint each,
+    // alternated with the full build in one process for 70 rounds, the
+    // median of the per-round ratios; "noise" where the gain is within the
+    // spread of that median. The four smallest (the other ends, the dropped
+    // lists, the heap's slots and descendants) save 6 to 8 % together; all
+    // hints together save 34 %.
     void PrefetchVertex(int v) const
     {
         const char* p = reinterpret_cast<const char*>(&m_pVertices[std::size_t(v)]);

@@ -57,7 +57,9 @@ public:
 
     // Cache hints for a coming Update or Remove of the pair: the entry that
     // holds its position; then, once that has loaded, the lines of its slot,
-    // its parent and its children, which the move reads first.
+    // its parent and its children, which the move reads first. The first
+    // saves 8 % of a decimation (bench_decimate's torus to 10 %, measured as
+    // MeshDecimator.h tells), the second nothing measurable alone.
     void PrefetchPositionOf(std::int32_t id) const { __builtin_prefetch(&m_aIndex[std::size_t(id)]); }
     void PrefetchSlotOf(std::int32_t id) const
     {
@@ -123,8 +125,8 @@ private:
     static constexpr int kNear = 3;
     template <int kAhead> void SiftDown(std::size_t v, Slot s);
     // The sift down's cache hints: the line of v's grandchildren, which the
-    // walk reads second; and the 2^kAhead descendants kAhead levels below v,
-    // a run that starts on a line.
+    // walk reads second, saves 7 % of a decimation; the 2^kAhead descendants
+    // kAhead levels below v, a run that starts on a line, 2 % (noise 2 %).
     static void PrefetchGrandchildren(const Slot* slots, std::size_t n, std::size_t v)
     {
         if (4 * v <= n)

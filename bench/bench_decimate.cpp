@@ -1,6 +1,7 @@
 // Decimation of a marching-cubes torus of about 1.2 M triangles to 10 % and
 // 1 %: input triangles per second, single thread, and the distance of the
-// result to the exact torus.
+// result to the exact torus. Its peer, VTK's decimation on the same torus,
+// is bench/peers/decimate_peers.py.
 #include <benchmark/benchmark.h>
 
 #include "bench/Phantoms.h"
@@ -14,10 +15,7 @@ const CMesh& Input()
     static std::unique_ptr<CMesh> mesh = [] {
         auto volume = phantom::TorusVolume(phantom::DecimationTorus());
         CSurfaceGenerator g(volume.get());
-        std::unique_ptr<CMesh> m = g.Generate(128);
-        phantom::Dump("torus_vertices_f32.raw", m->m_pVertices.get(), sizeof(CVector3) * size_t(m->m_nVertices));
-        phantom::Dump("torus_indices_i32.raw", m->m_pIndices.get(), sizeof(std::int32_t) * size_t(m->m_nIndices));
-        return m;
+        return g.Generate(128);
     }();
     return *mesh;
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <algorithm>
+#include <cassert>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -28,11 +29,24 @@ public:
         l.capacity = capacity;
         return l;
     }
-    std::span<T> View(const List& l) { return {m_store.data() + l.first, l.size}; }
-    std::span<const T> View(const List& l) const { return {m_store.data() + l.first, l.size}; }
-    T& At(const List& l, std::uint32_t i) { return m_store[l.first + i]; }
+    std::span<T> View(const List& l)
+    {
+        assert(Holds(l));
+        return {m_store.data() + l.first, l.size};
+    }
+    std::span<const T> View(const List& l) const
+    {
+        assert(Holds(l));
+        return {m_store.data() + l.first, l.size};
+    }
+    T& At(const List& l, std::uint32_t i)
+    {
+        assert(Holds(l) && i < l.size);
+        return m_store[l.first + i];
+    }
     __attribute__((always_inline)) void Push(List& l, const T& v)
     {
+        assert(Holds(l));
         if (l.size == l.capacity)
             Move(l, std::max<std::uint32_t>(8, 2 * l.capacity));
         m_store[l.first + l.size++] = v;
@@ -40,6 +54,7 @@ public:
     // Plain loops: the lists are a few entries long.
     void RemoveFirst(List& l, const T& v)
     {
+        assert(Holds(l));
         T* d = m_store.data() + l.first;
         std::uint32_t i = 0;
         while (i < l.size && !(d[i] == v))
@@ -52,6 +67,8 @@ public:
     void Clear(List& l) { l.size = 0; }
 
 private:
+    // A list lies within the room handed out, and its entries within its own.
+    bool Holds(const List& l) const { return l.size <= l.capacity && std::size_t(l.first) + l.capacity <= m_used; }
     __attribute__((noinline)) void Move(List& l, std::uint32_t capacity)
     {
         const std::uint32_t at = Grab(capacity);
@@ -64,6 +81,8 @@ private:
     {
         const std::size_t at = m_used;
         m_used += n;
+        // Lists are placed by 32-bit offsets.
+        assert(m_used <= UINT32_MAX);
         if (m_used > m_store.size())
             m_store.resize(std::max(m_used, m_store.size() + kStep));
         return std::uint32_t(at);

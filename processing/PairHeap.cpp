@@ -1,6 +1,7 @@
 #include "processing/PairHeap.h"
 
 #include <algorithm>
+#include <cassert>
 
 #include "platform/Memory.h"
 
@@ -60,8 +61,11 @@ std::int32_t CPairHeap::NewPairs(std::size_t n)
 
 void CPairHeap::DeletePair(DecimPair* pair)
 {
-    if (Owns(pair))
-        m_aFree.push_back(pair->id);
+    if (!Owns(pair))
+        return;
+    // A pair goes back to the pool only once out of the heap.
+    assert(PositionOf(pair->id) < 0);
+    m_aFree.push_back(pair->id);
 }
 
 void CPairHeap::Clear()
@@ -104,14 +108,18 @@ void CPairHeap::SiftDown(std::size_t v, const Slot s)
 {
     const std::size_t n = m_nSize;
     const Slot* slots = m_pSlots.get();
+    // The grandchildren's line, which the walk reads second: saves 7 % of a
+    // decimation.
     if (4 * v <= n)
         __builtin_prefetch(slots + 4 * v);
     for (;;) {
         std::size_t child = 2 * v;
         if (child > n)
             break;
+        // The 2^kAhead descendants kAhead levels below, a run that starts on
+        // a line: 2 % (noise 2 %).
         if (((v + 1) << kAhead) <= n + 1)
-            for (std::size_t k = 0; k < (std::size_t(1) << kAhead); k += 8)
+            for (std::size_t k = 0; k < (std::size_t(1) << kAhead); k += kSlotsPerLine)
                 __builtin_prefetch(slots + (v << kAhead) + k);
         if (child < n)
             child += std::size_t(slots[child].key < slots[child + 1].key);
@@ -125,16 +133,17 @@ void CPairHeap::SiftDown(std::size_t v, const Slot s)
 
 void CPairHeap::Update(std::int32_t id, float key)
 {
-    const std::int32_t index = m_aIndex[std::size_t(id)];
+    const std::int32_t index = PositionOf(id);
     if (index < 0) {
         if (m_nSize == m_nCapacity)
             Reallocate(m_nGrowStep ? m_nCapacity + m_nGrowStep : std::max<std::size_t>(2 * m_nCapacity, 16));
+        assert(m_nSize < m_nCapacity);
         SiftUp(++m_nSize, {key, id});
         return;
     }
     const auto v = std::size_t(index) + 1;
     // The parent is asked first even when the key fell: its line comes with
-    // the pair's (PrefetchSlot), and a branch on the old key mispredicts
+    // the pair's (PrefetchSlotOf), and a branch on the old key mispredicts
     // about as often as keys rise.
     if (v > 1 && key > m_pSlots[v / 2].key)
         SiftUp(v, {key, id});
@@ -148,6 +157,7 @@ DecimPair* CPairHeap::Pop()
         return nullptr;
     // As a swap of the top with the last slot, then the last slot dropped.
     const Slot top = m_pSlots[1];
+    assert(PositionOf(top.id) == 0);
     const Slot last = m_pSlots[m_nSize];
     if (--m_nSize)
         SiftDown<kFar>(1, last);
@@ -157,7 +167,7 @@ DecimPair* CPairHeap::Pop()
 
 bool CPairHeap::Remove(std::int32_t id)
 {
-    const std::int32_t index = m_aIndex[std::size_t(id)];
+    const std::int32_t index = PositionOf(id);
     if (index < 0)
         return false;
     const auto v = std::size_t(index) + 1;

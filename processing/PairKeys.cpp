@@ -16,6 +16,14 @@
 
 namespace {
 
+// The four-lane kernel loads a quadric's entries as (a2, ab, ac, ad),
+// (b2, bc, bd, c2) and (cd, d2), and a position as 16 bytes, x, y, z and the
+// record's next four bytes (Quadric.h and MeshDecimator.h assert those
+// layouts); the entries' columns are then taken apart by lane.
+static_assert(offsetof(Quadric, b2) == offsetof(Quadric, a2) + 4 * sizeof(double) &&
+              offsetof(Quadric, cd) == offsetof(Quadric, b2) + 4 * sizeof(double));
+static_assert(offsetof(DecimVertex, position) + 16 <= sizeof(DecimVertex));
+
 namespace lanes2 {
 constexpr int N = 2;
 typedef double D __attribute__((vector_size(16)));

@@ -1,13 +1,24 @@
 #pragma once
 #include <cmath>
+#include <cstddef>
 
 #include "data/Vector3.h"
+
+// The arithmetic under mesh decimation: the error quadric of a plane, its
+// value at a point, the point where a sum of quadrics is least, and the
+// choice of a pair's target. These scalar functions are the reference: the
+// vector kernel of PairKeys.cpp promises their results bit for bit.
 
 // Upper triangle of the symmetric 4x4 error matrix of a plane
 // a*x + b*y + c*z + d = 0: a2, ab, ac, ad, b2, bc, bd, c2, cd, d2.
 struct Quadric {
     double a2 = 0, ab = 0, ac = 0, ad = 0, b2 = 0, bc = 0, bd = 0, c2 = 0, cd = 0, d2 = 0;
 };
+// The pair-key kernel loads the entries four and two at a time.
+static_assert(sizeof(Quadric) == 10 * sizeof(double));
+static_assert(offsetof(Quadric, a2) == 0 && offsetof(Quadric, ad) == 3 * sizeof(double) &&
+              offsetof(Quadric, b2) == 4 * sizeof(double) && offsetof(Quadric, c2) == 7 * sizeof(double) &&
+              offsetof(Quadric, cd) == 8 * sizeof(double) && offsetof(Quadric, d2) == 9 * sizeof(double));
 
 // Inline throughout: a decimation evaluates these millions of times.
 
@@ -24,19 +35,6 @@ inline double EvaluateQuadric(const Quadric& q, const CVector3& p)
     const double x = p.x, y = p.y, z = p.z;
     return x * x * q.a2 + 2 * x * y * q.ab + 2 * x * z * q.ac + 2 * x * q.ad + y * y * q.b2 + 2 * y * z * q.bc +
            2 * y * q.bd + z * z * q.c2 + 2 * z * q.cd + q.d2;
-}
-
-// EvaluateQuadric at two points at once, each rounded exactly as alone.
-inline void EvaluateQuadric2(const Quadric& q, const CVector3& p, const CVector3& r, double& ep, double& er)
-{
-    typedef double Pair __attribute__((vector_size(16)));
-    const Pair x = {p.x, r.x}, y = {p.y, r.y}, z = {p.z, r.z};
-    const Pair two = {2.0, 2.0};
-    const Pair tx = two * x, ty = two * y, tz = two * z;
-    const Pair e = x * x * q.a2 + tx * y * q.ab + tx * z * q.ac + tx * q.ad + y * y * q.b2 + ty * z * q.bc +
-                   ty * q.bd + z * z * q.c2 + tz * q.cd + q.d2;
-    ep = e[0];
-    er = e[1];
 }
 
 inline void AddQuadric(Quadric& dst, const Quadric& src)
@@ -97,30 +95,64 @@ public:
     float m[9] = {0, 0, 0, 0, 0, 0, 0, 0, 0};
 };
 
-// The point of least error of q; false (point untouched) when the system is
-// singular, |det| < 1e-12. The arithmetic of CMatrix3 (Q) and Invert, each
-// step rounded alike, with every cofactor of the symmetric block computed
-// once: m3 = m1, m6 = m2, m7 = m5, so C3 = C1, C6 = C2 and C7 = C5.
-inline bool SolveOptimalPoint(const Quadric& q, CVector3& point)
+// The point of least error of q, and the determinant of its system; false
+// (point untouched) when the system is singular, |det| < 1e-12.
+inline bool SolveOptimalPoint(const Quadric& q, CVector3& point, double& det)
 {
-    const float a = float(q.a2), b = float(q.ab), c = float(q.ac);
-    const float e = float(q.b2), f = float(q.bc), i = float(q.c2);
-    const float c0 = e * i - f * f;
-    const float c1 = f * c - b * i;
-    const float c2 = b * f - e * c;
-    const float c4 = a * i - c * c;
-    const float c5 = b * c - a * f;
-    const float c8 = a * e - b * b;
-    const double det = double(a) * c0 + double(b) * c1 + double(c) * c2;
+    CMatrix3 inverse;
+    det = CMatrix3(q).Invert(inverse);
     // Also a determinant of exactly 0, for which no inverse is formed.
     if (std::fabs(det) < 1e-12)
         return false;
-    const double s = 1.0 / det;
-    const float i0 = float(c0 * s), i1 = float(c1 * s), i2 = float(c2 * s);
-    const float i4 = float(c4 * s), i5 = float(c5 * s), i8 = float(c8 * s);
-    const float px = float(i0 * q.ad + i1 * q.bd + i2 * q.cd);
-    const float py = float(i1 * q.ad + i4 * q.bd + i5 * q.cd);
-    const float pz = float(i2 * q.ad + i5 * q.bd + i8 * q.cd);
-    point = {-px, -py, -pz};
+    const float* v = inverse.m;
+    point = {-float(v[0] * q.ad + v[1] * q.bd + v[2] * q.cd), -float(v[3] * q.ad + v[4] * q.bd + v[5] * q.cd),
+             -float(v[6] * q.ad + v[7] * q.bd + v[8] * q.cd)};
     return true;
+}
+
+inline bool SolveOptimalPoint(const Quadric& q, CVector3& point)
+{
+    double det;
+    return SolveOptimalPoint(q, point, det);
+}
+
+// A point no farther from the edge (a, b)'s midpoint than the edge is long.
+inline bool NearEdge(const CVector3& t, const CVector3& a, const CVector3& b)
+{
+    const CVector3 e = b - a;
+    const CVector3 m = (a + b) * 0.5f - t;
+    return Dot(m, m) <= Dot(e, e);
+}
+
+// A flat or straight neighbourhood: the determinant `det` of q's system is
+// below a thousandth of that of the system with the same trace spread evenly
+// over three orthogonal planes, (trace / 3)^3. Unlike the singular limit,
+// this does not change with the size of the faces. A NaN counts as nearly
+// singular.
+inline bool NearlySingular(const Quadric& q, double det)
+{
+    const double third = (q.a2 + q.b2 + q.c2) / 3;
+    return !(std::fabs(det) >= 1e-3 * third * third * third);
+}
+
+struct PairChoice {
+    CVector3 target;
+    double cost = 0;
+};
+
+// Where the contraction of the edge (p1, p2) with the summed quadric q puts
+// the kept vertex, and the error there. The optimal point when the system is
+// solved, unless the system is nearly singular and the point lies far from
+// the edge; otherwise the better end, the second on equal errors. The
+// singular limit alone does not scale with the mesh: a flat patch of large
+// faces passes it on rounding, and its "optimal" point lies anywhere along
+// the plane, hundreds of edge lengths away.
+inline PairChoice ChoosePairTarget(const Quadric& q, const CVector3& p1, const CVector3& p2)
+{
+    CVector3 target;
+    double det;
+    if (SolveOptimalPoint(q, target, det) && (!NearlySingular(q, det) || NearEdge(target, p1, p2)))
+        return {target, EvaluateQuadric(q, target)};
+    const double c1 = EvaluateQuadric(q, p1), c2 = EvaluateQuadric(q, p2);
+    return c1 < c2 ? PairChoice{p1, c1} : PairChoice{p2, c2};
 }

@@ -27,7 +27,7 @@ fi
 
 # Same build type as the program's own default.
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXILO_BUILD_APP=OFF -DVEXILO_BUILD_PEERS=ON >/dev/null
-nice cmake --build "$build" -j4 --target peer_surface peer_watershed bench_decimate
+nice cmake --build "$build" -j4 --target peer_surface peer_watershed decimate_mesh
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
@@ -44,8 +44,7 @@ for memory in fresh reused; do
   echo
 done
 
-VEXILO_BENCH_DUMP="$work" "$build/bench/bench_decimate"
-VEXILO_BENCH_DUMP="$work" /usr/bin/python3 bench/peers/vtk_peers.py
+/usr/bin/python3 bench/peers/decimate_peers.py --build "$build"
 
 echo
 echo "Summary: ratio = our time / the peer's in the same round (below 1: ours is faster)"

@@ -11,6 +11,7 @@
 
 #include "AllocationBudget.h"
 #include "MeshShapes.h"
+#include "PlainDecimator.h"
 #include "processing/MeshDecimator.h"
 #include "processing/PairKeys.h"
 
@@ -246,28 +247,104 @@ TEST(MeshDecimator, PairCostFallsBackToTheBetterEnd)
         EXPECT_EQ(pair->key, r.key);
         EXPECT_GE(d.m_pHeap->IndexOf(pair), 0); // entered, and owned by the heap
     }
-    // Three planes crossing at (1, 2, 3): the target for the edge around that
-    // point, at cost 0. For an edge far from it the crossing is not trusted
-    // (a nearly flat patch would send the vertex off along its plane) and
-    // the better end is taken: (0, 0, 2) with error 1 + 4 + 1.
+    // Three orthogonal planes crossing at (1, 2, 3): a well-conditioned
+    // system, whose point is the target at cost 0 near the edge and far from
+    // it alike.
     d.m_pQuadrics[0] = d.m_pQuadrics[3] = PlaneQuadric(1, 0, 0, -1);
     d.m_pQuadrics[1] = d.m_pQuadrics[4] = PlaneQuadric(0, 1, 0, -2);
     AddQuadric(d.m_pQuadrics[1], PlaneQuadric(0, 0, 1, -3));
     AddQuadric(d.m_pQuadrics[4], PlaneQuadric(0, 0, 1, -3));
-    DecimPair* near = d.m_pHeap->NewPair();
-    near->first = 3;
-    near->second = 4;
-    d.ComputePairCost(near);
-    EXPECT_NEAR(d.PairTarget(*near).x, 1.0f, 1e-5f);
-    EXPECT_NEAR(d.PairTarget(*near).y, 2.0f, 1e-5f);
-    EXPECT_NEAR(d.PairTarget(*near).z, 3.0f, 1e-5f);
-    EXPECT_NEAR(near->key, 0.0f, 1e-6f);
-    DecimPair* far = d.m_pHeap->NewPair();
-    far->first = 0;
-    far->second = 1;
-    d.ComputePairCost(far);
-    EXPECT_EQ(d.PairTarget(*far), (CVector3{0, 0, 2}));
-    EXPECT_EQ(far->key, -6.0f);
+    for (const int first : {3, 0}) {
+        DecimPair* pair = d.m_pHeap->NewPair();
+        pair->first = first;
+        pair->second = first + 1;
+        d.ComputePairCost(pair);
+        const CVector3 t = d.PairTarget(*pair);
+        EXPECT_NEAR(t.x, 1.0f, 1e-5f) << first;
+        EXPECT_NEAR(t.y, 2.0f, 1e-5f) << first;
+        EXPECT_NEAR(t.z, 3.0f, 1e-5f) << first;
+        EXPECT_NEAR(pair->key, 0.0f, 1e-6f) << first;
+    }
+}
+
+TEST(MeshDecimator, NearlySingularSystemsKeepTheirPointNearTheEdge)
+{
+    // The edge (0, 0, 1)-(0, 0, 2) under the planes x = 0 and y = 0 and the
+    // plane z = 50 with a weight: 1 makes an evenly spread system, whose
+    // point (0, 0, 50) is taken however far; 1e-4 a nearly singular one (a
+    // nearly straight neighbourhood), whose far point is not trusted: the
+    // better end, (0, 0, 2) at 1e-4 * 48^2. Near the edge, z = 1.7 with the
+    // small weight is solved.
+    Shape s{{{0, 0, 1}, {0, 0, 2}}, {}};
+    auto mesh = ToMesh(s);
+    CMeshDecimator d(mesh.get());
+    d.Collect();
+    const struct Row {
+        double offset, weight;
+        CVector3 target;
+        float key;
+    } rows[] = {
+        {-50, 1.0, {0, 0, 50}, 0.0f},
+        {-50, 1e-4, {0, 0, 2}, float(-1e-4 * 48 * 48)},
+        {-1.7, 1e-4, {0, 0, 1.7f}, 0.0f},
+    };
+    for (const Row& r : rows) {
+        Quadric q = PlaneQuadric(1, 0, 0, 0);
+        AddQuadric(q, PlaneQuadric(0, 1, 0, 0));
+        AddQuadric(q, PlaneQuadric(0, 0, 1, r.offset, r.weight));
+        double det;
+        CVector3 point;
+        ASSERT_TRUE(SolveOptimalPoint(q, point, det));
+        EXPECT_EQ(NearlySingular(q, det), r.weight < 1.0);
+        d.m_pQuadrics[0] = q;
+        d.m_pQuadrics[1] = Quadric();
+        DecimPair* pair = d.m_pHeap->NewPair();
+        pair->first = 0;
+        pair->second = 1;
+        d.ComputePairCost(pair);
+        const CVector3 t = d.PairTarget(*pair);
+        EXPECT_NEAR(t.z, r.target.z, 1e-4f) << r.offset << " " << r.weight;
+        EXPECT_EQ(t.x, 0.0f);
+        EXPECT_EQ(t.y, 0.0f);
+        EXPECT_NEAR(pair->key, r.key, 1e-6f) << r.offset << " " << r.weight;
+    }
+
+    // A gently curved patch, a cap of radius 100 over 39 x 39 unit squares,
+    // tilted and far from the origin as a scanner's coordinates are: its
+    // systems are nearly singular, and rounding puts their points tens to
+    // hundreds of edge lengths away along the surface. The vertices stay on
+    // the patch.
+    CVector3 n{1, 2, 3};
+    n.Normalize();
+    CVector3 u = Cross(n, {0, 0, 1});
+    u.Normalize();
+    const CVector3 v = Cross(n, u);
+    const CVector3 origin{400, -300, 700};
+    constexpr int kSide = 40;
+    constexpr float kRadius = 100, kHalf = (kSide - 1) / 2.0f;
+    auto height = [&](float x, float y) { return ((x - kHalf) * (x - kHalf) + (y - kHalf) * (y - kHalf)) / (2 * kRadius); };
+    Shape patch;
+    for (int j = 0; j < kSide; ++j)
+        for (int i = 0; i < kSide; ++i)
+            patch.v.push_back(origin + u * float(i) + v * float(j) + n * height(float(i), float(j)));
+    for (int j = 0; j + 1 < kSide; ++j)
+        for (int i = 0; i + 1 < kSide; ++i) {
+            const int a = j * kSide + i;
+            patch.idx.insert(patch.idx.end(), {a, a + 1, a + kSide + 1, a, a + kSide + 1, a + kSide});
+        }
+    for (int target : {1520, 304, 60}) {
+        auto cap = ToMesh(patch);
+        EXPECT_TRUE(CMeshDecimator(cap.get()).Decimate(target));
+        // How far the farthest vertex lies outside the patch's box.
+        const float extent = float(kSide - 1), rim = height(0, 0);
+        float outside = 0;
+        for (int k = 0; k < cap->m_nVertices; ++k) {
+            const CVector3 p = cap->m_pVertices[k] - origin;
+            const float x = Dot(p, u), y = Dot(p, v), h = Dot(p, n);
+            outside = std::max({outside, -x, x - extent, -y, y - extent, -h, h - rim});
+        }
+        EXPECT_LT(outside, 0.05f) << target << " faces";
+    }
 }
 
 TEST(MeshDecimator, PairsFollowTheNeighbourOrder)
@@ -437,6 +514,71 @@ TEST(MeshDecimator, GroupsFollowTheSurvivingFaces)
     EXPECT_EQ(b.m_nFirstIndex + b.m_nIndexCount, mesh->m_nIndices);
     EXPECT_GT(a.m_nIndexCount, 0);
     EXPECT_GT(b.m_nIndexCount, 0);
+}
+
+namespace {
+
+// A shape with every vertex moved a little along its position: no two costs
+// tie by symmetry.
+Shape Jittered(Shape s, std::uint32_t seed)
+{
+    for (CVector3& p : s.v) {
+        seed = seed * 1664525u + 1013904223u;
+        p = p * (1.0f + 0.05f * (float(seed >> 8) / float(1u << 24) - 0.5f));
+    }
+    return s;
+}
+
+} // namespace
+
+TEST(MeshDecimator, ContractsAsThePlainDecimator)
+{
+    // The same contractions in the same order to the same targets, and the
+    // same mesh written back, as the step-by-step decimator with vectors and
+    // sets. Symmetric shapes tie most costs, so the order among equal keys
+    // is checked too; the open sphere has boundary edges; the last rows run
+    // until the pairs run out.
+    Shape open = Icosphere(3);
+    open.idx.erase(open.idx.begin() + 3 * 40, open.idx.begin() + 3 * 60);
+    const struct Row {
+        const char* name;
+        Shape shape;
+        int target;
+    } rows[] = {
+        {"icosphere to a tenth", Icosphere(3), 128},
+        {"icosphere to a half", Icosphere(3), 640},
+        {"jittered icosphere to a tenth", Jittered(Icosphere(3), 5), 128},
+        {"torus to a tenth", Torus(40, 40), 320},
+        {"jittered torus to a hundredth", Jittered(Torus(40, 40), 9), 32},
+        {"open sphere to a tenth", open, 126},
+        {"jittered open sphere to a tenth", Jittered(open, 3), 126},
+        {"torus until the pairs run out", Torus(12, 8), -1},
+        {"jittered open sphere until the pairs run out", Jittered(open, 4), -1},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        auto mesh = ToMesh(r.shape);
+        CPlainDecimator plain(*mesh);
+        const bool plainReached = plain.Decimate(r.target);
+        std::vector<ContractionStep> steps;
+        CMeshDecimator d(mesh.get());
+        d.m_pTrace = &steps;
+        EXPECT_EQ(d.Decimate(r.target), plainReached);
+        ASSERT_GT(plain.steps.size(), 10u);
+        ASSERT_EQ(steps.size(), plain.steps.size());
+        for (std::size_t i = 0; i < steps.size(); ++i) {
+            const ContractionStep &a = steps[i], &b = plain.steps[i];
+            ASSERT_TRUE(a.kept == b.kept && a.removed == b.removed &&
+                        std::memcmp(&a.target, &b.target, sizeof a.target) == 0)
+                << "contraction " << i << ": " << a.kept << " <- " << a.removed << " at " << a.target.x << ","
+                << a.target.y << "," << a.target.z << ", plainly " << b.kept << " <- " << b.removed << " at "
+                << b.target.x << "," << b.target.y << "," << b.target.z;
+        }
+        ASSERT_EQ(mesh->m_nVertices, int(plain.vertices.size()));
+        ASSERT_EQ(mesh->m_nIndices, int(plain.indices.size()));
+        EXPECT_TRUE(std::equal(plain.vertices.begin(), plain.vertices.end(), mesh->m_pVertices.get()));
+        EXPECT_TRUE(std::equal(plain.indices.begin(), plain.indices.end(), mesh->m_pIndices.get()));
+    }
 }
 
 TEST(MeshDecimator, FailureLeavesTheMeshAsItWas)

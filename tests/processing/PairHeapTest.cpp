@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "PlainHeap.h"
 #include "processing/PairHeap.h"
 
 namespace {
@@ -140,83 +141,6 @@ TEST(PairHeap, RemoveAndPopEdges)
 
 namespace {
 
-// The plain binary heap the pair heap must match slot for slot: the parent
-// asked first on every re-key, ties never moved.
-struct ModelHeap {
-    std::vector<std::pair<float, int>> s;
-    std::vector<int> at;
-    void Put(std::size_t i, std::pair<float, int> v)
-    {
-        s[i] = v;
-        at[std::size_t(v.second)] = int(i);
-    }
-    void Up(std::size_t i)
-    {
-        const auto v = s[i];
-        for (; i > 0 && v.first > s[(i - 1) / 2].first; i = (i - 1) / 2)
-            Put(i, s[(i - 1) / 2]);
-        Put(i, v);
-    }
-    void Down(std::size_t i)
-    {
-        const auto v = s[i];
-        for (;;) {
-            std::size_t c = 2 * i + 1;
-            if (c >= s.size())
-                break;
-            if (c + 1 < s.size() && s[c].first < s[c + 1].first)
-                ++c;
-            if (!(v.first < s[c].first))
-                break;
-            Put(i, s[c]);
-            i = c;
-        }
-        Put(i, v);
-    }
-    void Update(int id, float key)
-    {
-        if (at[std::size_t(id)] < 0) {
-            s.emplace_back(key, id);
-            at[std::size_t(id)] = int(s.size() - 1);
-            Up(s.size() - 1);
-            return;
-        }
-        const auto i = std::size_t(at[std::size_t(id)]);
-        s[i].first = key;
-        if (i > 0 && key > s[(i - 1) / 2].first)
-            Up(i);
-        else
-            Down(i);
-    }
-    int Pop()
-    {
-        const int top = s[0].second;
-        at[std::size_t(top)] = -1;
-        const auto last = s.back();
-        s.pop_back();
-        if (!s.empty()) {
-            Put(0, last);
-            Down(0);
-        }
-        return top;
-    }
-    void Remove(int id)
-    {
-        const auto i = std::size_t(at[std::size_t(id)]);
-        const float key = s[i].first;
-        at[std::size_t(id)] = -1;
-        const auto last = s.back();
-        s.pop_back();
-        if (i == s.size())
-            return;
-        Put(i, last);
-        if (last.first < key)
-            Down(i);
-        else
-            Up(i);
-    }
-};
-
 // A random script of updates, pops and removals run on the heap and on the
 // plain heap side by side: after every step each slot holds the same pair
 // and each pair knows its slot.
@@ -234,7 +158,7 @@ void ExpectSlotsOfThePlainHeap(const Script& script)
 {
     CPairHeap heap;
     heap.SetGrowStep(script.growStep);
-    ModelHeap model;
+    PlainHeap model;
     std::vector<DecimPair*> pairs;
     for (int i = 0; i < script.pairs; ++i)
         pairs.push_back(NewPair(heap, i, 0.0f));

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -94,63 +95,47 @@ TEST(Quadric, OptimalPointAndSingularLimit)
     }
 }
 
-TEST(Quadric, OptimalPointIsTheInverseTimesTheLinearPart)
+TEST(Quadric, OptimalPointMinimisesTheError)
 {
-    // The solve rounds every step as the inverse built by CMatrix3 does:
-    // bit for bit the same point, on well and badly conditioned sums, and
-    // the same verdict near the singular limit.
+    // Random sums of planes, well and badly conditioned, at several scales:
+    // the verdict follows the determinant of CMatrix3's inverse, and a solved
+    // point of a well-conditioned sum is where the error is least, below its
+    // value a small step away along any axis.
     std::uint32_t seed = 7;
     auto next = [&] {
         seed = seed * 1664525u + 1013904223u;
         return double(seed >> 8) / double(1u << 24) - 0.5;
     };
-    int solved = 0;
+    int checked = 0;
     for (int n = 0; n < 2000; ++n) {
         Quadric q;
         const int planes = 1 + n % 4;
         const double scale = n % 3 == 0 ? 1e-4 : (n % 3 == 1 ? 1.0 : 300.0);
+        const bool flat = n % 5 == 0;
         for (int k = 0; k < planes; ++k) {
-            CVector3 normal{float(next()), float(next()), float(next() * (n % 5 == 0 ? 1e-3 : 1.0))};
+            CVector3 normal{float(next()), float(next()), float(next() * (flat ? 1e-3 : 1.0))};
             normal.Normalize();
             AddQuadric(q, PlaneQuadric(normal.x, normal.y, normal.z, next() * scale, 1.0 + next()));
         }
         CMatrix3 inverse;
-        inverse.Clear();
         const double det = CMatrix3(q).Invert(inverse);
-        const bool expected = !(std::fabs(det) < 1e-12);
         CVector3 p{9, 9, 9};
-        ASSERT_EQ(SolveOptimalPoint(q, p), expected) << n;
-        if (!expected) {
+        double solvedDet = 0;
+        ASSERT_EQ(SolveOptimalPoint(q, p, solvedDet), !(std::fabs(det) < 1e-12)) << n;
+        EXPECT_EQ(solvedDet, det) << n;
+        if (std::fabs(det) < 1e-12) {
             EXPECT_EQ(p, (CVector3{9, 9, 9})) << n;
             continue;
         }
-        ++solved;
-        const float* v = inverse.m;
-        const CVector3 reference{-float(v[0] * q.ad + v[1] * q.bd + v[2] * q.cd),
-                                 -float(v[3] * q.ad + v[4] * q.bd + v[5] * q.cd),
-                                 -float(v[6] * q.ad + v[7] * q.bd + v[8] * q.cd)};
-        EXPECT_EQ(std::memcmp(&p, &reference, sizeof p), 0) << n;
+        if (flat || planes < 3 || std::fabs(det) < 1e-2)
+            continue;
+        ++checked;
+        const double least = EvaluateQuadric(q, p);
+        const float step = 1e-2f * float(std::max(1.0, scale));
+        for (const CVector3 d : {CVector3{step, 0, 0}, CVector3{0, step, 0}, CVector3{0, 0, step}}) {
+            EXPECT_LT(least, EvaluateQuadric(q, p + d)) << n;
+            EXPECT_LT(least, EvaluateQuadric(q, p - d)) << n;
+        }
     }
-    EXPECT_GT(solved, 1000);
-}
-
-TEST(Quadric, TwoPointsEvaluateAsOne)
-{
-    std::uint32_t seed = 99;
-    auto next = [&] {
-        seed = seed * 1664525u + 1013904223u;
-        return float(seed >> 8) / float(1u << 24) - 0.5f;
-    };
-    for (int n = 0; n < 500; ++n) {
-        const float scale = n % 2 ? 400.0f : 1.0f;
-        Quadric q = PlaneQuadric(0.6, 0.0, 0.8, next() * scale, 3.0);
-        AddQuadric(q, PlaneQuadric(0.0, 1.0, 0.0, next() * scale, 0.5));
-        const CVector3 p{next() * scale, next() * scale, next() * scale};
-        const CVector3 r{next() * scale, next() * scale, next() * scale};
-        double ep = 0, er = 0;
-        EvaluateQuadric2(q, p, r, ep, er);
-        const double sp = EvaluateQuadric(q, p), sr = EvaluateQuadric(q, r);
-        EXPECT_EQ(std::memcmp(&ep, &sp, sizeof ep), 0) << n;
-        EXPECT_EQ(std::memcmp(&er, &sr, sizeof er), 0) << n;
-    }
+    EXPECT_GT(checked, 300);
 }

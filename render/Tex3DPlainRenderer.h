@@ -8,4 +8,7 @@ public:
     CTex3DPlainRenderer(CModel* model, IGlSurface* dc, int width, int height);
 
     void BuildTextures() override;
+
+protected:
+    bool ZeroTexelIsClear() const override { return true; }
 };

@@ -28,6 +28,17 @@
 // planes of the multi-planar mode use 1 / (size_i * spacing_i) directly
 // under an identity texture matrix.
 //
+// Empty-space skipping: while a texel of zero bytes samples as clear
+// (always for plain intensity, for the classified leaves when table entry
+// 0 is (0, 0, 0, 0)), each slice is drawn only where it crosses the box of
+// the voxels that are not zero, widened by what linear filtering reaches:
+// flat slices as that convex polygon, shells as their lattice
+// triangles cut by it. Outside that box a fragment samples zeros
+// only, which neither compositing nor MIP can see, so the pixels are those
+// of the whole slices. (Proxy geometry clipped to the volume's bounds, as
+// in Engel et al., Real-Time Volume Graphics, 2006, chapters 3 and 8.)
+// m_bSkipEmptySpace off draws every slice whole, as the reference.
+//
 // The classification leaves decide the texture format and how the lookup
 // table colours the samples.
 class CTex3DRenderer : public CVolumeRenderer {
@@ -79,6 +90,17 @@ public:
     Lattice m_aVolumeLattice{};
     PFNGLTEXIMAGE3DPROC m_pfnTexImage3D = nullptr;
 
+    // The voxels that are not zero, in voxel indices, half-open; empty when
+    // nothing is.
+    struct VoxelBox {
+        std::int32_t x0 = 0, x1 = 0, y0 = 0, y1 = 0, z0 = 0, z1 = 0;
+        bool Empty() const { return x0 >= x1 || y0 >= y1 || z0 >= z1; }
+    };
+    VoxelBox m_occupied;
+    // Whether m_occupied is that of the texture now uploaded.
+    bool m_bOccupiedKnown = false;
+    bool m_bSkipEmptySpace = true;
+
 protected:
     CTex3DRenderer(CModel* model, IGlSurface* dc, int width, int height);
 
@@ -93,12 +115,25 @@ protected:
     void UploadIntensity();
     // Colour-index leaves index a 256-entry map: they stage 8 bits always.
     virtual bool StagesEightBitIndices() const { return false; }
+    // Whether a texel of zero bytes samples as clear: the lookup leaves ask
+    // table entry 0, plain intensity is clear as it is. The texture's
+    // border is zero too.
+    virtual bool ZeroTexelIsClear() const;
 
 private:
     void ProxyTest();
     void FillStaging(const std::uint8_t* voxels, int voxelBytes);
     void BuildVolumeLattice();
+    void FindOccupiedBox();
+    // The model-space box outside which every sample is zero.
+    void OccupiedBounds(CVector3& lo, CVector3& hi) const;
     void DrawQuads(float x0, float x1, float y0, float y1, int n, float step);
     void DrawShells(const Lattice& lattice, int n, float step);
+    // The same, only where the slices cross the box lo..hi, with `rotation`
+    // the modelview that took model points to the slices' frame.
+    void DrawTrimmedQuads(const GLfloat rotation[16], const CVector3& lo, const CVector3& hi, float x0, float x1,
+                          float y0, float y1, int n, float step);
+    void DrawTrimmedShells(const GLfloat rotation[16], const CVector3& lo, const CVector3& hi, const Lattice& lattice,
+                           int n, float step);
 };
 

@@ -5,6 +5,7 @@
 #include "RecordedVolume.h"
 #include "data/Quaternion.h"
 #include "platform/Prompter.h"
+#include "render/Tex3DFragShaderRenderer.h"
 #include "render/Tex3DPalettedRenderer.h"
 #include "render/Tex3DPlainRenderer.h"
 #include "support/ScriptedPrompter.h"
@@ -156,6 +157,7 @@ TEST(CTex3DRenderer, SliceCountAndDepths)
     options.s.m_bUseQuads = true;
     auto volume = Filled(100, 100, 100);
     Recorded<CTex3DPlainRenderer> r(volume.get());
+    r.renderer.m_bSkipEmptySpace = false;
     r.Frame();
     const float radius = volume->GetSize();
     ASSERT_NEAR(radius, 173.2f, 0.01f);
@@ -183,6 +185,7 @@ TEST(CTex3DRenderer, QuadsSpanTheFrustumWhereNarrower)
     surface.m_strExtensions = kMesaExtensions;
     {
         CTex3DPlainRenderer renderer(volume.get(), &surface, 128, 64);
+        renderer.m_bSkipEmptySpace = false;
         renderer.AttachModel(volume.get());
         renderer.Render(&surface, false);
         const float half = volume->GetSize() / 2;
@@ -211,6 +214,7 @@ TEST(CTex3DRenderer, ShellsFromTheLattices)
     options.s.m_nLatticePoints = 8;
     auto volume = Filled(20, 20, 20);
     Recorded<CTex3DPlainRenderer> r(volume.get());
+    r.renderer.m_bSkipEmptySpace = false;
     const float radius = volume->GetSize();
     const int slices = int(radius) + 1;
 
@@ -452,6 +456,7 @@ TEST(CTex3DRenderer, VoxelSizeChangeResizesTheSlices)
     options.s.m_bUseQuads = true;
     auto volume = Filled(10, 10, 10);
     Recorded<CTex3DPlainRenderer> r(volume.get());
+    r.renderer.m_bSkipEmptySpace = false;
     r.Frame();
     volume->SetVoxelSize(3, 3, 3);
     r.renderer.ComputeGeometry();
@@ -485,4 +490,99 @@ TEST(CTex3DRenderer, DestructionLeavesNothing)
     EXPECT_TRUE(s.m_textures.empty());
     EXPECT_EQ(s.m_nLiveContexts, 0);
     GlMakeCurrent(nullptr, nullptr);
+}
+
+// While zero texels are clear each flat slice is drawn as its part inside
+// the box of the non-zero voxels (two voxels wider each side), slices
+// beyond it not at all; shells leave out the lattice quads outside it. A
+// table that colours zero brings the whole slices back, an empty volume
+// draws nothing.
+TEST(CTex3DRenderer, EmptySpaceIsLeftOut)
+{
+    SliceOptions options;
+    // Non-zero at x 4..7, y 6..9, z 2..11 of 16^3.
+    auto volume = MakeVolume(16, 16, 16, 8, [](int x, int y, int z) {
+        return x >= 4 && x <= 7 && y >= 6 && y <= 9 && z >= 2 && z <= 11 ? 50 : 0;
+    });
+    // Widened and half-open: x 2..10, y 4..12, z 0..14 in voxels, so x
+    // -6..2, y -4..4 (rows run down) and z -8..6 in the box of +-8.
+    const float x0 = -6, x1 = 2, y0 = -4, y1 = 4, z0 = -8, z1 = 6;
+    auto blocks = [](const CRecordingSurface& s, GLenum kind) {
+        int n = 0;
+        for (const GlCall& c : s.CallsOf("glBegin"))
+            n += c.args[0] == kind;
+        return n;
+    };
+
+    options.s.m_bUseQuads = true;
+    {
+        Recorded<CTex3DFragShaderRenderer> r(volume.get());
+        r.Frame();
+        EXPECT_EQ(r.renderer.m_occupied.x0, 2);
+        EXPECT_EQ(r.renderer.m_occupied.z1, 14);
+        EXPECT_EQ(blocks(r.surface, GL_QUADS), 0);
+        ASSERT_EQ(blocks(r.surface, GL_TRIANGLES), 1);
+        const auto v = r.Calls("glVertex3f");
+        const float radius = volume->GetSize(), step = radius / float(int(radius) + 1);
+        int inside = 0;
+        for (float d = -radius / 2; inside < 100 && d < radius / 2; d += step)
+            inside += d >= z0 && d <= z1;
+        ASSERT_EQ(v.size(), std::size_t(6 * inside)) << "two triangles for each slice across the box";
+        float lo[3] = {1e9f, 1e9f, 1e9f}, hi[3] = {-1e9f, -1e9f, -1e9f};
+        for (const GlCall& c : v)
+            for (int k = 0; k < 3; ++k) {
+                lo[k] = std::min(lo[k], float(c.args[k]));
+                hi[k] = std::max(hi[k], float(c.args[k]));
+            }
+        EXPECT_FLOAT_EQ(lo[0], x0);
+        EXPECT_FLOAT_EQ(hi[0], x1);
+        EXPECT_FLOAT_EQ(lo[1], y0);
+        EXPECT_FLOAT_EQ(hi[1], y1);
+        EXPECT_GE(lo[2], z0);
+        EXPECT_LE(hi[2], z1);
+
+        (*r.renderer.m_pRgbaTable)[3] = 10;
+        r.renderer.UpdateLookupTable();
+        r.Clear();
+        r.Frame();
+        EXPECT_EQ(blocks(r.surface, GL_TRIANGLES), 0);
+        EXPECT_EQ(blocks(r.surface, GL_QUADS), 1) << "zero coloured by the table: whole slices";
+    }
+
+    options.s.m_bUseQuads = false;
+    {
+        Recorded<CTex3DPlainRenderer> r(volume.get());
+        r.Frame();
+        const auto v = r.Calls("glVertex3f");
+        EXPECT_EQ(blocks(r.surface, GL_QUADS), 0);
+        const int shells = blocks(r.surface, GL_TRIANGLES);
+        ASSERT_GT(shells, 0);
+        ASSERT_EQ(v.size() % 3, 0u);
+        // The recorder's modelview has no rotation: the slices' frame is
+        // the model's.
+        const float e = 1e-4f;
+        for (const GlCall& c : v)
+            ASSERT_TRUE(c.args[0] >= x0 - e && c.args[0] <= x1 + e && c.args[1] >= y0 - e && c.args[1] <= y1 + e &&
+                        c.args[2] >= z0 - e && c.args[2] <= z1 + e)
+                << c.args[0] << "," << c.args[1] << "," << c.args[2] << " lies in the box";
+        // Across the middle the shells cover the box: the cut triangles of
+        // the shell nearest the volume's centre span its x and y.
+        float lo[2] = {1e9f, 1e9f}, hi[2] = {-1e9f, -1e9f};
+        for (const GlCall& c : v)
+            if (std::fabs(c.args[2]) < 0.5)
+                for (int k = 0; k < 2; ++k) {
+                    lo[k] = std::min(lo[k], float(c.args[k]));
+                    hi[k] = std::max(hi[k], float(c.args[k]));
+                }
+        EXPECT_NEAR(lo[0], x0, e);
+        EXPECT_NEAR(hi[0], x1, e);
+        EXPECT_NEAR(lo[1], y0, e);
+        EXPECT_NEAR(hi[1], y1, e);
+    }
+
+    auto empty = Filled(8, 8, 8, 0);
+    Recorded<CTex3DPlainRenderer> r(empty.get());
+    r.Frame();
+    EXPECT_EQ(r.Count("glBegin"), 0);
+    EXPECT_EQ(r.surface.m_nSwaps, 1) << "the frame is still shown";
 }

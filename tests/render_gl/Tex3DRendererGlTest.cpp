@@ -313,3 +313,54 @@ TEST(Tex3DRendererGl, ZeroAlphaColumnGivesClearTexels)
         for (int x = 0; x < 64; x += 7)
             ASSERT_EQ(s->At(x, y).r, 0) << x << "," << y;
 }
+
+// Leaving out the empty space draws the pixels of the whole slices: quads
+// and shells, the normal view and MIP, every class, at several turns, on a
+// volume whose odd padding shifts its texels by half a voxel.
+TEST(Tex3DRendererGl, EmptySpaceSkippingKeepsThePixels)
+{
+    // 25 x 19 x 13 pads to 32 x 32 x 16 with offsets 3, 6 and 1.
+    auto volume = MakeVolume(25, 19, 13, 8, [](int x, int y, int z) {
+        const int dx = x - 13, dy = y - 8, dz = z - 6;
+        const int d = dx * dx + 2 * dy * dy + 3 * dz * dz;
+        return d < 40 ? 250 - 4 * d : d < 60 ? 30 : 0;
+    });
+    struct Case {
+        const char* what;
+        std::function<std::unique_ptr<Scene>(CModel*)> make;
+    };
+    const Case cases[] = {
+        {"ATI fragment shader", Scene::Make<CTex3DFragShaderRenderer>},
+        {"pixel maps", Scene::Make<CTex3DPixelMapRenderer>},
+        {"plain", Scene::Make<CTex3DPlainRenderer>},
+    };
+    for (bool quads : {true, false}) {
+        SliceOptions options;
+        options.s.m_bUseQuads = quads;
+        for (const Case& c : cases)
+            for (int mode : {kRenderNormal, kRenderMip})
+                for (float turn : {0.0f, 35.0f, 120.0f}) {
+                    volume->m_qOrientation = AxisAngleToQuat(CVector3(0.4f, 1, 0.2f), turn * kDegToRad);
+                    auto s = c.make(volume.get());
+                    s->SetTable([](int i) {
+                        return i == 0 ? 0u : std::uint32_t(i) << 24 | (255u - i) << 8 | std::uint32_t(i);
+                    });
+                    s->renderer->m_nRenderMode = mode;
+                    s->Frame();
+                    const std::vector<GLubyte> trimmed = s->pixels;
+                    s->renderer->m_bSkipEmptySpace = false;
+                    s->Frame();
+                    int differing = 0, largest = 0, lit = 0;
+                    for (std::size_t i = 0; i < trimmed.size(); ++i) {
+                        const int d = std::abs(int(trimmed[i]) - int(s->pixels[i]));
+                        differing += d > 1;
+                        largest = std::max(largest, d);
+                        lit += s->pixels[i] > 0;
+                    }
+                    const std::string why = std::string(c.what) + (quads ? " quads" : " shells") + " mode " +
+                                            std::to_string(mode) + " turn " + std::to_string(int(turn));
+                    EXPECT_EQ(differing, 0) << why << ", largest difference " << largest;
+                    EXPECT_GT(lit, 300) << why << ": something drawn";
+                }
+    }
+}

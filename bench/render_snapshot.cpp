@@ -1,9 +1,12 @@
 // Renders a volume offscreen with the renderer the factory picks and writes
 // the frame as a PNG, to look at what the renderers draw.
 //   render_snapshot OUT.png [--file=PATH] [--mode=0..4] [--turn=DEGREES]
-//                   [--size=WxH] [--ask-3d]
+//                   [--size=WxH] [--3d] [--shells] [--lattice=N]
 // Without --file the 256^3 chest phantom of the benchmarks is drawn; a file
-// is loaded through the loader factory (DICOM, native, ...).
+// is loaded through the loader factory (DICOM, native, ...). --3d lets the
+// factory take 3D textures, --shells draws them as shells of an N x N
+// lattice instead of flat quads. Mode 4 places the eye at the volume's
+// centre looking down -z, as the fly-through camera starts there.
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -20,6 +23,7 @@
 #include "platform/Prompter.h"
 #include "platform/offscreen/OffscreenSurface.h"
 #include "render/RendererFactory.h"
+#include "render/FlyThrough.h"
 #include "render/Renderer.h"
 
 namespace {
@@ -59,6 +63,12 @@ int main(int argc, char** argv)
             turn = float(std::atof(a.c_str() + 7));
         else if (a.rfind("--size=", 0) == 0)
             std::sscanf(a.c_str() + 7, "%dx%d", &width, &height);
+        else if (a == "--3d")
+            CAppSettings::GetInstance()->m_bUse3DTextures = true;
+        else if (a == "--shells")
+            CAppSettings::GetInstance()->m_bUseQuads = false;
+        else if (a.rfind("--lattice=", 0) == 0)
+            CAppSettings::GetInstance()->m_nLatticePoints = std::atoi(a.c_str() + 10);
     }
 
     std::unique_ptr<CModelSeries> series;
@@ -97,6 +107,10 @@ int main(int argc, char** argv)
     model->m_qOrientation = AxisAngleToQuat(CVector3(0.3f, 1.0f, 0.0f), turn * kDegToRad);
     renderer->m_nRenderMode = mode;
     renderer->OnModeChanged();
+    std::unique_ptr<CFlyThrough> camera;
+    bool left = false, right = false;
+    if (mode == kRenderFlyThrough && model->IsVolume())
+        camera = std::make_unique<CFlyThrough>(renderer.get(), ViewButtons{&left, &right}, static_cast<CVolume*>(model));
     renderer->BeginFrame(&surface, 0, nullptr);
     renderer->Render(&surface, true);
     std::vector<std::uint8_t> pixels(std::size_t(width) * height * 4);

@@ -72,8 +72,8 @@ inline float ModelAxis(const GLfloat m[16], int k, float x, float y, float z)
     return m[4 * k] * x + m[4 * k + 1] * y + m[4 * k + 2] * z;
 }
 
-// Non-zero texels of a staging row from `first` on, as [lo, hi] (lo > hi
-// when none).
+// The first and last non-zero texels of `count` in a staging row, as
+// [lo, hi] (lo > hi when none).
 template <typename Texel> void RowBounds(const std::uint8_t* row, int count, int& lo, int& hi)
 {
     auto at = [row](int i) {

@@ -36,6 +36,7 @@ bool CVexiloApp::InitPlatform()
     SetAppDisplayName(kFrameTitle);
     SetPrompter(&m_prompter);
     SetDialogRunner(&m_dialogRunner);
+    SetKeyState(&m_keyState);
     if (!LoadResources()) {
         VxMessageBox("Resource files not found in " + ResourceDir(), MB_OK | MB_ICONEXCLAMATION);
         return false;

@@ -4,6 +4,7 @@
 #include <wx/app.h>
 
 #include "app/AppDialogRunner.h"
+#include "platform/wx/WxKeyState.h"
 #include "platform/wx/WxPrompter.h"
 
 // The one application object; reached as wxGetApp().
@@ -14,8 +15,8 @@ public:
     // Start-up as wx calls it: the platform seams, then InitInstance.
     bool OnInit() override;
     // What start-up needs before any window: the C numeric locale, image
-    // handlers, resources, the wx prompter and the dialog runner. False
-    // when resources fail.
+    // handlers, resources, the wx prompter, dialog runner and key state.
+    // False when resources fail.
     bool InitPlatform();
     // Builds and shows the main frame; false ends the program.
     bool InitInstance();
@@ -42,6 +43,7 @@ private:
 
     CWxPrompter m_prompter;
     CAppDialogRunner m_dialogRunner;
+    CWxKeyState m_keyState;
 
     wxDECLARE_EVENT_TABLE();
 };

@@ -12,13 +12,13 @@
 #include "platform/LogOwner.h"
 #include "platform/Types.h"
 #include "platform/wx/WxGlSurface.h"
+#include "render/FlyThrough.h"
 #include "render/Renderer.h"
 #include "render/ViewTransform.h"
 
 class CAppSettings;
 class CCutPlaneDialog;
 struct CRgbDialogValues;
-class CFlyThrough;
 class CLightBox;
 class CMainFrame;
 class CMessageDlg;
@@ -121,8 +121,8 @@ public:
     std::unique_ptr<CRenderer> m_pRenderer;
     CSliderDlg* m_pSliderBar = nullptr;
     CLightBox* m_pLightBox = nullptr;
-    // Owned; made by the fly-through command, so null outside render mode 4.
-    CFlyThrough* m_pFlyThrough = nullptr;
+    // Made by the fly-through command, so null outside render mode 4.
+    std::unique_ptr<CFlyThrough> m_pFlyThrough;
     CViewTransform m_transform;
     wxPoint m_ptLast;
     unsigned m_nSpinTimer = 0;
@@ -183,6 +183,13 @@ private:
     // The fly-through camera's steps; nothing while there is no camera.
     bool PollFlyThrough(float seconds);
     void MoveCameraToCurrentPoint();
+    // The camera for the renderer, this view and the current volume; false
+    // when none was made.
+    bool MakeFlyThroughCamera();
+    void DeleteFlyThroughCamera();
+    // Whether the camera found a joystick, and telling it to use it.
+    bool FlyThroughHasJoystick() const;
+    void UseFlyThroughJoystick();
 
     void OnStereoWindow(wxCommandEvent& event);
     void OnUpdateStereoWindow(wxUpdateUIEvent& event);

@@ -1,17 +1,27 @@
-// Frames per second of the default volume renderer (the class the factory
-// picks; on Mesa the 2D-texture ARB fragment-program renderer) drawing a
-// 256^3 8-bit chest into an 800 x 600 GLX window, in the normal and the MIP
-// mode, the volume turning by one degree a frame.
+// Frames per second of the volume renderers the factory picks on Mesa
+// drawing a 256^3 8-bit chest into an 800 x 600 GLX window, in the normal
+// and the MIP mode, the volume turning by one degree a frame: the 2D-texture
+// ARB fragment-program renderer (the default) and, with 3D textures
+// allowed, the 3D-texture ATI fragment-shader renderer with flat quads and
+// with shells of the 8 x 8 lattice.
 //
-// Run alone it is a Google Benchmark program. The peer comparison with
-// VTK's GPU ray-cast mapper is bench/peers/vtk_volume_render.py, which
-// starts this program with --serve=VOLUME.raw: it writes the volume there
-// and answers "normal N" or "mip N" with the seconds N frames took, so that
+// Run alone it is a Google Benchmark program. With --compare[=ROUNDS] the
+// three are timed in one process on the same volume, 10 frames each per
+// round in a rotated order, and the figures are printed side by side with
+// the ratio to the 2D renderer taken within each round; --whole adds the
+// 3D renderer drawing whole slices, its empty space included.
+//
+// The peer comparison with VTK's GPU ray-cast mapper is
+// bench/peers/vtk_volume_render.py, which starts this program with
+// --serve=VOLUME.raw: it writes the volume there and answers "normal N" or
+// "mip N" with the seconds N frames of the default renderer took, so that
 // both draw the same volume into the same kind of window on the same
 // display, round by round in turn; "turn MODE D" then "picture PATH" writes
 // the frame of a chosen mode and turn as a PNG.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <memory>
@@ -23,20 +33,29 @@
 #include "GlxWindow.h"
 #include "Phantoms.h"
 #include "PngWriter.h"
+#include "data/AppSettings.h"
 #include "data/Quaternion.h"
+#include "peers/Rounds.h"
 #include "render/Renderer.h"
 #include "render/RendererFactory.h"
 #include "render/Tex2DRenderer.h"
+#include "render/Tex3DRenderer.h"
 
 namespace {
 constexpr int kWidth = 800, kHeight = 600, kSide = 256;
 
 class Scene {
 public:
-    Scene() : m_volume(phantom::ChestVolume8(kSide)), m_window(kWidth, kHeight, "Vexilo volume benchmark")
+    // The default renderer, or the one 3D textures give when allowed.
+    explicit Scene(bool use3D = false)
+        : m_volume(phantom::ChestVolume8(kSide)), m_window(kWidth, kHeight, "Vexilo volume benchmark")
     {
         m_volume->BuildHistogram();
+        CAppSettings* settings = CAppSettings::GetInstance();
+        const bool allowed = settings->m_bUse3DTextures;
+        settings->m_bUse3DTextures = use3D;
         m_renderer = CreateRenderer(m_volume.get(), &m_window, kWidth, kHeight);
+        settings->m_bUse3DTextures = allowed;
         if (!m_renderer)
             throw std::runtime_error("no renderer");
         // The first frame of each mode builds what it needs.
@@ -46,6 +65,7 @@ public:
 
     const CVolume& Volume() const { return *m_volume; }
     const CRenderer& Renderer() const { return *m_renderer; }
+    CRenderer& Renderer() { return *m_renderer; }
 
     void Turn(int degrees)
     {
@@ -101,9 +121,21 @@ Scene& TheScene()
     return s;
 }
 
+Scene& The3DScene()
+{
+    static Scene s(true);
+    return s;
+}
+
+// Quads or shells for the 3D renderers, read at each frame.
+void UseQuads(bool quads) { CAppSettings::GetInstance()->m_bUseQuads = quads; }
+
+// Sides: 0 the 2D default, 1 3D quads, 2 3D shells.
 void BM_VolumeFrames(benchmark::State& state)
 {
-    Scene& s = TheScene();
+    const int side = int(state.range(1));
+    Scene& s = side == 0 ? TheScene() : The3DScene();
+    UseQuads(side != 2);
     const int mode = int(state.range(0));
     std::int64_t frames = 0;
     for (auto _ : state) {
@@ -112,10 +144,61 @@ void BM_VolumeFrames(benchmark::State& state)
         frames += 10;
     }
     state.counters["fps"] = benchmark::Counter(double(frames), benchmark::Counter::kIsRate);
-    state.SetLabel(s.Renderer().m_pszDescription);
+    state.SetLabel(s.Renderer().m_pszDescription + (side == 0 ? "" : side == 1 ? " (quads)" : " (shells)"));
+    UseQuads(true);
 }
-BENCHMARK(BM_VolumeFrames)->Arg(kRenderNormal)->Arg(kRenderMip)->ArgName("mode")->UseManualTime()->Unit(
-    benchmark::kMillisecond);
+BENCHMARK(BM_VolumeFrames)
+    ->ArgsProduct({{kRenderNormal, kRenderMip}, {0, 1, 2}})
+    ->ArgNames({"mode", "side"})
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+// The 2D default against the 3D fragment shader with quads and with shells,
+// alternated round by round; with `whole` the 3D sides also draw whole
+// slices, their empty space included (the reference path).
+int Compare(int rounds, bool whole)
+{
+    Scene& flat = TheScene();
+    Scene& solid = The3DScene();
+    constexpr int kFrames = 10;
+    std::printf("256^3 8-bit chest, %d x %d, %d frames a run, %d rounds, LP_NUM_THREADS=%s\n", kWidth, kHeight,
+                kFrames, rounds, std::getenv("LP_NUM_THREADS") ? std::getenv("LP_NUM_THREADS") : "(default)");
+    std::printf("2D: %s\n3D: %s\n\n", flat.Renderer().m_pszDescription.c_str(),
+                solid.Renderer().m_pszDescription.c_str());
+    std::printf("%-6s %-30s %8s %9s %12s %13s\n", "mode", "renderer", "fps", "best fps", "cpu ms/frame",
+                "fps / 2D fps");
+    auto* tex3D = dynamic_cast<CTex3DRenderer*>(&solid.Renderer());
+    auto side = [&](bool quads, bool trimmed) {
+        return [=] {
+            UseQuads(quads);
+            if (tex3D)
+                tex3D->m_bSkipEmptySpace = trimmed;
+        };
+    };
+    auto reset = side(true, true);
+    for (int mode : {kRenderNormal, kRenderMip}) {
+        std::vector<peers::Contender> who = {
+            {"2D fragment program", [&] { flat.Frames(mode, kFrames); }},
+            {"3D ATI shader, quads", [&] { solid.Frames(mode, kFrames); }, side(true, true), reset},
+            {"3D ATI shader, shells", [&] { solid.Frames(mode, kFrames); }, side(false, true), reset},
+        };
+        if (whole) {
+            who.push_back({"3D quads, whole slices", [&] { solid.Frames(mode, kFrames); }, side(true, false), reset});
+            who.push_back({"3D shells, whole slices", [&] { solid.Frames(mode, kFrames); }, side(false, false), reset});
+        }
+        const auto samples = peers::Alternate(who, rounds);
+        for (std::size_t i = 0; i < who.size(); ++i) {
+            // The 2D renderer's time over this one's, round by round: this
+            // one's frame rate over the 2D one's.
+            const std::vector<double> fpsRatio = peers::Ratios(samples[0].wall, samples[i].wall);
+            std::printf("%-6s %-30s %8.2f %9.2f %12.0f %13.2f\n", mode == kRenderMip ? "mip" : "normal",
+                        who[i].name.c_str(), kFrames / peers::Median(samples[i].wall),
+                        kFrames / peers::Best(samples[i].wall), 1000 * peers::Median(samples[i].cpu) / kFrames,
+                        peers::Median(fpsRatio));
+        }
+    }
+    return 0;
+}
 
 int Serve(const std::string& dump)
 {
@@ -168,9 +251,16 @@ int Serve(const std::string& dump)
 
 int main(int argc, char** argv)
 {
-    for (int i = 1; i < argc; ++i)
+    for (int i = 1; i < argc; ++i) {
         if (std::strncmp(argv[i], "--serve=", 8) == 0)
             return Serve(argv[i] + 8);
+        if (std::strncmp(argv[i], "--compare", 9) == 0) {
+            bool whole = false;
+            for (int k = 1; k < argc; ++k)
+                whole = whole || std::strcmp(argv[k], "--whole") == 0;
+            return Compare(argv[i][9] == '=' ? std::max(1, std::atoi(argv[i] + 10)) : 7, whole);
+        }
+    }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

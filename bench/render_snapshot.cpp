@@ -1,9 +1,14 @@
 // Renders a volume offscreen with the renderer the factory picks and writes
 // the frame as a PNG, to look at what the renderers draw.
-//   render_snapshot OUT.png [--file=PATH] [--mode=0..4] [--turn=DEGREES]
-//                   [--size=WxH] [--ask-3d]
-// Without --file the 256^3 chest phantom of the benchmarks is drawn; a file
-// is loaded through the loader factory (DICOM, native, ...).
+//   render_snapshot OUT.png [--file=PATH | --raw=PATH:WxHxD] [--scale=SX,SY,SZ]
+//                   [--mode=0..4] [--turn=DEGREES] [--size=WxH] [--3d]
+//                   [--shells] [--lattice=N] [--eye=X,Y,Z]
+// Without --file or --raw the 256^3 chest phantom of the benchmarks is
+// drawn; a file is loaded through the loader factory (DICOM, native, ...),
+// a raw one as 8-bit voxels, x fastest, with the voxel size of --scale. --3d lets the
+// factory take 3D textures, --shells draws them as shells of an N x N
+// lattice instead of flat quads. Mode 4 starts the fly-through camera at
+// the point of --eye (the centre by default), looking down -z.
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -20,6 +25,7 @@
 #include "platform/Prompter.h"
 #include "platform/offscreen/OffscreenSurface.h"
 #include "render/RendererFactory.h"
+#include "render/FlyThrough.h"
 #include "render/Renderer.h"
 
 namespace {
@@ -46,7 +52,10 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: %s OUT.png [--file=PATH] [--mode=N] [--turn=DEG] [--size=WxH]\n", argv[0]);
         return 2;
     }
-    std::string out = argv[1], file;
+    std::string out = argv[1], file, raw;
+    int rawX = 0, rawY = 0, rawZ = 0;
+    float sx = 1, sy = 1, sz = 1;
+    CVector3 eye;
     int mode = 0, width = 800, height = 600;
     float turn = 30.0f;
     for (int i = 2; i < argc; ++i) {
@@ -59,12 +68,38 @@ int main(int argc, char** argv)
             turn = float(std::atof(a.c_str() + 7));
         else if (a.rfind("--size=", 0) == 0)
             std::sscanf(a.c_str() + 7, "%dx%d", &width, &height);
+        else if (a.rfind("--raw=", 0) == 0) {
+            const std::size_t colon = a.rfind(':');
+            raw = a.substr(6, colon - 6);
+            std::sscanf(a.c_str() + colon + 1, "%dx%dx%d", &rawX, &rawY, &rawZ);
+        } else if (a.rfind("--eye=", 0) == 0)
+            std::sscanf(a.c_str() + 6, "%f,%f,%f", &eye.x, &eye.y, &eye.z);
+        else if (a.rfind("--scale=", 0) == 0)
+            std::sscanf(a.c_str() + 8, "%f,%f,%f", &sx, &sy, &sz);
+        else if (a == "--3d")
+            CAppSettings::GetInstance()->m_bUse3DTextures = true;
+        else if (a == "--shells")
+            CAppSettings::GetInstance()->m_bUseQuads = false;
+        else if (a.rfind("--lattice=", 0) == 0)
+            CAppSettings::GetInstance()->m_nLatticePoints = std::atoi(a.c_str() + 10);
     }
 
     std::unique_ptr<CModelSeries> series;
     std::unique_ptr<CVolume> phantom;
     CModel* model = nullptr;
-    if (!file.empty()) {
+    if (!raw.empty()) {
+        phantom = std::make_unique<CVolume>(rawX, rawY, rawZ, 8);
+        FILE* f = std::fopen(raw.c_str(), "rb");
+        const std::size_t want = std::size_t(rawX) * rawY * rawZ;
+        if (!f || std::fread(phantom->m_pData.get(), 1, want, f) != want) {
+            std::fprintf(stderr, "could not read %zu voxels from %s\n", want, raw.c_str());
+            return 1;
+        }
+        std::fclose(f);
+        phantom->SetVoxelSize(sx, sy, sz);
+        phantom->BuildHistogram();
+        model = phantom.get();
+    } else if (!file.empty()) {
         std::string ext = std::filesystem::path(file).extension().string();
         if (!ext.empty())
             ext = ext.substr(1);
@@ -97,6 +132,17 @@ int main(int argc, char** argv)
     model->m_qOrientation = AxisAngleToQuat(CVector3(0.3f, 1.0f, 0.0f), turn * kDegToRad);
     renderer->m_nRenderMode = mode;
     renderer->OnModeChanged();
+    std::unique_ptr<CFlyThrough> camera;
+    bool left = false, right = false;
+    if (mode == kRenderFlyThrough && model->IsVolume()) {
+        // The textures are built first, as the view has them before the
+        // mode starts: a build resets the renderer's camera.
+        renderer->BeginFrame(&surface, 0, nullptr);
+        renderer->Render(&surface, false);
+        auto* volume = static_cast<CVolume*>(model);
+        volume->SetEntryPoint(eye, -1, -1, -1);
+        camera = std::make_unique<CFlyThrough>(renderer.get(), ViewButtons{&left, &right}, volume);
+    }
     renderer->BeginFrame(&surface, 0, nullptr);
     renderer->Render(&surface, true);
     std::vector<std::uint8_t> pixels(std::size_t(width) * height * 4);

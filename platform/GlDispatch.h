@@ -99,6 +99,7 @@
     X(TexImage1D)                                                                                                      \
     X(TexImage2D)                                                                                                      \
     X(TexParameterf)                                                                                                   \
+    X(TexParameterfv)                                                                                                  \
     X(TexParameteri)                                                                                                   \
     X(TexSubImage1D)                                                                                                   \
     X(TexSubImage2D)                                                                                                   \
@@ -115,6 +116,7 @@
 // test; listed so that the recorder can stand in for them.
 #define VX_GL_EXT_FUNCTIONS(X)                                                                                         \
     X(BlendEquationEXT, PFNGLBLENDEQUATIONEXTPROC)                                                                     \
+    X(TexImage3D, PFNGLTEXIMAGE3DPROC)                                                                                 \
     X(TexImage3DEXT, PFNGLTEXIMAGE3DEXTPROC)                                                                           \
     X(TexSubImage3DEXT, PFNGLTEXSUBIMAGE3DEXTPROC)                                                                     \
     X(ColorTableEXT, PFNGLCOLORTABLEEXTPROC)                                                                           \

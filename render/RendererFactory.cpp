@@ -12,6 +12,11 @@
 #include "render/Tex2DPlainRenderer.h"
 #include "render/Tex2DRgbRenderer.h"
 #include "render/Tex2DTexShaderRenderer.h"
+#include "render/Tex3DFragShaderRenderer.h"
+#include "render/Tex3DPalettedRenderer.h"
+#include "render/Tex3DPixelMapRenderer.h"
+#include "render/Tex3DPlainRenderer.h"
+#include "render/Tex3DTexShaderRenderer.h"
 
 bool IsExtensionSupported(const char* name)
 {
@@ -32,14 +37,11 @@ bool IsExtensionSupported(const char* name)
     }
 }
 
-void ChooseRendererDefaults(CRendererDialogValues& v, const CAppSettings& settings)
+namespace {
+// The first available of fragment program, texture shader and paletted
+// textures, pixel maps last; a classification already chosen stays.
+void ChooseClassification(CRendererDialogValues& v)
 {
-    v.m_bRescale = settings.m_bRescaleTo8Bit ? 1 : 0;
-    if (v.m_bRgb) {
-        v.m_nRendererType = 4;
-        return;
-    }
-    v.m_nRendererType = v.m_b3D && settings.m_bUse3DTextures ? 3 : 2;
     if (v.m_nClassification == 0 && v.m_bFragProgram)
         v.m_nClassification = 4;
     if (v.m_nClassification == 0 && v.m_bTexShader)
@@ -49,17 +51,33 @@ void ChooseRendererDefaults(CRendererDialogValues& v, const CAppSettings& settin
     if (v.m_nClassification == 0)
         v.m_nClassification = 1;
 }
+} // namespace
+
+void ChooseRendererDefaults(CRendererDialogValues& v, const CAppSettings& settings)
+{
+    v.m_bRescale = settings.m_bRescaleTo8Bit ? 1 : 0;
+    if (v.m_bRgb) {
+        v.m_nRendererType = 4;
+        return;
+    }
+    v.m_nRendererType = v.m_b3D && settings.m_bUse3DTextures ? 3 : 2;
+    ChooseClassification(v);
+}
 
 namespace {
 // What the driver offers, asked on a context of its own that is deleted
-// again. No context means no extensions.
-void ProbeExtensions(IGlSurface* dc, CRendererDialogValues& v)
+// again. No context means no extensions. `fragShader` tells whether the
+// ATI fragment shader with multitexture is there, which the 3D-texture
+// lookup of classification 4 needs.
+void ProbeExtensions(IGlSurface* dc, CRendererDialogValues& v, bool& fragShader)
 {
+    fragShader = false;
     if (!dc || !dc->SetPixelFormat(kRendererPixelFormat))
         return;
     std::unique_ptr<IGlContext> scratch = dc->CreateContext();
     if (!scratch || !GlMakeCurrent(dc, scratch.get()))
         return;
+    fragShader = IsExtensionSupported("GL_ATI_fragment_shader") && IsExtensionSupported("GL_ARB_multitexture");
     v.m_b3D = IsExtensionSupported("GL_EXT_texture3D");
     v.m_bFragProgram = IsExtensionSupported("GL_ARB_fragment_program") && IsExtensionSupported("GL_ARB_multitexture");
     v.m_bTexShader = IsExtensionSupported("GL_NV_texture_shader");
@@ -89,11 +107,24 @@ std::unique_ptr<CRenderer> MakeVolumeRenderer(int type, int classification, CMod
         default:
             return nullptr;
         }
+    case 3:
+        switch (classification) {
+        case 0:
+            return std::make_unique<CTex3DPlainRenderer>(model, dc, w, h);
+        case 1:
+            return std::make_unique<CTex3DPixelMapRenderer>(model, dc, w, h);
+        case 2:
+            return std::make_unique<CTex3DPalettedRenderer>(model, dc, w, h);
+        case 3:
+            return std::make_unique<CTex3DTexShaderRenderer>(model, dc, w, h);
+        case 4:
+            return std::make_unique<CTex3DFragShaderRenderer>(model, dc, w, h);
+        default:
+            return nullptr;
+        }
     case 4:
         return std::make_unique<CTex2DRgbRenderer>(model, dc, w, h);
     default:
-        // The 3D-texture classes are not part of the program yet: no class
-        // matches type 3.
         return nullptr;
     }
 }
@@ -113,7 +144,8 @@ std::unique_ptr<CRenderer> CreateRenderer(CModel* model, IGlSurface* dc, int wid
             v.m_bRgb = volume.m_bRgb;
             v.m_nBits = volume.m_nBits;
         }
-        ProbeExtensions(dc, v);
+        bool fragShader = false;
+        ProbeExtensions(dc, v, fragShader);
         if (settings->m_bAskRenderer) {
             // The dialog has no Cancel; Escape keeps what it showed.
             DialogRunner().RunRendererDialog(v);
@@ -121,6 +153,14 @@ std::unique_ptr<CRenderer> CreateRenderer(CModel* model, IGlSurface* dc, int wid
                 settings->m_bRescaleTo8Bit = v.m_bRescale != 0;
         } else {
             ChooseRendererDefaults(v, *settings);
+        }
+        // The 3D class of classification 4 colours through the ATI
+        // fragment shader, not the ARB program the flag stands for: without
+        // the shader the next classification in order is taken.
+        if (v.m_nRendererType == 3 && v.m_nClassification == 4 && !fragShader) {
+            v.m_bFragProgram = false;
+            v.m_nClassification = 0;
+            ChooseClassification(v);
         }
         renderer = MakeVolumeRenderer(v.m_nRendererType, v.m_nClassification, model, dc, width, height);
     }

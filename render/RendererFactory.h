@@ -21,6 +21,8 @@ void ChooseRendererDefaults(CRendererDialogValues& values, const CAppSettings& s
 
 // The renderer for a model, attached to it: the mesh renderer for a mesh or
 // no model, else the volume class that the driver's extensions, the settings
-// and (when the settings ask) the user's choice select. Null when no class
-// matches. `dc` must take the renderers' pixel format.
+// and (when the settings ask) the user's choice select; 3D textures with
+// the fragment-program classification need the ATI fragment shader, else
+// the next classification in the defaults' order is built. Null when no
+// class matches. `dc` must take the renderers' pixel format.
 std::unique_ptr<CRenderer> CreateRenderer(CModel* model, IGlSurface* dc, int width, int height);

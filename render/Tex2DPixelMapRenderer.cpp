@@ -6,12 +6,7 @@ CTex2DPixelMapRenderer::CTex2DPixelMapRenderer(CModel* model, IGlSurface* dc, in
     SetDescription("Volume rendering using OpenGL 2D textures and colour pixel maps");
 }
 
-void CTex2DPixelMapRenderer::UpdateLookupTable()
-{
-    // Without textures a new table waits for the next build, which reads it.
-    if (!m_bTexturesMissing)
-        m_bTexturesDirty = true;
-}
+void CTex2DPixelMapRenderer::UpdateLookupTable() { RebuildOnTableChange(); }
 
 void CTex2DPixelMapRenderer::BuildTextures()
 {

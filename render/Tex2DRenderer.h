@@ -101,5 +101,3 @@ private:
 // pointing most toward the viewer, ties going to the later axis.
 int ChooseStackFor(float a, float b, float c);
 
-// 16-bit voxel to 8-bit texel as the staging rescale rounds it.
-inline std::uint8_t RescaleTo8Bit(std::uint16_t v) { return std::uint8_t(v / 65535.0 * 255.0 + 0.5); }

@@ -55,6 +55,29 @@ void CVolumeRenderer::MakeOwnContextCurrent()
         GlMakeCurrent(m_hDC, m_hGLRC.get());
 }
 
+void CVolumeRenderer::ComputeBoxGeometry()
+{
+    const CVolume& v = *m_pVolume;
+    m_fSpacingX = v.m_fScaleX;
+    m_fSpacingY = v.m_fScaleY;
+    m_fSpacingZ = v.m_fScaleZ;
+    const CVector3 half(v.m_nDimX * m_fSpacingX * 0.5f, v.m_nDimY * m_fSpacingY * 0.5f,
+                        v.m_nDimZ * m_fSpacingZ * 0.5f);
+    m_vBoxMax = half;
+    m_vBoxMin = half * -1.0f;
+    const float box[6] = {-half.x, half.x, -half.y, half.y, -half.z, half.z};
+    std::copy(box, box + 6, m_fBox);
+    m_fRadius = m_pVolume->GetSize();
+    ResetCamera();
+    SetClipExtents(m_fRadius / 2.0, half.x, half.y, half.z);
+}
+
+void CVolumeRenderer::RebuildOnTableChange()
+{
+    if (!m_bTexturesMissing)
+        m_bTexturesDirty = true;
+}
+
 void CVolumeRenderer::InitExtensions()
 {
     m_bHasBlendMinMax = IsExtensionSupported("GL_EXT_blend_minmax");

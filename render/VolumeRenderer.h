@@ -79,6 +79,12 @@ protected:
     static std::int32_t TextureSize(std::int32_t dimension);
     // GL objects are deleted in the context that made them.
     void MakeOwnContextCurrent();
+    // Spacing, box, radius, camera and clip extents from the volume, as
+    // both texture families take them.
+    void ComputeBoxGeometry();
+    // A table edit of the classes that colour on upload: the next frame
+    // rebuilds; without textures the next build reads the new table anyway.
+    void RebuildOnTableChange();
 
 private:
     void LineState();
@@ -86,3 +92,6 @@ private:
     void DrawTrajectory();
     void ReportGlError();
 };
+
+// 16-bit voxel to 8-bit texel as the staging rescale rounds it.
+inline std::uint8_t RescaleTo8Bit(std::uint16_t v) { return std::uint8_t(v / 65535.0 * 255.0 + 0.5); }

@@ -55,6 +55,11 @@ const char kPaletted[] = "Volume rendering using OpenGL 2D paletted textures";
 const char kPixelMap[] = "Volume rendering using OpenGL 2D textures and colour pixel maps";
 const char kPlain[] = "Volume rendering using OpenGL 2D textures";
 const char kMesh[] = "Mesh rendering using OpenGL vertex array";
+const char kFragShader3D[] = "Volume rendering using OpenGL 3D Textures and ATI fragment shader extensions.";
+const char kTexShader3D[] = "Volume rendering using OpenGL 3D Textures and NVidia texture shader extensions.";
+const char kPaletted3D[] = "Volume rendering using OpenGL 3D paletted textures.";
+const char kPixelMap3D[] = "Volume rendering using OpenGL 3D textures and colour pixel maps";
+const char kPlain3D[] = "Volume rendering using OpenGL 3D Texture extensions";
 
 std::unique_ptr<CVolume> Grey(int bits = 8) { return MakeVolume(2, 2, 2, bits, [](int, int, int) { return 1; }); }
 } // namespace
@@ -128,15 +133,15 @@ TEST(ChooseRendererDefaults, EveryCombination)
     EXPECT_EQ(v.m_nClassification, 2);
 }
 
-// The class for each type and classification the dialog returns; the 3D
-// classes are not there, so type 3 makes nothing, like any unknown pair.
+// The class for each type and classification the dialog returns; an
+// unknown pair makes nothing.
 TEST(CreateRenderer, ClassTable)
 {
     const char* expected[6][6] = {
         {"none", "none", "none", "none", "none", "none"},
         {kMesh, kMesh, kMesh, kMesh, kMesh, kMesh},
         {kPlain, kPixelMap, kPaletted, kTexShader, kFragProg, "none"},
-        {"none", "none", "none", "none", "none", "none"},
+        {kPlain3D, kPixelMap3D, kPaletted3D, kTexShader3D, kFragShader3D, "none"},
         {kRgb, kRgb, kRgb, kRgb, kRgb, kRgb},
         {"none", "none", "none", "none", "none", "none"},
     };
@@ -151,6 +156,7 @@ TEST(CreateRenderer, ClassTable)
             runner.rescale = settings->m_bRescaleTo8Bit;
             auto volume = Grey();
             CRecordingSurface surface;
+            surface.m_strExtensions = kMesaExtensions;
             Made m = Create(volume.get(), surface);
             EXPECT_EQ(m.Description(), expected[type][classification]) << type << "," << classification;
             if (m.renderer) {
@@ -245,7 +251,16 @@ TEST(CreateRenderer, DefaultsWithoutAsking)
     auto mesh = [] { return std::unique_ptr<CModel>(std::make_unique<COffMesh>()); };
     const Case cases[] = {
         {grey, kMesaExtensions, false, kFragProg, "Mesa"},
-        {grey, kMesaExtensions, true, "none", "3D allowed: the 3D classes are not there"},
+        {grey, kMesaExtensions, true, kFragShader3D, "Mesa with 3D textures allowed"},
+        {grey, "GL_EXT_texture3D GL_ARB_fragment_program GL_ARB_multitexture", true, kPixelMap3D,
+         "3D without the ATI shader: classification 4 passes to the next that is there"},
+        {grey, "GL_EXT_texture3D GL_ARB_fragment_program GL_ARB_multitexture GL_NV_texture_shader", true, kTexShader3D,
+         "3D without the ATI shader: the texture shader next"},
+        {grey, "GL_EXT_texture3D GL_ATI_fragment_shader GL_ARB_fragment_program", true, kPixelMap3D,
+         "the ATI shader without multitexture"},
+        {grey, "GL_EXT_texture3D GL_ARB_fragment_program GL_ARB_multitexture", false, kFragProg,
+         "2D textures need no ATI shader"},
+        {grey, "GL_EXT_texture3D", true, kPixelMap3D, "3D alone"},
         {grey, "", false, kPixelMap, "no extensions"},
         {grey, "GL_NV_texture_shader GL_EXT_paletted_texture GL_EXT_shared_texture_palette", false, kTexShader,
          "texture shader before palettes"},
@@ -294,5 +309,36 @@ TEST(CreateRenderer, DialogRescaleChoice)
         Made m = Create(volume.get(), surface);
         EXPECT_EQ(settings->m_bRescaleTo8Bit, c.after) << c.ok << c.rescale;
         EXPECT_EQ(m.Description(), kPixelMap);
+    }
+}
+
+// The user's choice of 3D textures with classification 4 passes to the
+// next classification in order when the ATI shader is missing; with it, the
+// choice stands.
+TEST(CreateRenderer, ChosenFragmentShaderNeedsTheExtension)
+{
+    struct Case {
+        const char* extensions;
+        const char* description;
+    };
+    const Case cases[] = {
+        {kMesaExtensions, kFragShader3D},
+        {"GL_EXT_texture3D GL_ARB_fragment_program GL_ARB_multitexture GL_EXT_paletted_texture "
+         "GL_EXT_shared_texture_palette",
+         kPaletted3D},
+        {"GL_EXT_texture3D GL_ARB_fragment_program GL_ARB_multitexture", kPixelMap3D},
+    };
+    for (const Case& c : cases) {
+        SettingsGuard settings;
+        settings->m_bAskRenderer = true;
+        CChoosingRunner runner;
+        RunnerScope scope(&runner);
+        runner.type = 3;
+        runner.classification = 4;
+        auto volume = Grey();
+        CRecordingSurface surface;
+        surface.m_strExtensions = c.extensions;
+        Made m = Create(volume.get(), surface);
+        EXPECT_EQ(m.Description(), c.description) << c.extensions;
     }
 }

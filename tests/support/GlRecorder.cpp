@@ -247,6 +247,23 @@ void RecDeleteProgramsARB(GLsizei n, const GLuint* names)
 {
     RecordVector("glDeleteProgramsARB", {double(n)}, Values(names, n));
 }
+GLuint RecGenFragmentShadersATI(GLuint range)
+{
+    RecordVector("glGenFragmentShadersATI", {double(range)}, {});
+    CRecordingSurface* r = Current();
+    if (!r || range == 0)
+        return 0;
+    const GLuint first = r->m_nNextName;
+    r->m_nNextName += range;
+    return first;
+}
+void RecGetTexLevelParameteriv(GLenum target, GLint level, GLenum pname, GLint* out)
+{
+    RecordVector("glGetTexLevelParameteriv", {double(target), double(level), double(pname)}, {});
+    CRecordingSurface* r = Current();
+    if (out)
+        *out = r && pname == GL_TEXTURE_WIDTH ? r->m_nTextureWidth : 0;
+}
 void RecLoadMatrixf(const GLfloat* m) { RecordVector("glLoadMatrixf", {}, Values(m, 16)); }
 void RecLoadMatrixd(const GLdouble* m) { RecordVector("glLoadMatrixd", {}, Values(m, 16)); }
 void RecMultMatrixf(const GLfloat* m) { RecordVector("glMultMatrixf", {}, Values(m, 16)); }
@@ -265,6 +282,10 @@ void RecMaterialfv(GLenum face, GLenum pname, const GLfloat* v)
 void RecTexGenfv(GLenum coord, GLenum pname, const GLfloat* v)
 {
     RecordVector("glTexGenfv", {double(coord), double(pname)}, Values(v, pname == GL_TEXTURE_GEN_MODE ? 1 : 4));
+}
+void RecTexParameterfv(GLenum target, GLenum pname, const GLfloat* v)
+{
+    RecordVector("glTexParameterfv", {double(target), double(pname)}, Values(v, pname == GL_TEXTURE_BORDER_COLOR ? 4 : 1));
 }
 void RecPixelMapfv(GLenum map, GLsizei size, const GLfloat* v)
 {
@@ -304,7 +325,9 @@ CGlDispatch MakeRecordingDispatch()
     d.Lightfv = &RecLightfv;
     d.Materialfv = &RecMaterialfv;
     d.TexGenfv = &RecTexGenfv;
+    d.TexParameterfv = &RecTexParameterfv;
     d.PixelMapfv = &RecPixelMapfv;
+    d.GetTexLevelParameteriv = &RecGetTexLevelParameteriv;
     return d;
 }
 
@@ -385,6 +408,8 @@ GlProc CRecordingSurface::GetProcAddress(const char* name)
         return reinterpret_cast<GlProc>(&RecGenProgramsARB);
     if (std::strcmp(name, "glDeleteProgramsARB") == 0)
         return reinterpret_cast<GlProc>(&RecDeleteProgramsARB);
+    if (std::strcmp(name, "glGenFragmentShadersATI") == 0)
+        return reinterpret_cast<GlProc>(&RecGenFragmentShadersATI);
 #define VX_GL_EXT_PROC(n, type)                                                                                        \
     if (std::strcmp(name, "gl" #n) == 0)                                                                               \
         return reinterpret_cast<GlProc>(&RecStub<kEntry##n, type>::Call);

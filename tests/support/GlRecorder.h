@@ -42,6 +42,9 @@ public:
     float m_fPixel[4] = {0, 0, 0, 0};
     int m_nViewport[4] = {0, 0, 0, 0};
     std::set<unsigned> m_enabled;
+    // What glGetTexLevelParameteriv answers for GL_TEXTURE_WIDTH (0 is a
+    // proxy texture that does not fit).
+    int m_nTextureWidth = 64;
     // The modelview matrix glGet answers (column-major); identity when empty.
     std::vector<double> m_modelview;
     // Texture names bound and not deleted, display lists begun and not

@@ -1,0 +1,109 @@
+#include <cmath>
+
+#include "ViewFixture.h"
+#include "platform/Clock.h"
+#include "render/FlyThrough.h"
+#include "support/ManualClock.h"
+#include "support/SettableInput.h"
+#include "data/AppSettings.h"
+
+namespace {
+// The view in fly-through over an opened 8^3 volume drawn from a 3D
+// texture, its camera made as the fly-through command makes it, on a clock
+// and with keys and joysticks that the test moves.
+class FlyThroughViewTest : public ViewTest {
+protected:
+    void SetUp() override
+    {
+        SetClock(&clock);
+        ViewTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        // The frame's settings, which go with it.
+        CAppSettings::GetInstance()->m_bUse3DTextures = true;
+        Open(view_files::Volume(dir, "cube.vxq", 8));
+        ASSERT_NE(view->m_pModel, nullptr);
+        volume = static_cast<CVolume*>(view->m_pModel);
+        ASSERT_EQ(view->m_pRenderer->m_pszDescription,
+                  "Volume rendering using OpenGL 3D Textures and ATI fragment shader extensions.");
+        ASSERT_TRUE(DrawFrame());
+        view->m_nRenderMode = kRenderFlyThrough;
+        view->m_pRenderer->m_nRenderMode = kRenderFlyThrough;
+        GlMakeCurrent(view->Surface(), view->m_pRenderer->m_hGLRC.get());
+        view->m_pFlyThrough = std::make_unique<CFlyThrough>(
+            view->m_pRenderer.get(), ViewButtons{&view->m_bLeftButton, &view->m_bRightButton}, volume);
+        view->m_timer.GetElapsed();
+    }
+    void TearDown() override
+    {
+        view->m_bLeftButton = false;
+        ViewTest::TearDown();
+        SetClock(nullptr);
+    }
+
+    CManualClock clock;
+    CSettableKeyState keys;
+    CSettableJoysticks sticks;
+    CInputScope input{&keys, &sticks};
+    CVolume* volume = nullptr;
+};
+} // namespace
+
+// Each frame polls the camera with the seconds since the last frame: a
+// second with the left button held flies a twentieth of the diagonal
+// forward, the eye becoming the current point and the renderer's look-at;
+// half a second of Left turns by 9 degrees; nothing held moves nothing.
+TEST_F(FlyThroughViewTest, EachFrameStepsTheCamera)
+{
+    const float diagonal = volume->GetSize();
+    const CVector3 start = view->m_pFlyThrough->m_vEye;
+    clock.Advance(1.0);
+    view->m_bLeftButton = true;
+    ASSERT_TRUE(DrawFrame());
+    view->m_bLeftButton = false;
+    const CVector3 eye = view->m_pFlyThrough->m_vEye;
+    EXPECT_NEAR(eye.z, start.z - 0.05f * diagonal, 1e-4);
+    EXPECT_EQ(volume->m_vEntry, eye);
+    EXPECT_EQ(view->m_pRenderer->m_CameraLookAt.eye, eye);
+
+    keys.down = {VxKey::Left};
+    clock.Advance(0.5);
+    ASSERT_TRUE(DrawFrame());
+    const CVector3& d = view->m_pFlyThrough->m_vDir;
+    EXPECT_NEAR(std::atan2(d.x, -d.z), -9 * kDegToRad, 1e-4);
+    EXPECT_EQ(view->m_pRenderer->m_CameraLookAt.centre, eye + d);
+
+    keys.down.clear();
+    clock.Advance(3.0);
+    const CameraLookAt before = view->m_pRenderer->m_CameraLookAt;
+    ASSERT_TRUE(DrawFrame());
+    EXPECT_EQ(view->m_pRenderer->m_CameraLookAt.eye, before.eye);
+    EXPECT_EQ(view->m_pRenderer->m_CameraLookAt.centre, before.centre);
+}
+
+// The light box moving the current point moves the eye there.
+TEST_F(FlyThroughViewTest, LightBoxMovesTheEye)
+{
+    volume->SetEntryPoint({1.5f, -2.5f, 0.5f}, -1, -1, -1);
+    view->SetCameraFromLightBox();
+    EXPECT_EQ(view->m_pFlyThrough->m_vEye, CVector3(1.5f, -2.5f, 0.5f));
+    EXPECT_EQ(view->m_pRenderer->m_CameraLookAt.eye, CVector3(1.5f, -2.5f, 0.5f));
+    EXPECT_EQ(view->m_pRenderer->m_CameraLookAt.centre, CVector3(1.5f, -2.5f, -0.5f));
+}
+
+// Leaving the mode deletes the camera and gives the renderer its own
+// camera back.
+TEST_F(FlyThroughViewTest, LeavingDeletesTheCamera)
+{
+    clock.Advance(1.0);
+    view->m_bLeftButton = true;
+    ASSERT_TRUE(DrawFrame());
+    view->m_bLeftButton = false;
+    view->ExitRenderMode();
+    view->m_nRenderMode = kRenderNormal;
+    view->m_pRenderer->m_nRenderMode = kRenderNormal;
+    EXPECT_EQ(view->m_pFlyThrough, nullptr);
+    EXPECT_NEAR(view->m_pRenderer->m_CameraLookAt.eye.z, 1.75f * view->m_pRenderer->m_fRadius, 1e-4);
+    // A diagonal of 13.9 puts the near plane behind the eye: 0.001.
+    EXPECT_EQ(view->m_pRenderer->m_dNear, 0.001) << "the renderer's own near plane, not the camera's 1";
+}

@@ -24,6 +24,9 @@ class CMessageDlg;
 class CMessageLog;
 class CSliderDlg;
 class CStatusDlg;
+class CStereoDlg;
+class CStereoToolsDlg;
+struct ViewFacts;
 
 // Pane (0,1) of the main frame: the 3D view. It is the GL canvas the
 // renderer draws into, framed by four thumb-wheels; it owns the series of
@@ -34,7 +37,9 @@ class CStatusDlg;
 // Its members are spread over files by concern: Vexilo.cpp (life, painting,
 // frames), VexiloInput.cpp (mouse, timer, wheels), VexiloFileCommands.cpp
 // (open, import, save, export), VexiloWindows.cpp (busy box, log window,
-// information), VexiloFlyThrough.cpp (what the fly-through camera adds).
+// information), VexiloFlyThrough.cpp (what the fly-through camera adds),
+// VexiloModeCommands.cpp (render modes, colours, frame rate, stereo,
+// transfer function, options).
 class CVexilo : public wxGLCanvas, public ILogOwner {
 public:
     static constexpr int kIdealWidth = 800;
@@ -68,6 +73,15 @@ public:
     // Drops the series, its renderer, the fly-through camera and every
     // modeless window but the log window. The caller makes a new renderer.
     void CloseModel();
+
+    // Render modes, display and navigation (VexiloModeCommands.cpp).
+    // The stereo attributes changed: focal length and eye separation from
+    // their factors, passed on to the stereo window.
+    void UpdateStereo();
+    // Closes the stereo window and its attributes window together.
+    void CloseStereoDialogs();
+    // Show FPS: the frame-rate readout on or off.
+    void ToggleShowFps();
 
     // The log window: opened when closed (returned either way), closed by
     // the command or its close box.
@@ -132,7 +146,6 @@ private:
     CLightBox* LightBox();
     void GiveModelToLightBox(CModel* model);
     void Log(const std::string& line);
-    void CloseStereoDialogs();
     void CloseStatusBox();
     template <class W> static void DestroyWindow(W*& window)
     {
@@ -163,6 +176,49 @@ private:
     // The fly-through camera's steps; nothing while there is no camera.
     bool PollFlyThrough(float seconds);
     void MoveCameraToCurrentPoint();
+    // The camera for the renderer, this view and the current volume; false
+    // when none was made.
+    bool MakeFlyThroughCamera();
+    void DeleteFlyThroughCamera();
+    // Whether the camera found a joystick, and telling it to use it.
+    bool FlyThroughHasJoystick() const;
+    void UseFlyThroughJoystick();
+
+    // Render modes, display and navigation (VexiloModeCommands.cpp).
+    // Modes 0 to 3: leaves the current one, sets `mode` in the view and the
+    // renderer and tells the renderer.
+    void SetRenderMode(int mode);
+    // What the update rules of these commands look at.
+    ViewFacts Facts();
+    CStereoDlg* StereoWindow() const;
+    CStereoToolsDlg* StereoTools() const;
+    void ChooseMeshColour(bool solid);
+    void OnNormalView(wxCommandEvent& event);
+    void OnMipView(wxCommandEvent& event);
+    void OnMprView(wxCommandEvent& event);
+    void OnCutPlanes(wxCommandEvent& event);
+    void OnFlyThrough(wxCommandEvent& event);
+    void OnSolidModel(wxCommandEvent& event);
+    void OnWireframeModel(wxCommandEvent& event);
+    void OnBackgroundColour(wxCommandEvent& event);
+    void OnSolidColour(wxCommandEvent& event);
+    void OnWireframeColour(wxCommandEvent& event);
+    void OnResetColours(wxCommandEvent& event);
+    void OnShowFps(wxCommandEvent& event);
+    void OnStereoWindow(wxCommandEvent& event);
+    void OnTransferFunction(wxCommandEvent& event);
+    void OnOptions(wxCommandEvent& event);
+    void OnUpdateNormalView(wxUpdateUIEvent& event);
+    void OnUpdateMipView(wxUpdateUIEvent& event);
+    void OnUpdateMprView(wxUpdateUIEvent& event);
+    void OnUpdateCutPlanes(wxUpdateUIEvent& event);
+    void OnUpdateFlyThrough(wxUpdateUIEvent& event);
+    void OnUpdateSolidModel(wxUpdateUIEvent& event);
+    void OnUpdateWireframeModel(wxUpdateUIEvent& event);
+    void OnUpdateMeshColour(wxUpdateUIEvent& event);
+    void OnUpdateShowFps(wxUpdateUIEvent& event);
+    void OnUpdateStereoWindow(wxUpdateUIEvent& event);
+    void OnUpdateTransferFunction(wxUpdateUIEvent& event);
 
     void OnPaint(wxPaintEvent& event);
     void OnEraseBackground(wxEraseEvent& event);

@@ -1,6 +1,7 @@
 // The 3D view's mouse, spin timer and thumb-wheel handlers.
 #include "app/LightBox.h"
 #include "app/Vexilo.h"
+#include "app/dialogs/StereoDlg.h"
 
 namespace {
 constexpr float kDegreesToRadians = 0.017453292f;
@@ -142,5 +143,7 @@ void CVexilo::OnWheelZoom(CThumbWheelEvent&)
         MakeRendererCurrent();
         m_pRenderer->Zoom(m_nLastWheel[3]);
     }
+    if (CStereoDlg* stereo = StereoWindow())
+        stereo->UpdateFrustums();
     Invalidate();
 }

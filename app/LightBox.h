@@ -36,6 +36,10 @@ public:
     explicit CLightBox(wxWindow* parent);
     ~CLightBox() override;
 
+    // The pane itself takes the focus when it is activated (F6), not its
+    // first bar: the bars take no keys.
+    void SetFocus() override { SetFocusIgnoringChildren(); }
+
     // Attaches the model the view now shows (a volume; anything else or none
     // detaches), with the view's renderer: bars to 0 .. dim - 1 at the middle
     // slice, the slice buffers made anew.

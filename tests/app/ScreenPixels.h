@@ -1,7 +1,8 @@
 #pragma once
 #include <cstdint>
-#include <string>
 #include <functional>
+#include <string>
+#include <utility>
 
 #include <wx/image.h>
 #include <wx/menuitem.h>
@@ -128,6 +129,14 @@ private:
 // The text GTK shows in a label, and whether a check menu item shows checked.
 std::string GtkLabelText(wxWindow& label);
 bool GtkChecked(wxMenuItem& item);
+// The title GTK gives a top-level window.
+std::string GtkWindowTitle(wxWindow& window);
+// Whether a GTK colour chooser shows its palette of custom colours.
+bool GtkColourChooserHasPalette(wxWindow& dialog);
+// The value of a GTK scroll bar's adjustment: where GTK draws the thumb.
+double GtkRangeValue(wxWindow& scrollBar);
+// The pixels along the bar that its thumb spans, first and one past last.
+std::pair<int, int> GtkThumbSpan(wxWindow& scrollBar);
 // For a multi-line text control: whether GTK has it scrolled to its last
 // line, with more lines than fit (false when all fit).
 bool GtkScrolledToEnd(wxWindow& text);

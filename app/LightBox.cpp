@@ -5,6 +5,7 @@
 #include <new>
 
 #include <wx/dcclient.h>
+#include <wx/evtloop.h>
 #include <wx/image.h>
 #include <wx/stattext.h>
 #include <wx/xrc/xmlres.h>
@@ -298,8 +299,10 @@ void CLightBox::OnPaint(wxPaintEvent&)
     wxPaintDC dc(this);
     DoPrepareDC(dc);
     // Every paint but the one that shows what was just drawn draws anew, and
-    // so writes the slices back as the current point.
-    if (!m_bPicturesFresh)
+    // so writes the slices back as the current point; not while the busy box
+    // lets GTK draw in the middle of a command, whose model may be half made.
+    const wxEventLoopBase* loop = wxEventLoopBase::GetActive();
+    if (!m_bPicturesFresh && !(loop && loop->IsYielding()))
         DrawPictures(true);
     m_bPicturesFresh = false;
     for (int i = 0; i < 3; ++i)
@@ -318,7 +321,6 @@ void CLightBox::OnScroll(wxScrollEvent& event)
 
 void CLightBox::OnHScroll(ScrollCode code, int position, CScrollBarNoKbd* bar)
 {
-    const int axis = bar == m_sbX ? 0 : bar == m_sbY ? 1 : 2;
     // The light box gives its bars no page, so page steps stay where they are.
     const int maximum = bar->GetRange() - bar->GetThumbSize();
     const int to = ScrollPosition(code, bar->GetThumbPosition(), position, 0, maximum, 0);

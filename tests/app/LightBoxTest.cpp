@@ -407,3 +407,24 @@ TEST_F(LightBoxTest, ZeroExtentsStillFit)
         EXPECT_GT(ExpectImagesShowTheVoxels(*volume, Grey), 1000);
     }
 }
+
+// While the busy box lets GTK draw in the middle of a command, the light box
+// shows what it drew last and leaves the volume and the view alone; the
+// next ordinary paint writes its slices back as the current point.
+TEST_F(LightBoxTest, PaintsDuringTheBusyBoxTouchNothing)
+{
+    CVolume* volume = OpenVolume(8, 6, 4);
+    ASSERT_TRUE(Paint());
+    volume->SetEntryPoint(CVector3(), 1, 1, 1);
+    PaintCounter painted(*box);
+    box->Invalidate();
+    view->ShowStatus("Working ...", true);
+    ASSERT_GT(painted.count, 0) << "the busy box let the light box paint";
+    EXPECT_EQ(volume->m_nSliceX, 1);
+    EXPECT_EQ(volume->m_nSliceZ, 1);
+    view->ShowStatus("", false);
+    ASSERT_TRUE(Paint());
+    EXPECT_EQ(volume->m_nSliceX, 4);
+    EXPECT_EQ(volume->m_nSliceY, 3);
+    EXPECT_EQ(volume->m_nSliceZ, 2);
+}

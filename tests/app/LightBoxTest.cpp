@@ -161,6 +161,16 @@ TEST_F(LightBoxTest, ShowsTheSlicesOfAVolume)
     EXPECT_EQ(box->m_picture[2].At(11 + 96, 547 + 72 + 10), kMarkerRed);
     EXPECT_EQ(box->m_picture[2].At(11 + 96 + 10, 547 + 72), kMarkerRed);
     ExpectScreenShowsThePictures();
+
+    // A new voxel size: the extents again, and z (now 4 long) fits across
+    // the x slice's pane by y (6).
+    volume->SetVoxelSize(1, 1, 1);
+    box->Refresh();
+    EXPECT_EQ(box->m_nExtentZ, 4);
+    EXPECT_EQ(box->m_fHalfZ, 2.0f);
+    EXPECT_EQ(box->m_rcImage[0], (PixelRect{11 + 32, 51, 11 + 32 + 128, 243}));
+    EXPECT_GT(ExpectImagesShowTheVoxels(*volume, Grey), 1000);
+    ExpectScreenShowsThePictures();
 }
 
 // With the light-box colouring on, the slices take the renderer's palette

@@ -18,9 +18,8 @@
 #include "res/CommandIds.h"
 
 namespace {
-// The form's size, 142 x 472 dialog units.
-constexpr int kFormWidth = 213, kFormHeight = 767;
-// Where each bar's template places it, in dialog units.
+// The form's size and where its template places each bar, in dialog units.
+constexpr PixelPoint kFormUnits{142, 472};
 constexpr PixelPoint kBarUnits[3] = {{7, 151}, {7, 297}, {7, 441}};
 } // namespace
 
@@ -49,7 +48,8 @@ CLightBox::CLightBox(wxWindow* parent)
         if (bar)
             bar->SetScrollbar(0, 1, 1, 0);
     // A form scrolls when its pane is smaller than it, by the mouse only.
-    SetVirtualSize(kFormWidth, kFormHeight);
+    const PixelPoint form = DialogToPixels(kFormUnits.x, kFormUnits.y);
+    SetVirtualSize(form.x, form.y);
     SetScrollRate(10, 10);
     DisableKeyboardScrolling();
 }

@@ -37,7 +37,8 @@ CScrollBarNoKbd::CScrollBarNoKbd(wxWindow* parent, wxWindowID id)
     Create(parent, id);
 }
 
-// Not skipped: GTK's own key bindings of the bar never see the key either.
+// Not skipped. GTK's bars step by no key of their own; this keeps any key
+// that wx does pass on from reaching them.
 void CScrollBarNoKbd::OnKey(wxKeyEvent&) {}
 
 namespace {

@@ -59,14 +59,35 @@ wxBEGIN_EVENT_TABLE(CVexilo, wxGLCanvas)
     EVT_MENU(ID_VIEW_INFORMATION, CVexilo::OnInformation)
     EVT_UPDATE_UI(ID_VIEW_MESSAGE_LOG, CVexilo::OnUpdateMessageLog)
     EVT_UPDATE_UI(ID_VIEW_INFORMATION, CVexilo::OnUpdateInformation)
-    // Transfer-function editor (VexiloXfrCommand.cpp).
-    EVT_MENU(ID_EDIT_TRANSFER_FUNCTION, CVexilo::OnTransferFunction)
-    EVT_UPDATE_UI(ID_EDIT_TRANSFER_FUNCTION, CVexilo::OnUpdateTransferFunction)
-    // Stereo windows and the cut-plane window (VexiloStereo.cpp).
-    EVT_MENU(ID_VIEW_STEREO, CVexilo::OnStereoWindow)
-    EVT_UPDATE_UI(ID_VIEW_STEREO, CVexilo::OnUpdateStereoWindow)
+    // Render modes, display and navigation (VexiloModeCommands.cpp).
+    EVT_MENU(ID_MODE_NORMAL, CVexilo::OnNormalView)
+    EVT_MENU(ID_MODE_MIP, CVexilo::OnMipView)
+    EVT_MENU(ID_MODE_MPR, CVexilo::OnMprView)
     EVT_MENU(ID_MODE_CUTPLANES, CVexilo::OnCutPlanes)
+    EVT_MENU(ID_MODE_FLYTHROUGH, CVexilo::OnFlyThrough)
+    EVT_MENU(ID_VIEW_SOLID, CVexilo::OnSolidModel)
+    EVT_MENU(ID_VIEW_WIREFRAME, CVexilo::OnWireframeModel)
+    EVT_MENU(ID_COLOURS_BACKGROUND, CVexilo::OnBackgroundColour)
+    EVT_MENU(ID_COLOURS_SOLID, CVexilo::OnSolidColour)
+    EVT_MENU(ID_COLOURS_WIREFRAME, CVexilo::OnWireframeColour)
+    EVT_MENU(ID_COLOURS_DEFAULTS, CVexilo::OnResetColours)
+    EVT_MENU(ID_VIEW_SHOW_FPS, CVexilo::OnShowFps)
+    EVT_MENU(ID_VIEW_STEREO, CVexilo::OnStereoWindow)
+    EVT_MENU(ID_EDIT_TRANSFER_FUNCTION, CVexilo::OnTransferFunction)
+    EVT_MENU(ID_EDIT_OPTIONS, CVexilo::OnOptions)
+    EVT_UPDATE_UI(ID_MODE_NORMAL, CVexilo::OnUpdateNormalView)
+    EVT_UPDATE_UI(ID_MODE_MIP, CVexilo::OnUpdateMipView)
+    EVT_UPDATE_UI(ID_MODE_MPR, CVexilo::OnUpdateMprView)
     EVT_UPDATE_UI(ID_MODE_CUTPLANES, CVexilo::OnUpdateCutPlanes)
+    EVT_UPDATE_UI(ID_MODE_FLYTHROUGH, CVexilo::OnUpdateFlyThrough)
+    EVT_UPDATE_UI(ID_VIEW_SOLID, CVexilo::OnUpdateSolidModel)
+    EVT_UPDATE_UI(ID_VIEW_WIREFRAME, CVexilo::OnUpdateWireframeModel)
+    EVT_UPDATE_UI(ID_COLOURS_SOLID, CVexilo::OnUpdateMeshColour)
+    EVT_UPDATE_UI(ID_COLOURS_WIREFRAME, CVexilo::OnUpdateMeshColour)
+    EVT_UPDATE_UI(ID_COLOURS_DEFAULTS, CVexilo::OnUpdateModelLoaded)
+    EVT_UPDATE_UI(ID_VIEW_SHOW_FPS, CVexilo::OnUpdateShowFps)
+    EVT_UPDATE_UI(ID_VIEW_STEREO, CVexilo::OnUpdateStereoWindow)
+    EVT_UPDATE_UI(ID_EDIT_TRANSFER_FUNCTION, CVexilo::OnUpdateTransferFunction)
 wxEND_EVENT_TABLE()
 
 // The window class of a view: redrawn whole on a resize, its children
@@ -299,10 +320,12 @@ void CVexilo::ExitRenderMode()
             wheel->m_bEnabled = true;
             wheel->Refresh();
         }
-        m_pFlyThrough = nullptr;
-        wxGetApp().m_bContinuousRedraw = false;
+        DeleteFlyThroughCamera();
+        // Back to what the frame-rate readout needs, which is off unless it
+        // was turned on during the flight.
+        wxGetApp().m_bContinuousRedraw = m_bShowFps;
         if (CLightBox* lightBox = LightBox())
-            lightBox->Refresh();
+            lightBox->Invalidate();
         MakeRendererCurrent();
         m_pRenderer->ResetCamera();
         if (CStereoDlg* stereo = StereoWindow())
@@ -320,7 +343,7 @@ void CVexilo::CloseModel()
     m_nRenderMode = kRenderNormal;
     wxGetApp().m_bContinuousRedraw = m_bShowFps;
     DestroyWindow(m_pXfrDlg);
-    m_pFlyThrough = nullptr;
+    DeleteFlyThroughCamera();
     m_pRenderer.reset();
     DestroyWindow(m_pCutPlaneDlg);
     CloseStatusBox();

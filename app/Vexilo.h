@@ -27,6 +27,7 @@ class CSliderDlg;
 class CStatusDlg;
 class CStereoDlg;
 class CStereoToolsDlg;
+struct ViewFacts;
 
 // Pane (0,1) of the main frame: the 3D view. It is the GL canvas the
 // renderer draws into, framed by four thumb-wheels; it owns the series of
@@ -38,7 +39,9 @@ class CStereoToolsDlg;
 // frames), VexiloInput.cpp (mouse, timer, wheels), VexiloFileCommands.cpp
 // (open, import, save, export), VexiloWindows.cpp (busy box, log window,
 // information), VexiloFlyThrough.cpp (what the fly-through camera adds),
-// VexiloStereo.cpp (the stereo windows and the cut-plane window).
+// VexiloModeCommands.cpp (render modes, colours, frame rate, options),
+// VexiloStereo.cpp (the stereo windows and the cut-plane window),
+// VexiloXfrCommand.cpp (the transfer-function editor).
 class CVexilo : public wxGLCanvas, public ILogOwner {
 public:
     static constexpr int kIdealWidth = 800;
@@ -85,6 +88,8 @@ public:
     CStereoDlg* StereoWindow() const;
     CStereoToolsDlg* StereoTools() const;
     CCutPlaneDialog* CutPlaneWindow() const;
+    // Show FPS: the frame-rate readout on or off.
+    void ToggleShowFps();
 
     // The log window: opened when closed (returned either way), closed by
     // the command or its close box.
@@ -191,10 +196,39 @@ private:
     bool FlyThroughHasJoystick() const;
     void UseFlyThroughJoystick();
 
-    void OnStereoWindow(wxCommandEvent& event);
-    void OnUpdateStereoWindow(wxUpdateUIEvent& event);
+    // Render modes, display and navigation (VexiloModeCommands.cpp).
+    // Modes 0 to 3: leaves the current one, sets `mode` in the view and the
+    // renderer and tells the renderer.
+    void SetRenderMode(int mode);
+    // What the update rules of these commands look at.
+    ViewFacts Facts();
+    void ChooseMeshColour(bool solid);
+    void OnNormalView(wxCommandEvent& event);
+    void OnMipView(wxCommandEvent& event);
+    void OnMprView(wxCommandEvent& event);
     void OnCutPlanes(wxCommandEvent& event);
+    void OnFlyThrough(wxCommandEvent& event);
+    void OnSolidModel(wxCommandEvent& event);
+    void OnWireframeModel(wxCommandEvent& event);
+    void OnBackgroundColour(wxCommandEvent& event);
+    void OnSolidColour(wxCommandEvent& event);
+    void OnWireframeColour(wxCommandEvent& event);
+    void OnResetColours(wxCommandEvent& event);
+    void OnShowFps(wxCommandEvent& event);
+    void OnStereoWindow(wxCommandEvent& event);
+    void OnTransferFunction(wxCommandEvent& event);
+    void OnOptions(wxCommandEvent& event);
+    void OnUpdateNormalView(wxUpdateUIEvent& event);
+    void OnUpdateMipView(wxUpdateUIEvent& event);
+    void OnUpdateMprView(wxUpdateUIEvent& event);
     void OnUpdateCutPlanes(wxUpdateUIEvent& event);
+    void OnUpdateFlyThrough(wxUpdateUIEvent& event);
+    void OnUpdateSolidModel(wxUpdateUIEvent& event);
+    void OnUpdateWireframeModel(wxUpdateUIEvent& event);
+    void OnUpdateMeshColour(wxUpdateUIEvent& event);
+    void OnUpdateShowFps(wxUpdateUIEvent& event);
+    void OnUpdateStereoWindow(wxUpdateUIEvent& event);
+    void OnUpdateTransferFunction(wxUpdateUIEvent& event);
 
     void OnPaint(wxPaintEvent& event);
     void OnEraseBackground(wxEraseEvent& event);
@@ -229,9 +263,6 @@ private:
     void OnInformation(wxCommandEvent& event);
     void OnUpdateMessageLog(wxUpdateUIEvent& event);
     void OnUpdateInformation(wxUpdateUIEvent& event);
-
-    void OnTransferFunction(wxCommandEvent& event);
-    void OnUpdateTransferFunction(wxUpdateUIEvent& event);
 
     CWxGlSurface m_surface;
     wxTimer m_spinTimer;

@@ -47,12 +47,6 @@ void CVexilo::OnStereoWindow(wxCommandEvent&)
     m_bStereo = true;
 }
 
-void CVexilo::OnUpdateStereoWindow(wxUpdateUIEvent& event)
-{
-    event.Enable(m_pModel && m_pModel->IsVolume());
-    event.Check(m_bStereo);
-}
-
 void CVexilo::CloseStereoDialogs()
 {
     // Destroying is put off until the loop is idle; by then the renderer and
@@ -96,23 +90,3 @@ void CVexilo::OpenCutPlaneWindow()
         delete dlg;
 }
 
-void CVexilo::OnCutPlanes(wxCommandEvent&)
-{
-    if (!m_pRenderer)
-        return;
-    ExitRenderMode();
-    m_nRenderMode = kRenderCutPlanes;
-    m_pRenderer->m_nRenderMode = kRenderCutPlanes;
-    MakeRendererCurrent();
-    m_pRenderer->OnModeChanged();
-    if (CStereoDlg* stereo = StereoWindow())
-        stereo->UpdateFrustums();
-    OpenCutPlaneWindow();
-    Invalidate();
-}
-
-void CVexilo::OnUpdateCutPlanes(wxUpdateUIEvent& event)
-{
-    event.Enable(m_pModel && m_pModel->IsVolume());
-    event.Check(m_nRenderMode == kRenderCutPlanes);
-}

@@ -82,6 +82,11 @@ constexpr int MovedId(int resourceId) { return resourceId < 0x7FFF ? resourceId 
     X(IDC_WHEEL_Y, 102, 102, bar, "")                                                                      \
     X(IDC_WHEEL_Z, 103, 103, bar, "")                                                                      \
     X(IDC_WHEEL_ZOOM, 104, 104, bar, "")                                                                   \
+    X(IDD_LIGHTBOX, 105, 105, bar, "")                                                                     \
+    X(IDC_LIGHTBOX_X, 1038, 1038, bar, "")                                                                 \
+    X(IDC_LIGHTBOX_Y, 1039, 1039, bar, "")                                                                 \
+    X(IDC_LIGHTBOX_Z, 1040, 1040, bar, "")                                                                 \
+    X(IDC_LIGHTBOX_POSITION, 1041, 1041, bar, "")                                                          \
     X(IDD_INFORMATION, 143, 143, bar, "")                                                                  \
     X(IDC_INFO_TEXT, 1014, 1014, bar, "")                                                                  \
     X(IDD_STATUS, 156, 156, bar, "")                                                                       \

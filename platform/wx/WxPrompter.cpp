@@ -87,6 +87,8 @@ bool CWxPrompter::ChooseFile(const FileChooserRequest& request, std::string& pat
 bool CWxPrompter::ChooseColour(COLORREF& colour)
 {
     wxColourData data;
+    // Opened with its custom colours and any colour allowed.
+    data.SetChooseFull(true);
     data.SetColour(wxColour(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF));
     wxColourDialog dlg(DialogParent(), &data);
     if (dlg.ShowModal() != wxID_OK)

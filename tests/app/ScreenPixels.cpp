@@ -1,3 +1,5 @@
+// GtkColorSelectionDialog is deprecated, yet it is what wx builds as its colour chooser.
+#define GDK_DISABLE_DEPRECATION_WARNINGS
 // Kept apart from the other test sources: GTK's headers name a type that the
 // wx prompter's header names a function.
 #include <string>
@@ -46,6 +48,30 @@ bool GtkChecked(wxMenuItem& item)
 {
     GtkWidget* w = item.GetMenuItem();
     return w && GTK_IS_CHECK_MENU_ITEM(w) && gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(w));
+}
+
+bool GtkColourChooserHasPalette(wxWindow& dialog)
+{
+    GtkWidget* w = dialog.GetHandle();
+    if (!GTK_IS_COLOR_SELECTION_DIALOG(w))
+        return false;
+    GtkWidget* selection = gtk_color_selection_dialog_get_color_selection(GTK_COLOR_SELECTION_DIALOG(w));
+    return gtk_color_selection_get_has_palette(GTK_COLOR_SELECTION(selection));
+}
+
+double GtkRangeValue(wxWindow& scrollBar)
+{
+    GtkWidget* w = scrollBar.GetHandle();
+    return GTK_IS_RANGE(w) ? gtk_range_get_value(GTK_RANGE(w)) : -1.0;
+}
+
+std::pair<int, int> GtkThumbSpan(wxWindow& scrollBar)
+{
+    GtkWidget* w = scrollBar.GetHandle();
+    int start = 0, end = 0;
+    if (GTK_IS_RANGE(w))
+        gtk_range_get_slider_range(GTK_RANGE(w), &start, &end);
+    return {start, end};
 }
 
 bool GtkScrolledToEnd(wxWindow& text)

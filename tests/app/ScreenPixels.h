@@ -1,7 +1,8 @@
 #pragma once
 #include <cstdint>
-#include <string>
 #include <functional>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include <wx/image.h>
@@ -103,27 +104,37 @@ public:
         m_target.Unbind(wxEVT_RIGHT_DOWN, &Pointer::OnMouse, this);
         m_target.Unbind(wxEVT_RIGHT_UP, &Pointer::OnMouse, this);
     }
-    // Client coordinates of the target window.
-    bool MoveTo(int x, int y) { return Step([&] { m_sim.MouseMove(m_target.ClientToScreen(wxPoint(x, y))); }); }
-    bool Down(int button = wxMOUSE_BTN_LEFT) { return Step([&] { m_sim.MouseDown(button); }); }
-    bool Up(int button = wxMOUSE_BTN_LEFT) { return Step([&] { m_sim.MouseUp(button); }); }
+    // Client coordinates of the target window. Each step waits for its own
+    // kind of event: a move can arrive between a press and its release.
+    bool MoveTo(int x, int y)
+    {
+        return Step(m_moves, [&] { m_sim.MouseMove(m_target.ClientToScreen(wxPoint(x, y))); });
+    }
+    bool Down(int button = wxMOUSE_BTN_LEFT) { return Step(m_downs, [&] { m_sim.MouseDown(button); }); }
+    bool Up(int button = wxMOUSE_BTN_LEFT) { return Step(m_ups, [&] { m_sim.MouseUp(button); }); }
 
 private:
-    bool Step(const std::function<void()>& act)
+    bool Step(const int& counter, const std::function<void()>& act)
     {
-        const int before = m_events;
+        const int before = counter;
         act();
-        return WaitUntil([&] { return m_events > before; });
+        return WaitUntil([&] { return counter > before; });
     }
     void OnMouse(wxMouseEvent& event)
     {
-        ++m_events;
+        const wxEventType t = event.GetEventType();
+        if (t == wxEVT_MOTION)
+            ++m_moves;
+        else if (t == wxEVT_LEFT_UP || t == wxEVT_RIGHT_UP)
+            ++m_ups;
+        else
+            ++m_downs;
         event.Skip();
     }
 
     wxWindow& m_target;
     wxUIActionSimulator m_sim;
-    int m_events = 0;
+    int m_moves = 0, m_downs = 0, m_ups = 0;
 };
 
 // The text GTK shows in a label, and whether a check menu item shows checked.
@@ -136,6 +147,12 @@ bool GtkToggleActive(wxWindow& button);
 std::string GtkWindowTitle(wxWindow& toplevel);
 std::vector<std::string> GtkTabLabels(wxWindow& book);
 bool GtkChecked(wxMenuItem& item);
+// Whether a GTK colour chooser shows its palette of custom colours.
+bool GtkColourChooserHasPalette(wxWindow& dialog);
+// The value of a GTK scroll bar's adjustment: where GTK draws the thumb.
+double GtkRangeValue(wxWindow& scrollBar);
+// The pixels along the bar that its thumb spans, first and one past last.
+std::pair<int, int> GtkThumbSpan(wxWindow& scrollBar);
 // For a multi-line text control: whether GTK has it scrolled to its last
 // line, with more lines than fit (false when all fit).
 bool GtkScrolledToEnd(wxWindow& text);

@@ -9,6 +9,7 @@
 #include <wx/msgdlg.h>
 
 #include "GuiTest.h"
+#include "ScreenPixels.h"
 #include "platform/wx/WxPrompter.h"
 #include "support/TempDir.h"
 
@@ -165,17 +166,20 @@ TEST(WxPrompter, SaveAsksBeforeReplacingTheNameWithItsExtension)
 TEST(WxPrompter, ChooseColourStartsAtTheColour)
 {
     wxColour initial;
+    bool palette = false;
     DialogAnswerer answerer([&](wxDialog* dlg) {
         auto* chooser = dynamic_cast<wxColourDialog*>(dlg);
         if (!chooser)
             return int(wxID_NONE);
         initial = chooser->GetColourData().GetColour();
+        palette = GtkColourChooserHasPalette(*chooser);
         return int(wxID_CANCEL);
     });
     CWxPrompter prompter;
     COLORREF colour = 0x00332211;
     EXPECT_FALSE(prompter.ChooseColour(colour));
     EXPECT_EQ(initial, wxColour(0x11, 0x22, 0x33));
+    EXPECT_TRUE(palette) << "the custom colours are shown";
     EXPECT_EQ(colour, 0x00332211u);
 }
 

@@ -120,3 +120,53 @@ TEST_F(KeyPressTest, EditingAndPaneKeysOfTheTable)
     EXPECT_EQ(unhandled, std::vector<int>{});
     EXPECT_EQ(closes, 0);
 }
+
+#include "app/ScrollBarNoKbd.h"
+#include "data/Volume.h"
+#include "support/TempDir.h"
+
+// Arrow, page and end keys pressed on a light-box bar leave its slice
+// alone: the bar takes no keys, and the form does not scroll by them.
+TEST_F(KeyPressTest, KeysLeaveTheLightBoxSlicesAlone)
+{
+    TempDir dir;
+    {
+        CNativeVolume volume(8, 6, 4, 8);
+        for (int z = 0; z < 4; ++z)
+            for (int y = 0; y < 6; ++y)
+                for (int x = 0; x < 8; ++x)
+                    volume.SetVoxel(x, y, z, std::uint16_t(1 + x + y + z));
+        volume.SetVoxelSize(1, 1, 1);
+        ASSERT_TRUE(volume.Save(dir.File("v.vxq")));
+    }
+    prompter.files = {dir.File("v.vxq")};
+    wxCommandEvent open(wxEVT_MENU, ID_FILE_OPEN);
+    frame->ProcessWindowEvent(open);
+    CLightBox* box = frame->GetLightBox();
+    ASSERT_NE(box->m_pVolume, nullptr);
+    CScrollBarNoKbd& bar = *box->m_sbX;
+    wxUIActionSimulator sim;
+    sim.MouseMove(bar.GetScreenRect().GetPosition() + wxPoint(bar.GetSize().x / 2, bar.GetSize().y / 2));
+    bar.SetFocus();
+    ASSERT_TRUE(WaitUntil([&] { return bar.HasFocus(); }));
+    // GTK gives the bar's keys to nobody else; a pointer move that the light
+    // box sees comes after the key's events.
+    int seen = 0;
+    box->Bind(wxEVT_MOTION, [&](wxMouseEvent& e) {
+        ++seen;
+        e.Skip();
+    });
+    const wxPoint pane = box->GetScreenPosition() + box->CalcScrolledPosition(wxPoint(60, 300));
+    const wxPoint scrolled = box->GetViewStart();
+    int step = 0;
+    // Up last: it moves the focus on to another window.
+    for (int key : {WXK_RIGHT, WXK_LEFT, WXK_PAGEDOWN, WXK_PAGEUP, WXK_END, WXK_HOME, WXK_DOWN, WXK_UP}) {
+        sim.Char(key);
+        const int before = seen;
+        sim.MouseMove(pane + wxPoint(++step % 2, 0));
+        ASSERT_TRUE(WaitUntil([&] { return seen > before; })) << key;
+        EXPECT_EQ(bar.GetThumbPosition(), 4) << key;
+        EXPECT_EQ(box->m_nSliceX, 4) << key;
+        EXPECT_EQ(box->GetViewStart(), scrolled) << key;
+    }
+}

@@ -32,6 +32,7 @@ bool CScriptedPrompter::ChooseFile(const FileChooserRequest& request, std::strin
 
 bool CScriptedPrompter::ChooseColour(COLORREF& colour)
 {
+    colourStarts.push_back(colour);
     COLORREF c;
     if (!TakeFront(colours, c))
         return false;

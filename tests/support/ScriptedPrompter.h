@@ -27,6 +27,7 @@ public:
 
     std::vector<Asked> asked;
     std::vector<FileChooserRequest> fileRequests;
+    std::vector<COLORREF> colourStarts; // the colour each chooser started from
 
     std::vector<std::string> Texts() const;
 };

@@ -8,6 +8,7 @@
 #include <wx/uiaction.h>
 #include <wx/window.h>
 
+#include "GtkRange.h"
 #include "GuiTest.h"
 
 // What the X server shows of a window: its pixels read back from the
@@ -131,3 +132,10 @@ bool GtkChecked(wxMenuItem& item);
 // For a multi-line text control: whether GTK has it scrolled to its last
 // line, with more lines than fit (false when all fit).
 bool GtkScrolledToEnd(wxWindow& text);
+
+// The label GTK shows for a menu item.
+std::string GtkMenuItemLabel(wxMenuItem& item);
+// Whether a radio or check button shows as chosen.
+bool GtkToggled(wxWindow& button);
+// Whether the window under the pointer shows the cross cursor.
+bool GtkCrossCursorAtPointer();

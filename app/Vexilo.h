@@ -1,5 +1,6 @@
 #pragma once
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -24,6 +25,7 @@ class CMessageDlg;
 class CMessageLog;
 class CSliderDlg;
 class CStatusDlg;
+class CVolume;
 
 // Pane (0,1) of the main frame: the 3D view. It is the GL canvas the
 // renderer draws into, framed by four thumb-wheels; it owns the series of
@@ -34,7 +36,9 @@ class CStatusDlg;
 // Its members are spread over files by concern: Vexilo.cpp (life, painting,
 // frames), VexiloInput.cpp (mouse, timer, wheels), VexiloFileCommands.cpp
 // (open, import, save, export), VexiloWindows.cpp (busy box, log window,
-// information), VexiloFlyThrough.cpp (what the fly-through camera adds).
+// information), VexiloFlyThrough.cpp (what the fly-through camera adds),
+// VexiloProcessCommands.cpp (surface, decimation, segmentation, trimming,
+// flips, downsampling, scaling, winding, trajectory).
 class CVexilo : public wxGLCanvas, public ILogOwner {
 public:
     static constexpr int kIdealWidth = 800;
@@ -75,6 +79,28 @@ public:
     void CloseMessageLog();
 
     IGlSurface* Surface() { return &m_surface; }
+
+    // Processing (VexiloProcessCommands.cpp): what the commands do once
+    // their dialogs have answered.
+    // Replaces the volume by the surface mesh at `isoValue`, the only model.
+    void GenerateSurface(int isoValue);
+    // Decimates the current mesh in place to `target` polygons.
+    void DecimateMesh(std::uint32_t target);
+    // Segments the current 8-bit volume in place from its seed points; a
+    // failed segmentation leaves it untouched.
+    void SegmentCurrentVolume(bool invert, bool keepValues);
+    // Shows the trajectory just planned, in render mode 0.
+    void ShowPlannedTrajectory();
+    // Puts `volume` in the current volume's place (current model and series
+    // slot) and deletes the old one, after everything that points at the old
+    // volume has let go of it: fly-through is left, the transfer-function
+    // editor closes, the renderer (and its transfer function's histogram),
+    // the stereo window and the light box take the new one. A null volume
+    // (a crop or downsample that failed) changes nothing.
+    void ReplaceCurrentVolume(std::unique_ptr<CVolume> volume);
+    // After the current volume's voxel size changed: light box, renderer
+    // geometry and a frame.
+    void ApplyVoxelSize();
 
     // Modeless windows, owned; null while closed. The cut-plane, transfer-
     // function and stereo windows come with their commands.
@@ -197,6 +223,45 @@ private:
     void OnInformation(wxCommandEvent& event);
     void OnUpdateMessageLog(wxUpdateUIEvent& event);
     void OnUpdateInformation(wxUpdateUIEvent& event);
+
+    // Processing commands (VexiloProcessCommands.cpp).
+    void OnGenerateSurface(wxCommandEvent& event);
+    void OnDecimate(wxCommandEvent& event);
+    void OnSegmentation(wxCommandEvent& event);
+    void OnTrimVolume(wxCommandEvent& event);
+    void OnTrimToCutPlanes(wxCommandEvent& event);
+    void OnFlipTopBottom(wxCommandEvent& event);
+    void OnFlipLeftRight(wxCommandEvent& event);
+    void OnFlipBackFront(wxCommandEvent& event);
+    void OnDownsample(wxCommandEvent& event);
+    void OnScaling(wxCommandEvent& event);
+    void OnClockwiseWinding(wxCommandEvent& event);
+    void OnPlanTrajectory(wxCommandEvent& event);
+    void OnShowTrajectory(wxCommandEvent& event);
+    void OnUpdatePlanTrajectory(wxUpdateUIEvent& event);
+    void OnUpdateDecimate(wxUpdateUIEvent& event);
+    void OnUpdateSegmentation(wxUpdateUIEvent& event);
+    void OnUpdateTrimVolume(wxUpdateUIEvent& event);
+    void OnUpdateTrimToCutPlanes(wxUpdateUIEvent& event);
+    void OnUpdateVolumeCommand(wxUpdateUIEvent& event);
+    void OnUpdateDownsample(wxUpdateUIEvent& event);
+    void OnUpdateClockwiseWinding(wxUpdateUIEvent& event);
+    void OnUpdateShowTrajectory(wxUpdateUIEvent& event);
+    CVolume* CurrentVolume() const;
+    void Flip(int axis);
+    // Volume edited in place: textures rebuilt on the next frame, the light
+    // box shown it again.
+    void VolumeChangedInPlace();
+    // The dialogs other windows of the program bring: the segmentation
+    // dialog and the trajectory planner. Each answers whether it ended with
+    // Process; until it is there, the command ends as on Close.
+    bool RunSegmentationDialog(CVolume& volume, bool& invert, bool& keepValues);
+    bool RunTrajectoryDialog(CVolume& volume);
+    // What the windows that hold on to the current model do when it is
+    // replaced: the stereo window draws the new one, the transfer-function
+    // editor (which edits the old one's histogram) closes.
+    void PointStereoWindowAt(CModel* model);
+    void CloseTransferFunctionEditor();
 
     CWxGlSurface m_surface;
     wxTimer m_spinTimer;

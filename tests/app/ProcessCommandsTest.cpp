@@ -340,6 +340,12 @@ TEST_F(ProcessTest, DecimateReducesTheMeshInPlace)
     Command(ID_EDIT_DECIMATE);
     EXPECT_EQ(answers, 2) << "no dialog for quadrilaterals";
     EXPECT_EQ(mesh->m_nPolygons, before);
+
+    // The surface of a volume without any voxel at the iso value is empty.
+    CSurfaceMesh* empty = Install(std::make_unique<CSurfaceMesh>());
+    view->DecimateMesh(0);
+    EXPECT_EQ(empty->m_nPolygons, 0);
+    EXPECT_EQ(empty->m_nVertices, 0);
 }
 
 // Trim: the question names both sizes; No leaves the volume unchanged and

@@ -252,9 +252,10 @@ private:
     // Volume edited in place: textures rebuilt on the next frame, the light
     // box shown it again.
     void VolumeChangedInPlace();
-    // The dialogs other windows of the program bring: the segmentation
-    // dialog and the trajectory planner. Each answers whether it ended with
-    // Process; until it is there, the command ends as on Close.
+    // The segmentation dialog (with its invert and keep-values choices) and
+    // the trajectory planner, each run modally on the volume; true when it
+    // ended with Process. Until a dialog is part of the program its command
+    // ends as on Close.
     bool RunSegmentationDialog(CVolume& volume, bool& invert, bool& keepValues);
     bool RunTrajectoryDialog(CVolume& volume);
     // What the windows that hold on to the current model do when it is

@@ -71,10 +71,11 @@ protected:
         if (!WaitUntil([&] { return gtk.motions > 0; }))
             return false;
         sim.MouseDown();
-        if (!WaitUntil([&] { return gtk.presses > 0 && (expected == before || Scroll().GetThumbPosition() != before); }))
-            return false;
+        const bool pressed =
+            WaitUntil([&] { return gtk.presses > 0 && (expected == before || Scroll().GetThumbPosition() != before); });
+        // Released whatever came, so that no button stays down for the next test.
         sim.MouseUp();
-        return WaitUntil([&] { return gtk.releases > 0; }) && Scroll().GetThumbPosition() == expected;
+        return pressed && WaitUntil([&] { return gtk.releases > 0; }) && Scroll().GetThumbPosition() == expected;
     }
     void RecordScrolls()
     {

@@ -9,6 +9,7 @@
 #include <wx/xrc/xmlres.h>
 
 #include "res/CommandIds.h"
+#include "res/ControlIds.h"
 
 namespace fs = std::filesystem;
 
@@ -30,6 +31,8 @@ bool LoadResources()
     // The first lookup of a name fixes its id, so this must precede loading
     // any XRC file that names one.
     for (const VxIdEntry& e : kVxIds)
+        wxXmlResource::GetXRCID(e.name, e.id);
+    for (const VxControlEntry& e : kVxControlIds)
         wxXmlResource::GetXRCID(e.name, e.id);
 
     wxXmlResource& xrc = *wxXmlResource::Get();

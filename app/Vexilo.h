@@ -1,5 +1,6 @@
 #pragma once
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -28,6 +29,7 @@ class CStatusDlg;
 class CStereoDlg;
 class CStereoToolsDlg;
 struct ViewFacts;
+class CVolume;
 
 // Pane (0,1) of the main frame: the 3D view. It is the GL canvas the
 // renderer draws into, framed by four thumb-wheels; it owns the series of
@@ -41,7 +43,9 @@ struct ViewFacts;
 // information), VexiloFlyThrough.cpp (what the fly-through camera adds),
 // VexiloModeCommands.cpp (render modes, colours, frame rate, options),
 // VexiloStereo.cpp (the stereo windows and the cut-plane window),
-// VexiloXfrCommand.cpp (the transfer-function editor).
+// VexiloXfrCommand.cpp (the transfer-function editor),
+// VexiloProcessCommands.cpp (surface, decimation, segmentation, trimming,
+// flips, downsampling, scaling, winding, trajectory).
 class CVexilo : public wxGLCanvas, public ILogOwner {
 public:
     static constexpr int kIdealWidth = 800;
@@ -101,6 +105,27 @@ public:
     // The transfer-function editor (VexiloXfrCommand.cpp). Whatever replaces
     // the current volume or the renderer closes it first: it reads both.
     void CloseXfrDialog();
+    // Processing (VexiloProcessCommands.cpp): what the commands do once
+    // their dialogs have answered.
+    // Replaces the volume by the surface mesh at `isoValue`, the only model.
+    void GenerateSurface(int isoValue);
+    // Decimates the current mesh in place to `target` polygons.
+    void DecimateMesh(std::uint32_t target);
+    // Segments the current 8-bit volume in place from its seed points; a
+    // failed segmentation leaves it untouched.
+    void SegmentCurrentVolume(bool invert, bool keepValues);
+    // Shows the trajectory just planned, in render mode 0.
+    void ShowPlannedTrajectory();
+    // Puts `volume` in the current volume's place (current model and series
+    // slot) and deletes the old one, after everything that points at the old
+    // volume has let go of it: fly-through is left, the transfer-function
+    // editor closes, the renderer (and its transfer function's histogram),
+    // the stereo window and the light box take the new one. A null volume
+    // (a crop or downsample that failed) changes nothing.
+    void ReplaceCurrentVolume(std::unique_ptr<CVolume> volume);
+    // After the current volume's voxel size changed: light box, renderer
+    // geometry and a frame.
+    void ApplyVoxelSize();
 
     // Modeless windows, owned; null while closed. The cut-plane, transfer-
     // function and stereo windows come with their commands.
@@ -263,6 +288,44 @@ private:
     void OnInformation(wxCommandEvent& event);
     void OnUpdateMessageLog(wxUpdateUIEvent& event);
     void OnUpdateInformation(wxUpdateUIEvent& event);
+
+    // Processing commands (VexiloProcessCommands.cpp).
+    void OnGenerateSurface(wxCommandEvent& event);
+    void OnDecimate(wxCommandEvent& event);
+    void OnSegmentation(wxCommandEvent& event);
+    void OnTrimVolume(wxCommandEvent& event);
+    void OnTrimToCutPlanes(wxCommandEvent& event);
+    void OnFlipTopBottom(wxCommandEvent& event);
+    void OnFlipLeftRight(wxCommandEvent& event);
+    void OnFlipBackFront(wxCommandEvent& event);
+    void OnDownsample(wxCommandEvent& event);
+    void OnScaling(wxCommandEvent& event);
+    void OnClockwiseWinding(wxCommandEvent& event);
+    void OnPlanTrajectory(wxCommandEvent& event);
+    void OnShowTrajectory(wxCommandEvent& event);
+    void OnUpdatePlanTrajectory(wxUpdateUIEvent& event);
+    void OnUpdateDecimate(wxUpdateUIEvent& event);
+    void OnUpdateSegmentation(wxUpdateUIEvent& event);
+    void OnUpdateTrimVolume(wxUpdateUIEvent& event);
+    void OnUpdateTrimToCutPlanes(wxUpdateUIEvent& event);
+    void OnUpdateVolumeCommand(wxUpdateUIEvent& event);
+    void OnUpdateDownsample(wxUpdateUIEvent& event);
+    void OnUpdateClockwiseWinding(wxUpdateUIEvent& event);
+    void OnUpdateShowTrajectory(wxUpdateUIEvent& event);
+    CVolume* CurrentVolume() const;
+    void Flip(int axis);
+    // Volume edited in place: textures rebuilt on the next frame, the light
+    // box shown it again.
+    void VolumeChangedInPlace();
+    // The segmentation dialog (with its invert and keep-values choices) and
+    // the trajectory planner, each run modally on the volume; true when it
+    // ended with Process. Until a dialog is part of the program its command
+    // ends as on Close.
+    bool RunSegmentationDialog(CVolume& volume, bool& invert, bool& keepValues);
+    bool RunTrajectoryDialog(CVolume& volume);
+    // The stereo window draws `model` from now on (the current one was
+    // replaced).
+    void PointStereoWindowAt(CModel* model);
 
     CWxGlSurface m_surface;
     wxTimer m_spinTimer;

@@ -14,7 +14,7 @@
 #include <wx/xrc/xmlres.h>
 
 #include "platform/DataExchange.h"
-#include "platform/wx/UpDown.h"
+#include "platform/wx/StepArrows.h"
 
 namespace {
 constexpr std::int32_t kMaxDim = 4096;
@@ -54,8 +54,8 @@ CDcmDialog::CDcmDialog(wxWindow* parent)
     m_btnAuto = XRCCTRL(*this, "IDC_DCM_AUTO", wxCheckBox);
     for (const char* name : {"IDC_DCM_NEWX", "IDC_DCM_NEWY", "IDC_DCM_LEVEL", "IDC_DCM_WIDTH"})
         SetDigitsOnly(*XRCCTRL(*this, name, wxTextCtrl));
-    m_spnLevel.Attach(AttachUpDown(*this, "IDC_DCM_LEVEL_SPIN"), *m_edtLevel);
-    m_spnWidth.Attach(AttachUpDown(*this, "IDC_DCM_WIDTH_SPIN"), *m_edtWidth);
+    m_spnLevel.Attach(AttachStepArrows(*this, "IDC_DCM_LEVEL_SPIN"), *m_edtLevel);
+    m_spnWidth.Attach(AttachStepArrows(*this, "IDC_DCM_WIDTH_SPIN"), *m_edtWidth);
     CentreOnParent();
 }
 

@@ -8,7 +8,7 @@
 #include <wx/xrc/xmlres.h>
 
 #include "platform/DataExchange.h"
-#include "platform/wx/UpDown.h"
+#include "platform/wx/StepArrows.h"
 
 namespace {
 constexpr std::int32_t kMaxDim = 512;
@@ -32,10 +32,10 @@ CRawDialog::CRawDialog(wxWindow* parent, std::uint64_t fileSize)
     SetClientSize(ConvertDialogToPixels(wxSize(331, 167)));
     for (const char* name : {"IDC_RAW_DIMX", "IDC_RAW_DIMY", "IDC_RAW_DIMZ", "IDC_RAW_BITS", "IDC_RAW_OFFSET"})
         SetDigitsOnly(*XRCCTRL(*this, name, wxTextCtrl));
-    m_spinX.Attach(AttachUpDown(*this, "IDC_RAW_SPINX"), *XRCCTRL(*this, "IDC_RAW_DIMX", wxTextCtrl));
-    m_spinY.Attach(AttachUpDown(*this, "IDC_RAW_SPINY"), *XRCCTRL(*this, "IDC_RAW_DIMY", wxTextCtrl));
-    m_spinZ.Attach(AttachUpDown(*this, "IDC_RAW_SPINZ"), *XRCCTRL(*this, "IDC_RAW_DIMZ", wxTextCtrl));
-    m_spinBits.Attach(AttachUpDown(*this, "IDC_RAW_SPINBITS"), *XRCCTRL(*this, "IDC_RAW_BITS", wxTextCtrl));
+    m_spinX.Attach(AttachStepArrows(*this, "IDC_RAW_SPINX"), *XRCCTRL(*this, "IDC_RAW_DIMX", wxTextCtrl));
+    m_spinY.Attach(AttachStepArrows(*this, "IDC_RAW_SPINY"), *XRCCTRL(*this, "IDC_RAW_DIMY", wxTextCtrl));
+    m_spinZ.Attach(AttachStepArrows(*this, "IDC_RAW_SPINZ"), *XRCCTRL(*this, "IDC_RAW_DIMZ", wxTextCtrl));
+    m_spinBits.Attach(AttachStepArrows(*this, "IDC_RAW_SPINBITS"), *XRCCTRL(*this, "IDC_RAW_BITS", wxTextCtrl));
     m_spinBits.SetStep(&CRawDialog::ToggleBits);
     CentreOnParent();
 }

@@ -10,7 +10,7 @@
 
 #include "platform/DataExchange.h"
 #include "platform/Prompter.h"
-#include "platform/wx/UpDown.h"
+#include "platform/wx/StepArrows.h"
 
 CDataExchange::CDataExchange(wxWindow& window, bool saveAndValidate)
     : m_bSaveAndValidate(saveAndValidate), m_window(window)
@@ -182,7 +182,7 @@ void SetDigitsOnly(wxTextCtrl& edit)
     });
 }
 
-void CSpinBuddy::Attach(CUpDown& spin, wxTextCtrl& buddy)
+void CSpinBuddy::Attach(CStepArrows& spin, wxTextCtrl& buddy)
 {
     m_pSpin = &spin;
     m_pBuddy = &buddy;

@@ -7,7 +7,7 @@
 #include <wx/dialog.h>
 #include <wx/panel.h>
 
-class CUpDown;
+class CStepArrows;
 class wxTextCtrl;
 class wxKeyEvent;
 
@@ -84,7 +84,7 @@ public:
     // How a step moves the position; the default adds delta within the range.
     using Step = std::function<int(int position, int delta)>;
 
-    void Attach(CUpDown& spin, wxTextCtrl& buddy);
+    void Attach(CStepArrows& spin, wxTextCtrl& buddy);
     void SetRange(int min, int max);
     int GetMin() const { return m_nMin; }
     int GetMax() const { return m_nMax; }
@@ -99,7 +99,7 @@ public:
 private:
     void OnKey(wxKeyEvent& event);
 
-    CUpDown* m_pSpin = nullptr;
+    CStepArrows* m_pSpin = nullptr;
     wxTextCtrl* m_pBuddy = nullptr;
     int m_nMin = 0, m_nMax = 100, m_nPos = 0;
     Step m_step;

@@ -8,7 +8,7 @@
 #include "app/dialogs/DcmDialog.h"
 #include "data/DicomLoader.h"
 #include "data/DicomTestImages.h"
-#include "platform/wx/UpDown.h"
+#include "platform/wx/StepArrows.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
 
@@ -152,7 +152,7 @@ TEST_F(DcmDialogTest, PreviewRedrawsWhileTypingWithoutValidating)
         // The up-down changes the text, and so the picture, as typing does.
         ASSERT_TRUE(user.Type(level, "700"));
         const double at700 = Brightness(ShownPreview(d));
-        auto* spin = dynamic_cast<CUpDown*>(&Child(d, "IDC_DCM_LEVEL_SPIN"));
+        auto* spin = dynamic_cast<CStepArrows*>(&Child(d, "IDC_DCM_LEVEL_SPIN"));
         ASSERT_NE(spin, nullptr);
         for (int i = 0; i < 3; ++i)
             ASSERT_TRUE(user.Click(*spin, wxPoint(spin->GetClientSize().x / 2, spin->GetClientSize().y / 4)));

@@ -12,7 +12,7 @@
 #include "app/dialogs/RawDialog.h"
 #include "app/dialogs/RgbDialog.h"
 #include "data/DicomTestImages.h"
-#include "platform/wx/UpDown.h"
+#include "platform/wx/StepArrows.h"
 
 namespace {
 class ImportPathsTest : public ViewTest {
@@ -45,7 +45,7 @@ TEST_F(ImportPathsTest, RawFileThroughTheRawDialog)
             ASSERT_TRUE(user.Type(Child<wxTextCtrl>(d, "IDC_RAW_DIMY"), "8"));
             ASSERT_TRUE(user.Type(Child<wxTextCtrl>(d, "IDC_RAW_DIMZ"), "4"));
             ASSERT_TRUE(user.Type(Child<wxTextCtrl>(d, "IDC_RAW_OFFSET"), "10"));
-            auto* bits = dynamic_cast<CUpDown*>(&Child(d, "IDC_RAW_SPINBITS"));
+            auto* bits = dynamic_cast<CStepArrows*>(&Child(d, "IDC_RAW_SPINBITS"));
             ASSERT_NE(bits, nullptr);
             ASSERT_TRUE(user.Click(*bits, wxPoint(bits->GetClientSize().x / 2, 2)));
             WaitUntil([&] { return d.PendingUpdates() == 0; });

@@ -7,7 +7,7 @@
 #include "DialogScript.h"
 #include "app/AppDialogRunner.h"
 #include "app/dialogs/RawDialog.h"
-#include "platform/wx/UpDown.h"
+#include "platform/wx/StepArrows.h"
 #include "support/ScriptedPrompter.h"
 
 namespace {
@@ -37,7 +37,7 @@ protected:
     // The up-down beside `edit`, pressed on its upper (+1) or lower half.
     bool Step(CRawDialog& d, const char* spin, int delta)
     {
-        auto* upDown = dynamic_cast<CUpDown*>(&Child(d, spin));
+        auto* upDown = dynamic_cast<CStepArrows*>(&Child(d, spin));
         if (!upDown)
             return false;
         const wxSize s = upDown->GetClientSize();

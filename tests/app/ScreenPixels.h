@@ -10,6 +10,7 @@
 #include <wx/uiaction.h>
 #include <wx/window.h>
 
+#include "GtkRange.h"
 #include "GuiTest.h"
 
 // What the X server shows of a window: its pixels read back from the
@@ -169,3 +170,9 @@ inline GtkCursorShown GtkClientCursor(wxWindow& window) { return GtkCursorShown(
 
 // Where GTK placed a child control, in its parent's client pixels.
 wxRect AllocationOf(wxWindow& window);
+// The label GTK shows for a menu item.
+std::string GtkMenuItemLabel(wxMenuItem& item);
+// Whether a radio or check button shows as chosen.
+bool GtkToggled(wxWindow& button);
+// Whether the window under the pointer shows the cross cursor.
+bool GtkCrossCursorAtPointer();

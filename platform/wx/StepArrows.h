@@ -8,9 +8,9 @@
 // lays its buttons side by side and wants twice the height of a dialog's
 // edit, so the dialogs draw this one. A press on the upper half steps by +1,
 // on the lower half by -1; the control keeps no value of its own.
-class CUpDown : public wxControl {
+class CStepArrows : public wxControl {
 public:
-    CUpDown(wxWindow* parent, wxWindowID id = wxID_ANY);
+    CStepArrows(wxWindow* parent, wxWindowID id = wxID_ANY);
 
     // Called once per press with +1 or -1.
     std::function<void(int delta)> m_onStep;
@@ -33,4 +33,4 @@ private:
 
 // Puts an up-down control in the place an XRC template keeps for it (an
 // "unknown" object named `name`) and returns it.
-CUpDown& AttachUpDown(wxWindow& dialog, const char* name);
+CStepArrows& AttachStepArrows(wxWindow& dialog, const char* name);

@@ -1,4 +1,4 @@
-#include "platform/wx/UpDown.h"
+#include "platform/wx/StepArrows.h"
 
 #include <algorithm>
 
@@ -9,22 +9,22 @@
 
 #include <stdexcept>
 
-CUpDown::CUpDown(wxWindow* parent, wxWindowID id)
+CStepArrows::CStepArrows(wxWindow* parent, wxWindowID id)
     : wxControl(parent, id, wxDefaultPosition, wxDefaultSize, wxBORDER_NONE)
 {
     SetBackgroundStyle(wxBG_STYLE_PAINT);
-    Bind(wxEVT_PAINT, &CUpDown::OnPaint, this);
-    Bind(wxEVT_LEFT_DOWN, &CUpDown::OnLeftDown, this);
-    Bind(wxEVT_LEFT_DCLICK, &CUpDown::OnLeftDown, this);
-    Bind(wxEVT_LEFT_UP, &CUpDown::OnLeftUp, this);
-    Bind(wxEVT_MOUSE_CAPTURE_LOST, &CUpDown::OnCaptureLost, this);
+    Bind(wxEVT_PAINT, &CStepArrows::OnPaint, this);
+    Bind(wxEVT_LEFT_DOWN, &CStepArrows::OnLeftDown, this);
+    Bind(wxEVT_LEFT_DCLICK, &CStepArrows::OnLeftDown, this);
+    Bind(wxEVT_LEFT_UP, &CStepArrows::OnLeftUp, this);
+    Bind(wxEVT_MOUSE_CAPTURE_LOST, &CStepArrows::OnCaptureLost, this);
 }
 
-wxSize CUpDown::DoGetBestSize() const { return FromDIP(wxSize(16, 22)); }
+wxSize CStepArrows::DoGetBestSize() const { return FromDIP(wxSize(16, 22)); }
 
-int CUpDown::HalfAt(const wxPoint& point) const { return point.y < GetClientSize().y / 2 ? 1 : -1; }
+int CStepArrows::HalfAt(const wxPoint& point) const { return point.y < GetClientSize().y / 2 ? 1 : -1; }
 
-void CUpDown::OnPaint(wxPaintEvent&)
+void CStepArrows::OnPaint(wxPaintEvent&)
 {
     wxAutoBufferedPaintDC dc(this);
     const wxSize size = GetClientSize();
@@ -59,7 +59,7 @@ void CUpDown::OnPaint(wxPaintEvent&)
     }
 }
 
-void CUpDown::OnLeftDown(wxMouseEvent& event)
+void CStepArrows::OnLeftDown(wxMouseEvent& event)
 {
     if (!IsEnabled())
         return;
@@ -71,15 +71,15 @@ void CUpDown::OnLeftDown(wxMouseEvent& event)
         m_onStep(m_nPressed);
 }
 
-void CUpDown::OnLeftUp(wxMouseEvent&) { Release(); }
+void CStepArrows::OnLeftUp(wxMouseEvent&) { Release(); }
 
-void CUpDown::OnCaptureLost(wxMouseCaptureLostEvent&)
+void CStepArrows::OnCaptureLost(wxMouseCaptureLostEvent&)
 {
     m_nPressed = 0;
     Refresh(false);
 }
 
-void CUpDown::Release()
+void CStepArrows::Release()
 {
     if (HasCapture())
         ReleaseMouse();
@@ -87,9 +87,9 @@ void CUpDown::Release()
     Refresh(false);
 }
 
-CUpDown& AttachUpDown(wxWindow& dialog, const char* name)
+CStepArrows& AttachStepArrows(wxWindow& dialog, const char* name)
 {
-    auto* control = new CUpDown(&dialog);
+    auto* control = new CStepArrows(&dialog);
     if (!wxXmlResource::Get()->AttachUnknownControl(name, control, &dialog))
         throw std::logic_error(std::string("dialog control missing: ") + name);
     return *control;

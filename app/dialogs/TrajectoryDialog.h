@@ -1,6 +1,4 @@
 #pragma once
-#include <vector>
-
 #include <wx/bitmap.h>
 #include <wx/dialog.h>
 

@@ -30,21 +30,36 @@ public:
     std::vector<Voxel> points;
 };
 
-// Lets the planner run for real, remembering it and how it ended.
-class PlannerWatch : public wxModalDialogHook {
+// Plays the user of the planners that open: `script` runs inside each one's
+// modal loop once GTK shows it. A planner the script leaves open ends with
+// wxID_ABORT, which no button gives. Keeps how each one ended.
+class PlannerScript : public wxModalDialogHook {
 public:
-    explicit PlannerWatch(CTrajectoryDialog*& dlg) : m_dlg(dlg) { Register(); }
-    ~PlannerWatch() override { Unregister(); }
+    PlannerScript(CTrajectoryDialog*& dlg, std::function<void()> script) : m_dlg(dlg), m_script(std::move(script))
+    {
+        Register();
+    }
+    ~PlannerScript() override { Unregister(); }
     int shown = 0;
     int result = -1;
 
 protected:
     int Enter(wxDialog* dlg) override
     {
-        if (auto* planner = dynamic_cast<CTrajectoryDialog*>(dlg)) {
-            m_dlg = planner;
-            ++shown;
-        }
+        auto* planner = dynamic_cast<CTrajectoryDialog*>(dlg);
+        if (!planner)
+            return wxID_NONE;
+        m_dlg = planner;
+        ++shown;
+        planner->CallAfter([this, planner] {
+            PaintCounter painted(*planner);
+            if (WaitUntil([&] { return planner->IsShownOnScreen(); }) && painted.PaintNow())
+                m_script();
+            else
+                ADD_FAILURE() << "the planner never showed";
+            if (planner->IsModal())
+                planner->EndModal(wxID_ABORT);
+        });
         return wxID_NONE;
     }
     void Exit(wxDialog* dlg) override
@@ -55,6 +70,7 @@ protected:
 
 private:
     CTrajectoryDialog*& m_dlg;
+    std::function<void()> m_script;
 };
 
 // The view over an opened 24 x 16 x 8 volume of unit voxels, drawn by the
@@ -85,28 +101,11 @@ protected:
     // the planner shows. The dialog's result, or -1 when none ran.
     int Plan(const std::function<void()>& act)
     {
-        PlannerWatch watch(dlg);
-        m_play = [this, act] {
-            // Played inside the planner's own loop, once it runs.
-            if (!m_planning)
-                return;
-            if (!dlg || !dlg->IsModal()) {
-                wxTheApp->CallAfter(m_play);
-                return;
-            }
-            PaintCounter painted(*dlg);
-            if (WaitUntil([&] { return dlg->IsShownOnScreen(); }) && painted.PaintNow())
-                act();
-            if (dlg->IsModal())
-                dlg->EndModal(wxID_ABORT);
-        };
-        wxTheApp->CallAfter(m_play);
-        m_planning = true;
+        PlannerScript script(dlg, act);
         Command(ID_PLAN_TRAJECTORY);
-        m_planning = false;
-        EXPECT_EQ(watch.shown, 1);
+        EXPECT_EQ(script.shown, 1);
         dlg = nullptr;
-        return watch.result;
+        return script.result;
     }
     // A click on a control, each time a few pixels from the last one: GTK
     // takes two quick clicks at one spot for a double click.
@@ -200,8 +199,6 @@ protected:
     CLightBox* lightBox = nullptr;
     CTrajectoryDialog* dlg = nullptr;
     int m_nudge = 8;
-    std::function<void()> m_play;
-    bool m_planning = false;
 };
 } // namespace
 

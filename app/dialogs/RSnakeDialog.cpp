@@ -90,7 +90,6 @@ void CRSnakeDialog::OnPaint(wxPaintEvent&)
     dc.Clear();
     if (m_bmView.IsOk())
         dc.DrawBitmap(m_bmView, kRSnakeViewLeft, kRSnakeViewTop);
-    dc.SetPen(m_penYellow);
 }
 
 void CRSnakeDialog::OnRButtonDown(wxMouseEvent& event)

@@ -3,7 +3,6 @@
 #include <vector>
 
 #include <wx/bitmap.h>
-#include <wx/pen.h>
 
 #include "app/logic/RSnakeView.h"
 #include "platform/wx/WxDataExchange.h"
@@ -51,9 +50,9 @@ private:
     CRSnakeView m_view;
     std::vector<std::uint8_t> m_imageRgb;
     std::vector<std::uint8_t> m_viewRgb;
+    // The square with its grid lines, drawn into m_viewRgb so that what the
+    // screen shows can be checked pixel for pixel.
     wxBitmap m_bmView;
-    wxPen m_penBlue{wxColour(0, 0, 255), 1, wxPENSTYLE_SOLID};
-    wxPen m_penYellow{wxColour(255, 255, 0), 1, wxPENSTYLE_SOLID};
 
     wxDECLARE_EVENT_TABLE();
 };

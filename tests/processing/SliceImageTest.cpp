@@ -325,4 +325,42 @@ TEST(BuildContours, PreviewWithRunawaySettingsStaysBounded)
     }
 }
 
+TEST(BuildContours, UnstableSettingsWithinTheirRangesStopSplittingAtTheImageBound)
+{
+    // Every value lies inside the range the settings dialog accepts, yet the
+    // explicit step is unstable: the contour zig-zags across the image.
+    CAppSettings* s = CAppSettings::GetInstance();
+    const CAppSettings saved;
+    s->m_fSegmentLength = 0.5f;
+    s->m_fPointMass = 0.001f;
+    s->m_fDelta = 10.0f;
+    s->m_fExternalWeight = 1e6f;
+    s->m_fInternalWeight = -1e6f;
+    s->m_fDampingWeight = 1e6f;
+    std::vector<std::string> rows(16, std::string(16, '.'));
+    for (int r = 4; r < 12; ++r)
+        rows[r].replace(4, 8, 8, '#');
+    auto img = Labelled(rows);
+    img->BuildContours();
+    s->m_fSegmentLength = saved.m_fSegmentLength;
+    s->m_fPointMass = saved.m_fPointMass;
+    s->m_fDelta = saved.m_fDelta;
+    s->m_fExternalWeight = saved.m_fExternalWeight;
+    s->m_fInternalWeight = saved.m_fInternalWeight;
+    s->m_fDampingWeight = saved.m_fDampingWeight;
+
+    ASSERT_EQ(img->m_aContours.size(), 1u);
+    CSnake& c = *img->m_aContours[0];
+    const int bound = 2 * 16 * 16 * 2; // 2 x width x height / segment length
+    int most = 0;
+    for (int step = 0; step < 40; ++step) {
+        c.Step();
+        most = std::max(most, c.m_nCount);
+        ASSERT_LE(c.m_nCount, bound) << "step " << step;
+        for (const auto& [x, y] : PointsOf(c))
+            ASSERT_TRUE(std::isfinite(x) && std::isfinite(y)) << "step " << step;
+    }
+    EXPECT_GT(most, 256) << "the settings no longer drive the contour unstable; the test shows nothing";
+}
+
 } // namespace

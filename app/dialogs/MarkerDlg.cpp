@@ -29,8 +29,10 @@ wxBEGIN_EVENT_TABLE(CMarkerDlg, wxDialog)
     EVT_COMMAND_SCROLL(IDC_SLICE_SCROLL, CMarkerDlg::OnHScroll)
     EVT_MOTION(CMarkerDlg::OnMouseMove)
     EVT_LEFT_DOWN(CMarkerDlg::OnLButtonDown)
+    EVT_LEFT_DCLICK(CMarkerDlg::OnLButtonDown)
     EVT_LEFT_UP(CMarkerDlg::OnLButtonUp)
     EVT_RIGHT_DOWN(CMarkerDlg::OnRButtonDown)
+    EVT_RIGHT_DCLICK(CMarkerDlg::OnRButtonDown)
     EVT_MOUSE_CAPTURE_LOST(CMarkerDlg::OnCaptureLost)
     EVT_TIMER(CMarkerDlg::kPreviewTimer, CMarkerDlg::OnTimer)
     EVT_RADIOBUTTON(IDC_AXIS_X, CMarkerDlg::OnAxisX)
@@ -70,9 +72,13 @@ CMarkerDlg::CMarkerDlg(wxWindow* parent) : m_timer(this, kPreviewTimer)
         IgnoreScrollBarPageSteps(*m_scrollSlice);
     }
     // GTK hands a press on a label to the label's wx window, not to the
-    // dialog under it; the press is the dialog's all the same.
-    if (wxWindow* preview = FindWindow(IDC_SEG_PREVIEW))
+    // dialog under it; the press is the dialog's all the same. A second
+    // quick press comes as a double click, which on the dialog is just
+    // another press: two quick clicks place two seeds.
+    if (wxWindow* preview = FindWindow(IDC_SEG_PREVIEW)) {
         preview->Bind(wxEVT_LEFT_DOWN, &CMarkerDlg::OnPreviewDown, this);
+        preview->Bind(wxEVT_LEFT_DCLICK, &CMarkerDlg::OnPreviewDown, this);
+    }
     PlaceAroundArea();
     CentreOnParent();
 }
@@ -374,7 +380,7 @@ bool CMarkerDlg::PressPreview(int x, int y)
         }
         ReleasePreview();
     } else {
-        m_timer.Start(1);
+        StartTimer();
     }
     return true;
 }
@@ -396,6 +402,15 @@ void CMarkerDlg::ReleasePreview()
     if (HasCapture())
         ReleaseMouse();
     StopTimer();
+}
+
+void CMarkerDlg::StartTimer()
+{
+    // One tick at a time, armed again once a tick has drawn: a tick that
+    // takes longer than the period would otherwise always be due, and GTK
+    // would never get round to the button's release. Windows only sends a
+    // timer tick when nothing else waits, which this keeps.
+    m_timer.StartOnce(1);
 }
 
 void CMarkerDlg::StopTimer()
@@ -433,6 +448,8 @@ void CMarkerDlg::OnTimer(wxTimerEvent&)
         if (contour)
             contour->Step();
     DrawSlice();
+    if (m_bPreviewing)
+        StartTimer();
 }
 
 void CMarkerDlg::OnAxisX(wxCommandEvent&) { ShowAxis(0); }

@@ -62,7 +62,7 @@ public:
     std::vector<SeedPoint>* m_pInPoints = nullptr;
     std::vector<SeedPoint>* m_pOutPoints = nullptr;
     bool m_bInOnSlice = false, m_bOutOnSlice = false, m_bPreviewing = false;
-    wxTimer m_timer;
+    wxTimer m_timer; // the preview's ticks, while contours move
     wxScrollBar* m_scrollSlice = nullptr;
     wxListBox* m_listIn = nullptr;
     wxListBox* m_listOut = nullptr;
@@ -88,6 +88,7 @@ private:
     // Loads the shown slice into its plane buffer when it holds another.
     void LoadPlane();
     void StartPreviewDraw();
+    void StartTimer();
     void StopTimer();
     void AddPoint(std::vector<SeedPoint>& list, wxListBox* box, int x, int y);
     void RemovePoint(std::vector<SeedPoint>* list, wxListBox* box, bool in);

@@ -1,6 +1,6 @@
 // One DICOM file opened as the view's Open does, the folder scan declined.
-// The preamble's first byte, which the toolkit never reads, picks whether
-// the review dialog ends with OK or is closed.
+// The preamble's first byte, which the toolkit never reads, picks how the
+// review dialog ends.
 #include "FuzzSupport.h"
 #include "data/LoaderFactory.h"
 
@@ -8,9 +8,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     fuzz::Run run;
     run.prompter.answers = {IDNO};
-    CScriptedDialogRunner::DcmAnswer review;
-    review.ok = size > 0 && (data[0] & 1);
-    run.dialogs.dcmAnswers = {review};
+    if (size > 0)
+        run.dialogs.ChooseReview(data[0]);
     const std::string path = run.Write("input.dcm", {reinterpret_cast<const char*>(data), size});
     if (auto series = LoadModelFile(path, "dcm"))
         fuzz::TouchSeries(*series);

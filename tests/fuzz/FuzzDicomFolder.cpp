@@ -1,6 +1,6 @@
 // A folder of DICOM files, cut from one input, opened as the view's Open
 // does on the first of them with the folder scan accepted. The first
-// preamble byte picks the review dialog's ending, as for a single file.
+// preamble byte picks how the review dialog ends, as for a single file.
 #include <cstdio>
 
 #include "FuzzSupport.h"
@@ -14,9 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     fuzz::Run run;
     run.prompter.answers = {IDYES};
-    CScriptedDialogRunner::DcmAnswer review;
-    review.ok = size > 0 && (data[0] & 1);
-    run.dialogs.dcmAnswers = {review};
+    if (size > 0)
+        run.dialogs.ChooseReview(data[0]);
     const auto pieces = fuzz::Cut({reinterpret_cast<const char*>(data), size});
     std::string first;
     for (std::size_t i = 0; i < pieces.size() && i < kMaxFiles; ++i) {

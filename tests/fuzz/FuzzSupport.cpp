@@ -106,11 +106,11 @@ Run::~Run()
 
     std::string left;
     std::error_code ec;
-    for (const auto& e : fs::recursive_directory_iterator(ScratchRoot(), ec))
-        if (e.path().filename().string().rfind("~vx", 0) == 0)
+    for (const auto& e : fs::directory_iterator(ScratchRoot(), ec))
+        if (e.path() != m_folder)
             left += " " + e.path().string();
     if (!left.empty())
-        Fail("cache file left behind:" + left);
+        Fail("temporary file left behind:" + left);
 
     const std::vector<std::string> after = OpenDescriptors();
     if (after != m_fdsBefore) {
@@ -121,6 +121,19 @@ Run::~Run()
         Fail("file descriptor left open:" + open);
     }
     fs::remove_all(m_folder, ec);
+}
+
+bool ReviewRunner::RunDcmDialog(CDcmDialogValues& values)
+{
+    dcmShown.push_back(values);
+    dcmShown.back().m_pPreviewImage = nullptr;
+    if (review == kOkAuto || review == kOkAutoHalf)
+        values.m_bAuto = 1;
+    if (review == kOkAutoHalf) {
+        values.m_nNewX = std::max(1, values.m_nNewX / 2);
+        values.m_nNewY = std::max(1, values.m_nNewY / 2);
+    }
+    return review != kClose;
 }
 
 std::string Run::Write(const std::string& name, std::string_view bytes) const

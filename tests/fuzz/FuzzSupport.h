@@ -24,9 +24,22 @@ namespace fuzz {
 inline constexpr std::string_view kCut = "#VXCUT#\n";
 std::vector<std::string_view> Cut(std::string_view input);
 
+// The DICOM review dialog as a user may end it: closed, OK as shown, OK
+// with Auto window, or OK with Auto at half the size. Other dialogs follow
+// the scripted answers.
+class ReviewRunner : public CScriptedDialogRunner {
+public:
+    enum Review { kClose, kOk, kOkAuto, kOkAutoHalf };
+    bool RunDcmDialog(CDcmDialogValues& values) override;
+    // From an input byte that the reader never looks at.
+    void ChooseReview(std::uint8_t byte) { review = Review(byte & 3); }
+    Review review = kClose;
+};
+
 // One input's run: a fresh folder for its files, the scripted seams
 // installed, and on destruction everything checked and removed. Aborts when
-// a cache file or a descriptor is left behind.
+// anything is left in the temporary folder besides the input folder (the
+// "~vx" cache files, the toolkit's copies) or a descriptor is left open.
 class Run {
 public:
     Run();
@@ -39,7 +52,7 @@ public:
     const std::string& Folder() const { return m_folder; }
 
     CScriptedPrompter prompter;
-    CScriptedDialogRunner dialogs;
+    ReviewRunner dialogs;
     CRecordingLogOwner owner;
 
 private:

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <dirent.h>
 #include <unistd.h>
 
 #include <dcmtk/config/osconfig.h>
@@ -28,10 +29,15 @@ void RemoveScratch()
 std::vector<std::string> OpenDescriptors()
 {
     std::vector<std::string> fds;
-    std::error_code ec;
-    // The iterator's own descriptor is listed too, the same one each time.
-    for (const auto& e : fs::directory_iterator("/proc/self/fd", ec))
-        fds.push_back(e.path().filename().string());
+    DIR* dir = ::opendir("/proc/self/fd");
+    if (!dir)
+        return fds;
+    // Without the listing's own descriptor, whose number moves when one leaks.
+    const std::string own = std::to_string(::dirfd(dir));
+    while (const dirent* e = ::readdir(dir))
+        if (e->d_name[0] != '.' && e->d_name != own)
+            fds.push_back(e->d_name);
+    ::closedir(dir);
     std::sort(fds.begin(), fds.end());
     return fds;
 }

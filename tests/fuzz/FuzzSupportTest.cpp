@@ -80,4 +80,7 @@ TEST(FuzzRunDeathTest, LeftoversAbort)
             ::open(path.c_str(), O_RDONLY);
         },
         "file descriptor left open: [0-9]+ -> .*open.bin");
+    // What the dead children left is no later test's leftover.
+    for (const auto& e : std::filesystem::directory_iterator(fuzz::ScratchRoot()))
+        std::filesystem::remove_all(e.path());
 }

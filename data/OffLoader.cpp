@@ -20,6 +20,30 @@ std::int64_t BytesLeft(std::FILE* file)
         return -1;
     return std::int64_t(end) - here;
 }
+
+// The next piece that holds data: blank lines and '#' comment lines (the
+// whole of a long one) are passed over, since writers put them between the
+// records and every record is counted by lines. An empty piece at the end of
+// the file.
+void ReadDataPiece(std::FILE* file, char* piece)
+{
+    for (;;) {
+        ReadPiece(file, piece);
+        if (*piece == '\0')
+            return;
+        const char* p = piece + std::strspn(piece, " \t\r\n\v\f");
+        if (*p == '\0')
+            continue;
+        if (*p != '#')
+            return;
+        // The rest of a comment longer than one piece.
+        while (piece[std::strlen(piece) - 1] != '\n') {
+            ReadPiece(file, piece);
+            if (*piece == '\0')
+                return;
+        }
+    }
+}
 } // namespace
 
 bool COffLoader::Load(const std::string& path, CModelSeries& series)
@@ -68,7 +92,7 @@ void COffLoader::ReadVertices(std::FILE* file, CMesh& mesh)
     // A coordinate that does not parse keeps the previous vertex's value.
     CVector3 p;
     for (int i = 0; i < m_nVertices; ++i) {
-        ReadPiece(file, piece);
+        ReadDataPiece(file, piece);
         std::sscanf(piece, "%f %f %f", &p.x, &p.y, &p.z);
         mesh.m_pVertices[i] = p;
     }
@@ -78,7 +102,7 @@ void COffLoader::ReadFaces(std::FILE* file, CMesh& mesh)
 {
     char piece[kTextPiece];
     for (int f = 0; f < m_nFaces; ++f) {
-        ReadPiece(file, piece);
+        ReadDataPiece(file, piece);
         std::int32_t* idx = &mesh.m_pIndices[3 * std::size_t(f)];
         int a = 0, b = 0, c = 0;
         const bool triangle = std::strncmp(piece, "3 ", 2) == 0 && std::sscanf(piece + 2, "%d %d %d", &a, &b, &c) == 3;

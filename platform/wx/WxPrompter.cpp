@@ -1,6 +1,5 @@
 #include "platform/wx/WxPrompter.h"
 
-#include <cctype>
 #include <vector>
 
 #include <wx/app.h>
@@ -32,11 +31,23 @@ std::vector<std::string> Split(const std::string& s, char sep)
     }
 }
 
-std::string Upper(std::string s)
+// "*.img" as "*.[iI][mM][gG]": GTK's patterns are case-sensitive, and a
+// plain upper-case twin would still miss "Scan.Img". A pattern that already
+// holds a bracket is left as it is.
+std::string AnyCase(const std::string& pattern)
 {
-    for (char& c : s)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
+    if (pattern.find('[') != std::string::npos)
+        return pattern;
+    std::string out;
+    for (char c : pattern) {
+        // ASCII letters only: names in other scripts keep their bytes.
+        const char lower = c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+        if (lower >= 'a' && lower <= 'z')
+            out += std::string("[") + lower + char(lower - 'a' + 'A') + "]";
+        else
+            out += c;
+    }
+    return out;
 }
 } // namespace
 
@@ -116,9 +127,11 @@ std::string GtkFileFilter(const std::string& filter)
     for (size_t i = 0; i + 1 < parts.size() && !parts[i].empty(); i += 2) {
         std::string patterns;
         for (const std::string& p : Split(parts[i + 1], ';')) {
+            // The literal form first: wx takes a save dialog's extension from
+            // the first pattern of the chosen filter.
             std::vector<std::string> forms = {p == "*.*" ? "*" : p};
-            if (Upper(forms[0]) != forms[0])
-                forms.push_back(Upper(forms[0]));
+            if (AnyCase(forms[0]) != forms[0])
+                forms.push_back(AnyCase(forms[0]));
             for (const std::string& f : forms)
                 patterns += (patterns.empty() ? "" : ";") + f;
         }

@@ -16,7 +16,8 @@ public:
 
 // A "Desc|*.x;*.y|...||" filter rewritten for GTK, whose patterns are
 // case-sensitive and whose "*.*" misses names without a dot: each pattern
-// gains its upper-case twin and "*.*" becomes "*".
+// is followed by its form for any case ("*.img;*.[iI][mM][gG]") and "*.*"
+// becomes "*". The descriptions stay as they are.
 std::string GtkFileFilter(const std::string& filter);
 
 // `path` with "." + `defaultExt` appended when its file name has no

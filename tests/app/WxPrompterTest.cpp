@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <functional>
 #include <string>
 
@@ -8,13 +9,15 @@
 #include <wx/modalhook.h>
 #include <wx/msgdlg.h>
 
+#include "GtkChooser.h"
 #include "GuiTest.h"
 #include "ScreenPixels.h"
 #include "platform/wx/WxPrompter.h"
 #include "support/TempDir.h"
 
 
-// Windows-style filters become GTK patterns: upper-case twins, "*" for all.
+// Windows-style filters become GTK patterns: each literal pattern first, then
+// its form for any case; "*" for all; the descriptions untouched.
 TEST(GtkFileFilter, RewritesPatterns)
 {
     struct Case {
@@ -22,9 +25,12 @@ TEST(GtkFileFilter, RewritesPatterns)
         const char* out;
     };
     const Case cases[] = {
-        {"Vexilo files (*.vxq)|*.vxq|All Files (*.*)|*.*||", "Vexilo files (*.vxq)|*.vxq;*.VXQ|All Files (*.*)|*"},
-        {"Meshes (*.obj;*.off)|*.obj;*.off||", "Meshes (*.obj;*.off)|*.obj;*.OBJ;*.off;*.OFF"},
-        {"Upper (*.DCM)|*.DCM||", "Upper (*.DCM)|*.DCM"},
+        {"Vexilo files (*.vxq)|*.vxq|All Files (*.*)|*.*||",
+         "Vexilo files (*.vxq)|*.vxq;*.[vV][xX][qQ]|All Files (*.*)|*"},
+        {"Meshes (*.obj;*.off)|*.obj;*.off||", "Meshes (*.obj;*.off)|*.obj;*.[oO][bB][jJ];*.off;*.[oO][fF][fF]"},
+        {"Upper (*.DCM)|*.DCM||", "Upper (*.DCM)|*.DCM;*.[dD][cC][mM]"},
+        {"Digits and marks (*.x3_d)|*.x3_d||", "Digits and marks (*.x3_d)|*.x3_d;*.[xX]3_[dD]"},
+        {"Brackets kept (*.[ab])|*.[ab]||", "Brackets kept (*.[ab])|*.[ab]"},
         {"All (*.*)|*.*", "All (*.*)|*"},
         {"", ""},
     };
@@ -121,10 +127,49 @@ TEST(WxPrompter, ChooseFileDialogSetUp)
         EXPECT_FALSE(prompter.ChooseFile(request, path));
         EXPECT_EQ(path, "unchanged");
         EXPECT_EQ(answerer.shown, 1);
-        EXPECT_EQ(wildcard, "Vexilo files (*.vxq)|*.vxq;*.VXQ|All Files (*.*)|*");
+        EXPECT_EQ(wildcard, "Vexilo files (*.vxq)|*.vxq;*.[vV][xX][qQ]|All Files (*.*)|*");
         EXPECT_EQ(message, "Export raw volume");
         EXPECT_EQ(style & (wxFD_OPEN | wxFD_SAVE), c.mode);
     }
+}
+
+// GTK's chooser, given the open dialog's filters, lists a file whose
+// extension is in another case ("Scan.Img" for "*.img") and still leaves out
+// the other kinds; a save chooser takes its extension from the literal
+// pattern, never from the form for any case.
+TEST(WxPrompter, ChoosersMatchNamesInAnyCase)
+{
+    TempDir dir;
+    for (const char* name : {"a.img", "Scan.Img", "B.IMG", "c.raw", "scan.imgx", "NOTES"})
+        dir.Write(name, "x");
+    const std::string open = "Vexilo files (*.vxq)|*.vxq|Raw volume data (*.raw)|*.raw|OBJ meshes (*.obj)|*.obj|"
+                             "OFF meshes (*.off)|*.off|DICOM data (*.dcm)|*.dcm|Endoscope image files (*.img)|*.img|"
+                             "All Files (*.*)|*.*||";
+    wxFileDialog chooser(nullptr, "Open", wxString::FromUTF8(dir.Path()), wxString(),
+                         wxString::FromUTF8(GtkFileFilter(open)), wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+    GtkWidget* gtk = static_cast<GtkWidget*>(chooser.GetHandle());
+    EXPECT_EQ(GtkChooserFilterNames(gtk),
+              (std::vector<std::string>{"Vexilo files (*.vxq)", "Raw volume data (*.raw)", "OBJ meshes (*.obj)",
+                                        "OFF meshes (*.off)", "DICOM data (*.dcm)", "Endoscope image files (*.img)",
+                                        "All Files (*.*)"}));
+    chooser.Show();
+    const auto listed = [&](const char* name) {
+        const std::vector<std::string> rows = GtkChooserListed(gtk);
+        return std::find(rows.begin(), rows.end(), name) != rows.end();
+    };
+    ASSERT_TRUE(GtkChooserSelectFilter(gtk, "Endoscope image files (*.img)"));
+    EXPECT_TRUE(WaitUntil([&] { return listed("a.img") && listed("Scan.Img") && listed("B.IMG"); }));
+    EXPECT_FALSE(listed("c.raw"));
+    EXPECT_FALSE(listed("scan.imgx"));
+    EXPECT_FALSE(listed("NOTES"));
+    ASSERT_TRUE(GtkChooserSelectFilter(gtk, "All Files (*.*)"));
+    EXPECT_TRUE(WaitUntil([&] { return listed("NOTES") && listed("c.raw") && listed("Scan.Img"); }));
+    chooser.Hide();
+
+    wxFileDialog save(nullptr, "Export OFF", wxString::FromUTF8(dir.Path()), "mesh",
+                      wxString::FromUTF8(GtkFileFilter("OFF mesh (*.off)|*.off|All Files (*.*)|*.*||")),
+                      wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+    EXPECT_EQ(GtkChooserCurrentName(static_cast<GtkWidget*>(save.GetHandle())), "mesh.off");
 }
 
 // A save name typed without its extension gets the default one; when that

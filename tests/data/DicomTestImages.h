@@ -27,6 +27,7 @@ struct ImageSpec {
     int stored = 0; // bits stored; 0: all bits
     std::string photometric = "MONOCHROME2";
     int base = 100, slope = 10;
+    std::vector<int> pixels; // row by row; when given, in place of the ramp
 };
 
 inline void WriteImage(const std::string& path, const ImageSpec& s)
@@ -63,12 +64,12 @@ inline void WriteImage(const std::string& path, const ImageSpec& s)
     if (s.bits == 16) {
         std::vector<Uint16> px(n);
         for (std::size_t i = 0; i < n; ++i)
-            px[i] = Uint16(s.base + int(i) * s.slope);
+            px[i] = Uint16(s.pixels.empty() ? s.base + int(i) * s.slope : s.pixels.at(i));
         d->putAndInsertUint16Array(DCM_PixelData, px.data(), unsigned(n));
     } else {
         std::vector<Uint8> px(n + (n & 1));
         for (std::size_t i = 0; i < n; ++i)
-            px[i] = Uint8(s.base + int(i) * s.slope);
+            px[i] = Uint8(s.pixels.empty() ? s.base + int(i) * s.slope : s.pixels.at(i));
         d->putAndInsertUint8Array(DCM_PixelData, px.data(), unsigned(px.size()));
     }
     ASSERT_TRUE(file.saveFile(OFFilename(path.c_str()), EXS_LittleEndianExplicit, EET_ExplicitLength, EGL_recalcGL,

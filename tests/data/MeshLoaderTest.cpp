@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -32,6 +34,30 @@ std::vector<std::string> GroupNames(const CMesh& m)
     for (const auto& g : m.m_aGroups)
         n.push_back(g.m_strName + ":" + std::to_string(g.m_nFirstIndex) + "+" + std::to_string(g.m_nIndexCount));
     return n;
+}
+
+// The longest edge of any triangle and the bounding box's diagonal: a stray
+// triangle spans the mesh.
+float LongestEdge(const CMesh& m)
+{
+    float longest = 0;
+    for (std::int32_t i = 0; i + 2 < m.m_nIndices; i += 3)
+        for (int e = 0; e < 3; ++e) {
+            const CVector3 a = m.m_pVertices[m.m_pIndices[i + e]], b = m.m_pVertices[m.m_pIndices[i + (e + 1) % 3]];
+            longest = std::max(longest, std::hypot(a.x - b.x, a.y - b.y, a.z - b.z));
+        }
+    return longest;
+}
+
+float Diagonal(const CMesh& m)
+{
+    CVector3 lo = m.m_pVertices[0], hi = lo;
+    for (std::int32_t i = 0; i < m.m_nVertices; ++i) {
+        const CVector3 v = m.m_pVertices[i];
+        lo = {std::min(lo.x, v.x), std::min(lo.y, v.y), std::min(lo.z, v.z)};
+        hi = {std::max(hi.x, v.x), std::max(hi.y, v.y), std::max(hi.z, v.z)};
+    }
+    return std::hypot(hi.x - lo.x, hi.y - lo.y, hi.z - lo.z);
 }
 
 const std::string kQuad = "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\n";
@@ -187,6 +213,46 @@ TEST(COffLoader, UnparsedCoordinatesKeepThePreviousVertex)
     EXPECT_EQ(m->m_pVertices[2], CVector3(4, 2, 3));
 }
 
+// Writers put blank lines and comments between the records (CGAL's meshes
+// have a blank line after the counts); reading them as records shifted every
+// vertex by one and drew stray triangles.
+TEST(COffLoader, BlankAndCommentLinesBetweenRecordsAreSkipped)
+{
+    const std::string longComment = "# " + std::string(300, 'c') + " 3 0 0 0\n";
+    struct Case {
+        const char* what;
+        std::string text;
+    };
+    const Case cases[] = {
+        {"blank line after the counts", "OFF\n3 1 0\n\n1 2 3\n4 5 6\n7 8 9\n3 2 1 0\n"},
+        {"blank and white-space lines everywhere", "OFF\n3 1\n\n \t\n1 2 3\n\r\n4 5 6\n7 8 9\n\n3 2 1 0\n\n\n"},
+        {"comment lines in both sections", "OFF\n3 1\n# vertices\n1 2 3\n  # indented\n4 5 6\n7 8 9\n#faces\n3 2 1 0\n"},
+        {"CRLF lines", "OFF\r\n3 1\r\n\r\n1 2 3\r\n4 5 6\r\n7 8 9\r\n\r\n3 2 1 0\r\n"},
+        // Its later pieces must not be read as records.
+        {"comment longer than a piece", "OFF\n3 1\n" + longComment + "1 2 3\n4 5 6\n7 8 9\n" + longComment + "3 2 1 0\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        CModelSeries series;
+        CMesh* m = LoadText<COffLoader>(dir, "a.off", c.text, series);
+        ASSERT_NE(m, nullptr);
+        ASSERT_EQ(m->m_nVertices, 3);
+        EXPECT_EQ(m->m_pVertices[0], CVector3(1, 2, 3));
+        EXPECT_EQ(m->m_pVertices[1], CVector3(4, 5, 6));
+        EXPECT_EQ(m->m_pVertices[2], CVector3(7, 8, 9));
+        EXPECT_EQ(IndicesOf(*m), (Indices{2, 1, 0}));
+    }
+    // A file that ends inside the blank lines leaves the missing records as
+    // the rules for short files say.
+    TempDir dir;
+    CModelSeries series;
+    CMesh* m = LoadText<COffLoader>(dir, "a.off", "OFF\n3 2\n\n1 2 3\n\n# x\n4 5 6\n7 8 9\n\n3 0 1 2\n\n\n", series);
+    ASSERT_NE(m, nullptr);
+    EXPECT_EQ(m->m_pVertices[2], CVector3(7, 8, 9));
+    EXPECT_EQ(IndicesOf(*m), (Indices{0, 1, 2, 0, 0, 0}));
+}
+
 TEST(COffLoader, BadHeadersAndCountsFail)
 {
     const std::string body = "0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n";
@@ -247,6 +313,19 @@ TEST(COffLoader, EveryCgalMeshLoadsOrFails)
         ASSERT_EQ(m.m_nIndices, 3 * m.m_nPolygons);
         for (std::int32_t i : IndicesOf(m))
             ASSERT_TRUE(i >= 0 && i < m.m_nVertices) << i;
+        // Both have a blank line after the counts.
+        if (f.ends_with("/meshes/elephant.off")) {
+            ASSERT_EQ(m.m_nVertices, 2775);
+            EXPECT_EQ(m.m_pVertices[0], CVector3(0.262933f, 0.102269f, 0.138247f));
+            EXPECT_EQ(IndicesOf(m)[0], 575);
+            EXPECT_LT(LongestEdge(m), 0.1f * Diagonal(m));
+        }
+        if (f.ends_with("/meshes/cow.off")) {
+            ASSERT_EQ(m.m_nVertices, 2904);
+            EXPECT_EQ(m.m_pVertices[0], CVector3(0.281526f, 0.266379f, -1.55991e-008f));
+            EXPECT_EQ(IndicesOf(m)[0], 251);
+            EXPECT_LT(LongestEdge(m), 0.1f * Diagonal(m));
+        }
         if (f.ends_with("/meshes/tetrahedron.off")) {
             EXPECT_EQ(m.m_nVertices, 4);
             EXPECT_EQ(IndicesOf(m), (Indices{0, 1, 2, 0, 3, 1, 0, 2, 3, 1, 3, 2}));

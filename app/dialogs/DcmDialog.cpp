@@ -70,12 +70,14 @@ CDcmDialog::OpeningWindow CDcmDialog::FindOpeningWindow(DicomImage* image)
     // Without a stored window the full-range one stays.
     image->setWindow(0UL);
     double centre = 0.0, width = 0.0;
-    if (image->getWindow(centre, width)) {
+    const bool windowed = image->getWindow(centre, width);
+    if (windowed) {
         w.centre = centre;
         w.width = width;
     }
     if (w.width == 0.0)
         w.width = 1.0;
+    w.uniform = w.width <= 1.0 && w.min == w.max;
     return w;
 }
 
@@ -139,6 +141,9 @@ void CDcmDialog::OnInitDialog(wxInitDialogEvent&)
     m_spnWidth.SetPos(m_nWindowWidth);
     m_nLastLevel = m_nWindowLevel;
     m_nLastWidth = m_nWindowWidth;
+    m_bStandInWindow = w.uniform;
+    m_nOpeningLevel = m_nWindowLevel;
+    m_nOpeningWidth = m_nWindowWidth;
     UpdateData(false);
 }
 
@@ -207,6 +212,13 @@ void CDcmDialog::OnClose(wxCloseEvent&) { EndModal(wxID_CANCEL); }
 
 void CDcmDialog::OnOK(wxCommandEvent&)
 {
-    if (UpdateData(true))
-        EndModal(wxID_OK);
+    if (!UpdateData(true))
+        return;
+    // A first slice of background alone (a uniform preview) gives a window
+    // of width 1 that would load every brighter voxel of the series at the
+    // top of the range, all white. Kept unchanged, it is replaced by the
+    // window of the whole series' values, as Auto computes it.
+    if (m_bStandInWindow && !m_bAuto && m_nWindowLevel == m_nOpeningLevel && m_nWindowWidth == m_nOpeningWidth)
+        m_bAuto = 1;
+    EndModal(wxID_OK);
 }

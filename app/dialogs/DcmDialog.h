@@ -27,6 +27,9 @@ public:
     struct OpeningWindow {
         double min = 0.0, max = 0.0;
         double centre = 0.0, width = 1.0;
+        // The preview had one value only and no stored window: its window
+        // is a stand-in of width 1 that says nothing of the other slices.
+        bool uniform = false;
     };
     // Leaves `image` set to that window. No image gives the defaults.
     static OpeningWindow FindOpeningWindow(DicomImage* image);
@@ -70,6 +73,9 @@ private:
     void ShownWindow(int& level, int& width);
 
     int m_nLastLevel = 0, m_nLastWidth = 1;
+    // The stand-in window of a uniform preview, while the user keeps it.
+    bool m_bStandInWindow = false;
+    int m_nOpeningLevel = 0, m_nOpeningWidth = 1;
     int m_nPreviews = 0;
 
     wxDECLARE_EVENT_TABLE();

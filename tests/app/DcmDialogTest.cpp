@@ -122,6 +122,36 @@ TEST_F(DcmDialogTest, OpensWithTheFactorysValuesAndTheFilesWindow)
 // Typing a level or a width redraws the preview at once with it; a field
 // being typed that is no number is not refused while painting (no message,
 // the last valid window stays), only on OK.
+// A first file of background alone has no window worth loading the series
+// with: kept as it opened, the series is windowed by its own values (Auto);
+// a window the user types stays his.
+TEST_F(DcmDialogTest, UniformPreviewsStandInWindowLoadsAsAuto)
+{
+    ImageSpec background;
+    background.pixels.assign(64, 0);
+    auto uniform = Preview(background);
+    ASSERT_NE(uniform, nullptr);
+    ASSERT_TRUE(CDcmDialog::FindOpeningWindow(uniform.get()).uniform);
+    ASSERT_TRUE(Run(uniform.get(), [&](CDcmDialog& d) {
+        EXPECT_EQ(Shown(d, "IDC_DCM_WIDTH"), "1");
+        EXPECT_FALSE(GtkToggleActive(Child(d, "IDC_DCM_AUTO")));
+        ASSERT_TRUE(user.Click(Child(d, "wxID_OK")));
+    }));
+    EXPECT_EQ(values.m_bAuto, 1);
+
+    ASSERT_TRUE(Run(uniform.get(), [&](CDcmDialog& d) {
+        ASSERT_TRUE(user.Type(Edit(d, "IDC_DCM_WIDTH"), "40"));
+        ASSERT_TRUE(user.Click(Child(d, "wxID_OK")));
+    }));
+    EXPECT_EQ(values.m_bAuto, 0);
+    EXPECT_EQ(values.m_nWindowWidth, 40);
+
+    auto ramp = Preview(ImageSpec{});
+    ASSERT_FALSE(CDcmDialog::FindOpeningWindow(ramp.get()).uniform);
+    ASSERT_TRUE(Run(ramp.get(), [&](CDcmDialog& d) { ASSERT_TRUE(user.Click(Child(d, "wxID_OK"))); }));
+    EXPECT_EQ(values.m_bAuto, 0) << "a preview with a range keeps its own window";
+}
+
 TEST_F(DcmDialogTest, PreviewRedrawsWhileTypingWithoutValidating)
 {
     auto preview = Preview(ImageSpec{});

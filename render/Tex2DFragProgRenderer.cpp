@@ -19,10 +19,9 @@ F Fetch(const char* name)
 } // namespace
 
 CTex2DFragProgRenderer::CTex2DFragProgRenderer(CModel* model, IGlSurface* dc, int width, int height)
-    : CTex2DRenderer(model, dc, width, height)
+    : CTex2DRenderer(model, dc, width, height,
+                     "Volume rendering using OpenGL 2D Textures and ARB fragment program", kAutoUpdate)
 {
-    SetDescription("Volume rendering using OpenGL 2D Textures and ARB fragment program");
-    m_bAutoUpdate = true;
 }
 
 CTex2DFragProgRenderer::~CTex2DFragProgRenderer()

@@ -1,10 +1,8 @@
 #include "render/Tex2DPalettedRenderer.h"
 
 CTex2DPalettedRenderer::CTex2DPalettedRenderer(CModel* model, IGlSurface* dc, int width, int height)
-    : CTex2DRenderer(model, dc, width, height)
+    : CTex2DRenderer(model, dc, width, height, "Volume rendering using OpenGL 2D paletted textures", kAutoUpdate)
 {
-    SetDescription("Volume rendering using OpenGL 2D paletted textures");
-    m_bAutoUpdate = true;
 }
 
 void CTex2DPalettedRenderer::InitExtensions()

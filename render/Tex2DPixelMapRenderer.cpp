@@ -1,9 +1,10 @@
 #include "render/Tex2DPixelMapRenderer.h"
 
 CTex2DPixelMapRenderer::CTex2DPixelMapRenderer(CModel* model, IGlSurface* dc, int width, int height)
-    : CTex2DRenderer(model, dc, width, height), m_pMaps(std::make_unique<std::array<std::array<float, 256>, 4>>())
+    : CTex2DRenderer(model, dc, width, height,
+                     "Volume rendering using OpenGL 2D textures and colour pixel maps"),
+      m_pMaps(std::make_unique<std::array<std::array<float, 256>, 4>>())
 {
-    SetDescription("Volume rendering using OpenGL 2D textures and colour pixel maps");
 }
 
 void CTex2DPixelMapRenderer::UpdateLookupTable() { RebuildOnTableChange(); }

@@ -9,10 +9,9 @@ static_assert(sizeof(RgbaLookupTable) == kLookupBytes / 2, "one row is the whole
 } // namespace
 
 CTex2DTexShaderRenderer::CTex2DTexShaderRenderer(CModel* model, IGlSurface* dc, int width, int height)
-    : CTex2DRenderer(model, dc, width, height)
+    : CTex2DRenderer(model, dc, width, height,
+                     "Volume rendering using OpenGL 2D Textures and NVidia texture shader extension", kAutoUpdate)
 {
-    SetDescription("Volume rendering using OpenGL 2D Textures and NVidia texture shader extension");
-    m_bAutoUpdate = true;
 }
 
 CTex2DTexShaderRenderer::~CTex2DTexShaderRenderer()

@@ -13,10 +13,9 @@ F Fetch(const char* name)
 } // namespace
 
 CTex3DFragShaderRenderer::CTex3DFragShaderRenderer(CModel* model, IGlSurface* dc, int width, int height)
-    : CTex3DRenderer(model, dc, width, height)
+    : CTex3DRenderer(model, dc, width, height,
+                     "Volume rendering using OpenGL 3D Textures and ATI fragment shader extensions.", kAutoUpdate)
 {
-    SetDescription("Volume rendering using OpenGL 3D Textures and ATI fragment shader extensions.");
-    m_bAutoUpdate = true;
 }
 
 CTex3DFragShaderRenderer::~CTex3DFragShaderRenderer()

@@ -1,10 +1,8 @@
 #include "render/Tex3DPalettedRenderer.h"
 
 CTex3DPalettedRenderer::CTex3DPalettedRenderer(CModel* model, IGlSurface* dc, int width, int height)
-    : CTex3DRenderer(model, dc, width, height)
+    : CTex3DRenderer(model, dc, width, height, "Volume rendering using OpenGL 3D paletted textures.", kAutoUpdate)
 {
-    SetDescription("Volume rendering using OpenGL 3D paletted textures.");
-    m_bAutoUpdate = true;
 }
 
 void CTex3DPalettedRenderer::InitExtensions()

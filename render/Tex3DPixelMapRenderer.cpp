@@ -1,9 +1,10 @@
 #include "render/Tex3DPixelMapRenderer.h"
 
 CTex3DPixelMapRenderer::CTex3DPixelMapRenderer(CModel* model, IGlSurface* dc, int width, int height)
-    : CTex3DRenderer(model, dc, width, height), m_pMaps(std::make_unique<std::array<std::array<float, 256>, 4>>())
+    : CTex3DRenderer(model, dc, width, height,
+                     "Volume rendering using OpenGL 3D textures and colour pixel maps"),
+      m_pMaps(std::make_unique<std::array<std::array<float, 256>, 4>>())
 {
-    SetDescription("Volume rendering using OpenGL 3D textures and colour pixel maps");
 }
 
 void CTex3DPixelMapRenderer::UpdateLookupTable() { RebuildOnTableChange(); }

@@ -9,10 +9,9 @@ static_assert(sizeof(RgbaLookupTable) == kLookupBytes / 2, "one row is the whole
 } // namespace
 
 CTex3DTexShaderRenderer::CTex3DTexShaderRenderer(CModel* model, IGlSurface* dc, int width, int height)
-    : CTex3DRenderer(model, dc, width, height)
+    : CTex3DRenderer(model, dc, width, height,
+                     "Volume rendering using OpenGL 3D Textures and NVidia texture shader extensions.", kAutoUpdate)
 {
-    SetDescription("Volume rendering using OpenGL 3D Textures and NVidia texture shader extensions.");
-    m_bAutoUpdate = true;
 }
 
 CTex3DTexShaderRenderer::~CTex3DTexShaderRenderer()

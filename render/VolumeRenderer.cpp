@@ -10,9 +10,12 @@
 #include "platform/Prompter.h"
 #include "render/RendererFactory.h"
 
-CVolumeRenderer::CVolumeRenderer(CModel* model, IGlSurface* dc, int width, int height)
+CVolumeRenderer::CVolumeRenderer(CModel* model, IGlSurface* dc, int width, int height, const char* description,
+                                 bool autoUpdate)
     : CRenderer(model, dc, width, height)
 {
+    SetDescription(description);
+    m_bAutoUpdate = autoUpdate;
 }
 
 CVolumeRenderer::~CVolumeRenderer()

@@ -69,7 +69,11 @@ public:
     bool m_bTexturesMissing = false;
 
 protected:
-    CVolumeRenderer(CModel* model, IGlSurface* dc, int width, int height);
+    // For the leaves whose table edits reach the picture without a rebuild.
+    static constexpr bool kAutoUpdate = true;
+
+    CVolumeRenderer(CModel* model, IGlSurface* dc, int width, int height, const char* description,
+                    bool autoUpdate);
 
     // Builds, remembering whether it worked.
     void RebuildTextures();

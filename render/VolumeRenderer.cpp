@@ -71,7 +71,11 @@ void CVolumeRenderer::ComputeBoxGeometry()
     const float box[6] = {-half.x, half.x, -half.y, half.y, -half.z, half.z};
     std::copy(box, box + 6, m_fBox);
     m_fRadius = m_pVolume->GetSize();
-    ResetCamera();
+    // The fly-through camera owns the look-at and the perspective in mode 4:
+    // a texture rebuild there (options, a table edit) must not put the eye
+    // back outside the volume until the next camera step.
+    if (m_nRenderMode != kRenderFlyThrough)
+        ResetCamera();
     SetClipExtents(m_fRadius / 2.0, half.x, half.y, half.z);
 }
 

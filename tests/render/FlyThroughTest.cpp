@@ -76,6 +76,22 @@ TEST(CFlyThrough, Construction)
     EXPECT_FALSE(found.camera->m_bUseJoystick) << "the view asks the user first";
 }
 
+// A texture rebuild in fly-through (new options, a table edit) keeps the
+// camera's eye and perspective; outside fly-through it resets the camera.
+TEST(CFlyThrough, TextureRebuildKeepsTheCamera)
+{
+    Flight f;
+    CRenderer& r = f.r->renderer;
+    r.m_nRenderMode = kRenderFlyThrough;
+    r.ComputeGeometry();
+    EXPECT_EQ(r.m_CameraLookAt.eye, CVector3(3, -2, 1));
+    EXPECT_EQ(r.m_dNear, 1.0);
+    r.m_nRenderMode = kRenderNormal;
+    r.ComputeGeometry();
+    EXPECT_EQ(r.m_CameraLookAt.eye, CVector3(0, 0, 1.75f * r.m_fRadius));
+    EXPECT_NE(r.m_dNear, 1.0);
+}
+
 // Nothing held: no move, and nothing of the eye, the current point or the
 // renderer's camera is touched.
 TEST(CFlyThrough, NoInputTouchesNothing)

@@ -14,6 +14,7 @@
 #include "app/dialogs/DecimateDlg.h"
 #include "app/dialogs/ScalingDlg.h"
 #include "app/dialogs/SurfaceDlg.h"
+#include "app/dialogs/TrajectoryDialog.h"
 #include "data/Mesh.h"
 #include "data/MessageLog.h"
 #include "data/Volume.h"
@@ -385,10 +386,12 @@ void CVexilo::OnClockwiseWinding(wxCommandEvent&)
 // Plan a trajectory, Show/hide trajectory: commands that no menu, toolbar
 // button or key reaches.
 
-bool CVexilo::RunTrajectoryDialog(CVolume&)
+bool CVexilo::RunTrajectoryDialog(CVolume& volume)
 {
-    // The trajectory planner is not part of the program yet.
-    return false;
+    CTrajectoryDialog dlg(Frame());
+    dlg.m_pView = this;
+    dlg.m_pVolume = &volume;
+    return dlg.ShowModal() == wxID_OK;
 }
 
 void CVexilo::OnPlanTrajectory(wxCommandEvent&)

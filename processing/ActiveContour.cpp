@@ -131,12 +131,16 @@ void CActiveContour::Resample()
     }
 
     // Insert pass: a long gap is halved until no piece exceeds 1.5 lengths;
-    // the closing gap (tail to head) is split once.
+    // the closing gap (tail to head) is split once. Unstable settings make a
+    // contour zig-zag across the image and double its nodes at every step;
+    // no region boundary of the image is longer than 2 x width x height, so
+    // splitting stops at that many lengths' worth of nodes.
+    const int maxNodes = MaxNodes();
     node = Head();
     for (;;) {
         CContourNode* next = Next(node);
         const bool last = next == m_pHead;
-        if (Distance(node, next) > 1.5f * len) {
+        if (m_nCount < maxNodes && Distance(node, next) > 1.5f * len) {
             CContourNode* mid = InsertAfter(node, (node->m_afPosition[0] + next->m_afPosition[0]) * 0.5f,
                                             (node->m_afPosition[1] + next->m_afPosition[1]) * 0.5f);
             mid->m_afVelocity[0] = (node->m_afVelocity[0] + next->m_afVelocity[0]) * 0.5f;
@@ -149,6 +153,12 @@ void CActiveContour::Resample()
             break;
         node = next;
     }
+}
+
+int CActiveContour::MaxNodes() const
+{
+    const double bound = 2.0 * double(std::max(m_nWidth, 1)) * double(std::max(m_nHeight, 1)) / double(m_fSegmentLength);
+    return int(std::clamp(bound, 16.0, double(kMaxNodes)));
 }
 
 void CActiveContour::Step()

@@ -26,6 +26,9 @@ public:
     // Merges nodes closer than half the segment length and splits gaps
     // longer than 1.5 segment lengths at their midpoints.
     void Resample();
+    // The most nodes the insert pass makes for this image and length.
+    int MaxNodes() const;
+    static constexpr int kMaxNodes = 1 << 22;
     CContourNode* InsertAfter(CContourNode* node, float x, float y);
     void RemoveNode(CContourNode* node);
 

@@ -10,6 +10,7 @@
 #include "app/dialogs/SliderDlg.h"
 #include "app/dialogs/StereoDlg.h"
 #include "app/dialogs/SurfaceDlg.h"
+#include "app/dialogs/TrajectoryDialog.h"
 #include "processing/SurfaceGenerator.h"
 #include "render/MeshRenderer.h"
 #include "render/TransferFunction.h"
@@ -645,12 +646,20 @@ TEST_F(ProcessTest, ClockwiseWindingTurnsTheNormals)
 
 // The trajectory commands: a planned trajectory shows in render mode 0
 // (fly-through left); Show/hide toggles the view's flag and the volume's
-// copy; with no volume the update clears the flag. Planning has no dialog
-// yet, so it changes nothing.
+// copy; with no volume the update clears the flag. Planning closed with
+// Close shows nothing.
 TEST_F(ProcessTest, TrajectoryCommands)
 {
     CVolume* v = Install(Boxed(4, 4, 4, {0, 0, 0}, {3, 3, 3}));
-    Command(ID_PLAN_TRAJECTORY);
+    {
+        DialogAnswerer close([](wxDialog* dlg) {
+            auto* planner = dynamic_cast<CTrajectoryDialog*>(dlg);
+            EXPECT_NE(planner, nullptr);
+            return planner ? wxID_CANCEL : wxID_ABORT;
+        });
+        Command(ID_PLAN_TRAJECTORY);
+        EXPECT_EQ(close.shown, 1);
+    }
     EXPECT_FALSE(view->m_bShowTrajectory);
     EXPECT_FALSE(v->m_bShowTrajectory);
 

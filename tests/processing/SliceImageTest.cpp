@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <utility>
 #include <vector>
@@ -235,6 +237,130 @@ TEST(BuildContours, KindAndParametersFromSettings)
 
     img->BuildContours();
     EXPECT_NE(dynamic_cast<CActiveContour*>(img->m_aContours[0].get()), nullptr);
+}
+
+// Whatever the settings hold, a contour runs with values it can use: each
+// parameter outside its range takes the nearer bound and NaN takes the
+// default, so a contour can neither resample without end (a segment length
+// near 0) nor be driven by values that are not finite. In-range values pass
+// unchanged.
+TEST(BuildContours, ParametersInEffectStayInTheirRanges)
+{
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    struct Case {
+        float CAppSettings::*setting;
+        float CSnake::*inEffect;
+        float value, expected;
+    };
+    const Case cases[] = {
+        {&CAppSettings::m_fSegmentLength, &CSnake::m_fSegmentLength, 1e-20f, 0.5f},
+        {&CAppSettings::m_fSegmentLength, &CSnake::m_fSegmentLength, -3.0f, 0.5f},
+        {&CAppSettings::m_fSegmentLength, &CSnake::m_fSegmentLength, 5000.0f, 1000.0f},
+        {&CAppSettings::m_fSegmentLength, &CSnake::m_fSegmentLength, nan, 10.0f},
+        {&CAppSettings::m_fSegmentLength, &CSnake::m_fSegmentLength, 0.5f, 0.5f},
+        {&CAppSettings::m_fPointMass, &CSnake::m_fPointMass, 0.0f, 0.001f},
+        {&CAppSettings::m_fPointMass, &CSnake::m_fPointMass, inf, 1e6f},
+        {&CAppSettings::m_fPointMass, &CSnake::m_fPointMass, nan, 1.0f},
+        {&CAppSettings::m_fPointMass, &CSnake::m_fPointMass, 2.5f, 2.5f},
+        {&CAppSettings::m_fDelta, &CSnake::m_fDelta, 0.0f, 1e-6f},
+        {&CAppSettings::m_fDelta, &CSnake::m_fDelta, 1e9f, 10.0f},
+        {&CAppSettings::m_fDelta, &CSnake::m_fDelta, 0.01f, 0.01f},
+        {&CAppSettings::m_fExternalWeight, &CSnake::m_fExternalWeight, -inf, -1e6f},
+        {&CAppSettings::m_fExternalWeight, &CSnake::m_fExternalWeight, nan, 3.0f},
+        {&CAppSettings::m_fInternalWeight, &CSnake::m_fInternalWeight, 3e7f, 1e6f},
+        {&CAppSettings::m_fInternalWeight, &CSnake::m_fInternalWeight, nan, 4.0f},
+        {&CAppSettings::m_fDampingWeight, &CSnake::m_fDampingWeight, -1e30f, -1e6f},
+        {&CAppSettings::m_fDampingWeight, &CSnake::m_fDampingWeight, nan, -1.0f},
+        {&CAppSettings::m_fDampingWeight, &CSnake::m_fDampingWeight, -1e6f, -1e6f},
+    };
+    CAppSettings* s = CAppSettings::GetInstance();
+    for (int type : {0, 1})
+        for (const Case& c : cases) {
+            SCOPED_TRACE("type " + std::to_string(type) + ", value " + std::to_string(c.value));
+            const float saved = s->*c.setting;
+            s->m_nContourType = type;
+            s->*c.setting = c.value;
+            auto img = Labelled({"....", ".##.", ".##.", "...."});
+            img->BuildContours();
+            s->*c.setting = saved;
+            s->m_nContourType = 0;
+            ASSERT_EQ(img->m_aContours.size(), 1u);
+            EXPECT_EQ(img->m_aContours[0].get()->*c.inEffect, c.expected);
+        }
+}
+
+// Settings far outside every range: the first steps of a preview resample
+// to a few points instead of splitting each gap into millions, and every
+// point stays finite.
+TEST(BuildContours, PreviewWithRunawaySettingsStaysBounded)
+{
+    CAppSettings* s = CAppSettings::GetInstance();
+    const CAppSettings saved;
+    s->m_fSegmentLength = 1e-30f;
+    s->m_fPointMass = 1e-30f;
+    s->m_fDelta = 1e30f;
+    s->m_fExternalWeight = 1e30f;
+    s->m_fInternalWeight = -1e30f;
+    s->m_fDampingWeight = std::numeric_limits<float>::quiet_NaN();
+    std::vector<std::string> rows(16, std::string(16, '.'));
+    for (int r = 4; r < 12; ++r)
+        rows[r].replace(4, 8, 8, '#');
+    auto img = Labelled(rows);
+    img->BuildContours();
+    s->m_fSegmentLength = saved.m_fSegmentLength;
+    s->m_fPointMass = saved.m_fPointMass;
+    s->m_fDelta = saved.m_fDelta;
+    s->m_fExternalWeight = saved.m_fExternalWeight;
+    s->m_fInternalWeight = saved.m_fInternalWeight;
+    s->m_fDampingWeight = saved.m_fDampingWeight;
+
+    ASSERT_EQ(img->m_aContours.size(), 1u);
+    CSnake& c = *img->m_aContours[0];
+    for (int step = 0; step < 4; ++step) {
+        c.Step();
+        ASSERT_LT(c.m_nCount, 4000) << "step " << step;
+        for (const auto& [x, y] : PointsOf(c))
+            ASSERT_TRUE(std::isfinite(x) && std::isfinite(y)) << "step " << step;
+    }
+}
+
+TEST(BuildContours, UnstableSettingsWithinTheirRangesStopSplittingAtTheImageBound)
+{
+    // Every value lies inside the range the settings dialog accepts, yet the
+    // explicit step is unstable: the contour zig-zags across the image.
+    CAppSettings* s = CAppSettings::GetInstance();
+    const CAppSettings saved;
+    s->m_fSegmentLength = 0.5f;
+    s->m_fPointMass = 0.001f;
+    s->m_fDelta = 10.0f;
+    s->m_fExternalWeight = 1e6f;
+    s->m_fInternalWeight = -1e6f;
+    s->m_fDampingWeight = 1e6f;
+    std::vector<std::string> rows(16, std::string(16, '.'));
+    for (int r = 4; r < 12; ++r)
+        rows[r].replace(4, 8, 8, '#');
+    auto img = Labelled(rows);
+    img->BuildContours();
+    s->m_fSegmentLength = saved.m_fSegmentLength;
+    s->m_fPointMass = saved.m_fPointMass;
+    s->m_fDelta = saved.m_fDelta;
+    s->m_fExternalWeight = saved.m_fExternalWeight;
+    s->m_fInternalWeight = saved.m_fInternalWeight;
+    s->m_fDampingWeight = saved.m_fDampingWeight;
+
+    ASSERT_EQ(img->m_aContours.size(), 1u);
+    CSnake& c = *img->m_aContours[0];
+    const int bound = 2 * 16 * 16 * 2; // 2 x width x height / segment length
+    int most = 0;
+    for (int step = 0; step < 40; ++step) {
+        c.Step();
+        most = std::max(most, c.m_nCount);
+        ASSERT_LE(c.m_nCount, bound) << "step " << step;
+        for (const auto& [x, y] : PointsOf(c))
+            ASSERT_TRUE(std::isfinite(x) && std::isfinite(y)) << "step " << step;
+    }
+    EXPECT_GT(most, 256) << "the settings no longer drive the contour unstable; the test shows nothing";
 }
 
 } // namespace

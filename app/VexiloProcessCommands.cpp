@@ -12,6 +12,7 @@
 #include "app/Vexilo.h"
 #include "app/dialogs/StereoDlg.h"
 #include "app/dialogs/DecimateDlg.h"
+#include "app/dialogs/MarkerDlg.h"
 #include "app/dialogs/ScalingDlg.h"
 #include "app/dialogs/SurfaceDlg.h"
 #include "app/dialogs/TrajectoryDialog.h"
@@ -175,10 +176,16 @@ void CVexilo::DecimateMesh(std::uint32_t target)
 
 // Perform segmentation.
 
-bool CVexilo::RunSegmentationDialog(CVolume&, bool&, bool&)
+bool CVexilo::RunSegmentationDialog(CVolume& volume, bool& invert, bool& keepValues)
 {
-    // The segmentation dialog is not part of the program yet.
-    return false;
+    CMarkerDlg dlg(Frame());
+    dlg.m_pVolume = &volume;
+    dlg.m_pView = this;
+    if (dlg.ShowModal() != wxID_OK)
+        return false;
+    invert = dlg.m_bInvert != 0;
+    keepValues = dlg.m_bReapplyTexture != 0;
+    return true;
 }
 
 void CVexilo::OnSegmentation(wxCommandEvent&)

@@ -53,10 +53,8 @@ bool CMeshDecimator::Decimate(int target)
             reached = false;
             break;
         }
-        // The next pair on top is most likely the next one popped: its
-        // record loads while this one is contracted. Saves 5 %.
         if (!heap.Empty())
-            __builtin_prefetch(heap.At(0));
+            PrefetchTopPair(heap.At(0));
         DecimVertex& first = m_pVertices[size_t(pair->first)];
         DecimVertex& second = m_pVertices[size_t(pair->second)];
         // Out of the lists at once, so that they never name a deleted pair.
@@ -67,16 +65,8 @@ bool CMeshDecimator::Decimate(int target)
         heap.DeletePair(pair);
         if (popped++ % 200 == 0)
             Status(FormatString("Target = %d, Current = %d", target, m_nCurrentFaces).c_str());
-        if (!heap.Empty()) {
-            // And the lists the next contraction starts with: 3 % (noise 4 %).
-            const DecimPair* next = heap.At(0);
-            const DecimVertex& a = m_pVertices[size_t(next->first)];
-            const DecimVertex& b = m_pVertices[size_t(next->second)];
-            __builtin_prefetch(m_faceLists.View(a.faces).data());
-            __builtin_prefetch(m_faceLists.View(b.faces).data());
-            __builtin_prefetch(m_pairLists.View(a.pairs).data());
-            __builtin_prefetch(m_pairLists.View(b.pairs).data());
-        }
+        if (!heap.Empty())
+            PrefetchTopLists(heap.At(0));
     }
     Compact();
     return reached;
@@ -87,24 +77,13 @@ void CMeshDecimator::ContractPair(const DecimPair& pair)
     const int k = pair.first, r = pair.second;
     DecimVertex& vk = m_pVertices[k];
     DecimVertex& vr = m_pVertices[r];
-    // What the contraction reads next, requested all at once: the faces of
-    // both ends, their pairs' records and where those stand in the heap.
-    // Saves 11 %, 8 % of it the heap positions.
-    for (int f : m_faceLists.View(vk.faces))
-        __builtin_prefetch(&m_pFaces[size_t(f)]);
-    for (int f : m_faceLists.View(vr.faces))
-        __builtin_prefetch(&m_pFaces[size_t(f)]);
-    for (std::int32_t id : m_pairLists.View(vk.pairs)) {
-        __builtin_prefetch(m_pHeap->PairAt(id));
-        m_pHeap->PrefetchPositionOf(id);
-    }
-    for (std::int32_t id : m_pairLists.View(vr.pairs)) {
-        __builtin_prefetch(m_pHeap->PairAt(id));
-        m_pHeap->PrefetchPositionOf(id);
-    }
+    // What the contraction reads next, requested all at once.
+    PrefetchFacesOf(vk);
+    PrefetchFacesOf(vr);
+    PrefetchPairsOf(vk);
+    PrefetchPairsOf(vr);
     // The face marks: 1 on the faces of K alone and of R alone, 2 on those of
-    // both. The corners of a face of both lose it in ApplyContraction and
-    // are requested as it is found: 4 %.
+    // both, whose corners are requested as they are found.
     for (int f : m_faceLists.View(vr.faces))
         m_pFaces[f].mark = 0;
     for (int f : m_faceLists.View(vk.faces))
@@ -112,8 +91,7 @@ void CMeshDecimator::ContractPair(const DecimPair& pair)
     for (int f : m_faceLists.View(vr.faces)) {
         DecimFace& face = m_pFaces[f];
         if (++face.mark == 2)
-            for (int v : face.corners)
-                PrefetchVertex(v);
+            PrefetchCorners(face);
     }
 
     Contraction& c = m_contraction;
@@ -131,23 +109,10 @@ void CMeshDecimator::ContractPair(const DecimPair& pair)
     c.split = std::int32_t(c.singleSide.size());
     SplitFaces(vr.faces, c);
     m_nCurrentFaces -= int(c.shared.size());
-    // The third corners of the shared faces lose a face here and, mostly,
-    // a pair in MergePairs: their lists are read next. Saves 4 %.
-    for (int f : c.shared)
-        for (int v : m_pFaces[size_t(f)].corners)
-            if (v != k && v != r) {
-                const DecimVertex& w = m_pVertices[size_t(v)];
-                __builtin_prefetch(m_faceLists.View(w.faces).data());
-                __builtin_prefetch(m_pairLists.View(w.pairs).data());
-            }
+    PrefetchThirdCornerLists(c.shared, k, r);
     MergePairs(k, r);
-    // The next contraction's vertices, while this one finishes: 2 % (noise
-    // 2 %).
-    if (!m_pHeap->Empty()) {
-        const DecimPair* next = m_pHeap->At(0);
-        PrefetchVertex(next->first);
-        PrefetchVertex(next->second);
-    }
+    if (!m_pHeap->Empty())
+        PrefetchTopVertices(m_pHeap->At(0));
     ApplyContraction(c);
 }
 
@@ -421,19 +386,14 @@ void CMeshDecimator::MergePairs(int kept, int removed)
     PairList& rList = r.pairs;
     CPairHeap& heap = *m_pHeap;
     auto other = [](const DecimPair* p, int v) { return p->first == v ? p->second : p->first; };
-    // The other ends are read here and again for the new costs, and the
-    // pairs' heap slots by the moves: 2 % (noise 2 %), the slots alone
-    // nothing measurable.
     for (std::int32_t id : m_pairLists.View(rList)) {
         const int o = other(heap.PairAt(id), removed);
-        PrefetchVertex(o);
-        heap.PrefetchSlotOf(id);
+        PrefetchOtherEnd(heap, id, o);
         m_pVertices[size_t(o)].mark = 0;
     }
     for (std::int32_t id : m_pairLists.View(kList)) {
         const int o = other(heap.PairAt(id), kept);
-        PrefetchVertex(o);
-        heap.PrefetchSlotOf(id);
+        PrefetchOtherEnd(heap, id, o);
         m_pVertices[size_t(o)].mark = 1;
     }
     // The other ends' lists lose their duplicates only after the contraction's
@@ -459,10 +419,7 @@ void CMeshDecimator::MergePairs(int kept, int removed)
             heap.DeletePair(p);
     }
     m_pairLists.Clear(rList);
-    // The lists that lose their duplicate pairs after the new costs: 2 %
-    // (noise 3 %).
-    for (const auto& d : m_dropped)
-        __builtin_prefetch(m_pairLists.View(m_pVertices[size_t(d.first)].pairs).data());
+    PrefetchDroppedLists();
 }
 
 void CMeshDecimator::ApplyContraction(const Contraction& c)

@@ -124,8 +124,23 @@ private:
     static constexpr int kFar = 4;
     static constexpr int kNear = 3;
     template <int kAhead> void SiftDown(std::size_t v, Slot s);
-    // Its cache hints stay written out in the walk: moved into helpers, even
-    // inlined ones, they made a decimation 15 % slower.
+    // The sift down's cache hints, forced inline like the decimator's.
+    // The line of v's grandchildren, which the walk reads second: 7 %.
+    [[gnu::always_inline]] static void PrefetchGrandchildren(const Slot* slots, std::size_t n, std::size_t v)
+    {
+        if (4 * v <= n)
+            __builtin_prefetch(slots + 4 * v);
+    }
+    // The 2^kAhead descendants kAhead levels below v, a run that starts on a line: 2 % (noise 2 %).
+    // Unlikely: written in the walk, the guard was predicted so from the
+    // request loop, which the helper's own optimisation folds first.
+    template <int kAhead>
+    [[gnu::always_inline]] static void PrefetchDescendants(const Slot* slots, std::size_t n, std::size_t v)
+    {
+        if (((v + 1) << kAhead) <= n + 1) [[unlikely]]
+            for (std::size_t k = 0; k < (std::size_t(1) << kAhead); k += kSlotsPerLine)
+                __builtin_prefetch(slots + (v << kAhead) + k);
+    }
     void Place(std::size_t v, const Slot& s)
     {
         assert(v >= 1 && v <= m_nSize);

@@ -38,7 +38,20 @@
     X(IDC_SCALE_Z, 1118)                                                                                   \
     X(IDC_HEADING_X, 1119)                                                                                 \
     X(IDC_HEADING_Y, 1120)                                                                                 \
-    X(IDC_HEADING_Z, 1121)
+    X(IDC_HEADING_Z, 1121)                                                                                 \
+    /* Volume segmentation, template 153 */                                                                \
+    X(IDC_SEG_IN_LIST, 1046)                                                                               \
+    X(IDC_SEG_REMOVE_IN, 1047)                                                                             \
+    X(IDC_SEG_OUT_LIST, 1048)                                                                              \
+    X(IDC_SEG_REMOVE_OUT, 1049)                                                                            \
+    X(IDC_SEG_INVERT, 1059)                                                                                \
+    X(IDC_SEG_REAPPLY_TEXTURE, 1060)                                                                       \
+    X(IDC_SEG_PREVIEW, 1081)                                                                               \
+    X(IDC_SEG_HIGHLIGHT, 1089)                                                                             \
+    X(IDC_SEG_SHOW_MEANS, 1090)                                                                            \
+    X(IDC_SEG_ACTIVE_CONTOURS, 1091)                                                                       \
+    X(IDC_SEG_STATUS, 1118)                                                                                \
+    X(IDC_SEG_SETTINGS, 1119)
 
 enum VxControlId : int {
 #define VX_ENUM_CONTROL(name, id) name = id,

@@ -543,8 +543,8 @@ TEST_F(ProcessTest, DownsampleReplacesByTheHalvedVolume)
 
 // Segmentation from the seeds writes the object into the volume itself and
 // rebuilds what depends on its voxels; a failed one (no background seed)
-// leaves voxels, histogram, cache and textures as they were. The command's
-// dialog is not there yet, so the command ends as on Close.
+// leaves voxels, histogram, cache and textures as they were. The command
+// ends without a change when its dialog closes with Close.
 TEST_F(ProcessTest, SegmentationInPlaceAndItsFailure)
 {
     auto make = [&] {
@@ -575,8 +575,12 @@ TEST_F(ProcessTest, SegmentationInPlaceAndItsFailure)
         const auto cacheFiles = v->m_pszCacheFile;
         view->m_pRenderer->m_bTexturesDirty = false;
         const std::size_t mark = LogLines().size();
-        Command(ID_EDIT_SEGMENTATION);
-        EXPECT_EQ(LogLines().size(), mark) << "no dialog yet: nothing happens";
+        {
+            DialogAnswerer close([](wxDialog*) { return wxID_CANCEL; });
+            Command(ID_EDIT_SEGMENTATION);
+            EXPECT_EQ(close.shown, 1);
+        }
+        EXPECT_EQ(LogLines().size(), mark) << "the dialog closed: nothing happens";
 
         BusyRecorder busy(view);
         view->SegmentCurrentVolume(false, false);

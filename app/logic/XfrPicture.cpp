@@ -46,6 +46,10 @@ void CXfrPicture::DrawCurve(const RgbaLookupTable& table, int column, Rgb colour
 
 void CXfrPicture::DrawMarker(int x, int y, bool selected)
 {
+    // A file's points may lie anywhere in 32 bits; a square that misses the
+    // graph draws nothing (and its corners are never computed).
+    if (x < -3 || x > kSize + 3 || y < -3 || y > kSize + 3)
+        return;
     const int left = x - 4, top = kSize - y - 4;
     for (int v = 0; v < 8; ++v)
         for (int u = 0; u < 8; ++u) {

@@ -1,3 +1,5 @@
+#include <cstdint>
+
 #include <gtest/gtest.h>
 
 #include "app/logic/XfrPicture.h"
@@ -119,6 +121,40 @@ TEST(CXfrPicture, KnownGraphByteForByte)
 
     EXPECT_EQ(Difference(got, want.p), "");
     EXPECT_TRUE(got.m_rgb == want.p.m_rgb);
+}
+
+// Points read from a file can hold any 32-bit value: a marker just beside
+// the square still shows its edge, one further out or at the far ends of
+// the range draws nothing.
+TEST(CXfrPicture, MarkersFarOutsideTheSquare)
+{
+    struct Case {
+        int x, y;
+        int count; // marker pixels on the square
+        const char* why;
+    };
+    const Case cases[] = {
+        {-3, 128, 8, "left edge column only"},
+        {259, 128, 8, "right edge column only"},
+        {128, -3, 8, "bottom edge row only"},
+        {128, 259, 8, "top edge row only"},
+        {-4, 128, 0, "one column further left"},
+        {260, 128, 0, "one column further right"},
+        {128, -4, 0, "one row further down"},
+        {128, 260, 0, "one row further up"},
+        {INT32_MIN, 0, 0, "smallest x"},
+        {0, INT32_MIN, 0, "smallest y"},
+        {INT32_MAX, INT32_MAX, 0, "largest x and y"},
+    };
+    for (const Case& c : cases) {
+        CXfrPicture p;
+        p.DrawMarker(c.x, c.y, false);
+        int count = 0;
+        for (int v = 0; v < CXfrPicture::kSize; ++v)
+            for (int u = 0; u < CXfrPicture::kSize; ++u)
+                count += p.At(u, v) == xfr::kMarkerEdge;
+        EXPECT_EQ(count, c.count) << c.why;
+    }
 }
 
 // A flat curve is one row; a rising identity is a diagonal without fill;

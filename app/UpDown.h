@@ -13,6 +13,7 @@
 // the text is not one), adds or subtracts one within its range, and writes
 // the result back, which the dialog sees as an ordinary text change. Up and
 // Down pressed in the field step it too. Holding an arrow repeats the step.
+// Not CStepArrows: that one steps once a press and keeps no value or range.
 class CUpDown : public wxWindow {
 public:
     CUpDown() = default;

@@ -13,6 +13,7 @@
 #include "data/Colour.h"
 #include "data/Mesh.h"
 #include "platform/Prompter.h"
+#include "render/StereoGeometry.h"
 
 namespace {
 CMesh* AsMesh(CModel* model) { return model && model->IsMesh() ? static_cast<CMesh*>(model) : nullptr; }
@@ -67,7 +68,7 @@ void CVexilo::OnFlyThrough(wxCommandEvent&)
     MakeRendererCurrent();
     MakeFlyThroughCamera();
     if (StereoWindow()) {
-        const StereoValues base = StereoBase(m_pRenderer->m_dNear, kStereoFlyThroughFactor);
+        const StereoDistances base = StereoBaseDistances(m_pRenderer->m_dNear, kStereoFlyThroughFactor);
         m_fFocalLength = base.focal;
         m_fEyeSeparation = base.eyeSeparation;
         UpdateStereo();

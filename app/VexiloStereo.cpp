@@ -1,16 +1,11 @@
 // The 3D view's stereo windows and its cut-plane window: opening and closing
 // them with their commands, and what the stereo attributes pass on.
 #include "app/Vexilo.h"
+#include "app/ViewModes.h"
 #include "app/dialogs/CutPlaneDialog.h"
 #include "app/dialogs/StereoDlg.h"
 #include "app/dialogs/StereoToolsDlg.h"
 #include "render/StereoGeometry.h"
-
-namespace {
-// The base focal length is the near-plane distance times this when the
-// stereo windows open.
-constexpr float kStereoOpenFactor = 1.5f;
-} // namespace
 
 CStereoDlg* CVexilo::StereoWindow() const { return static_cast<CStereoDlg*>(m_pStereoDlg); }
 CStereoToolsDlg* CVexilo::StereoTools() const { return static_cast<CStereoToolsDlg*>(m_pStereoToolsDlg); }

@@ -43,24 +43,6 @@ CommandState TransferFunctionState(const ViewFacts& facts)
     return {facts.model == ModelKind::volume && facts.renderer && facts.lookupTable, false};
 }
 
-StereoValues StereoBase(double nearPlane, float factor)
-{
-    StereoValues v;
-    v.focal = float(nearPlane * double(factor));
-    v.eyeSeparation = v.focal * kEyeSeparationFactor;
-    v.separation = v.eyeSeparation;
-    return v;
-}
-
-StereoValues StereoFromFactors(float baseFocal, float focalFraction, float separationFraction)
-{
-    StereoValues v;
-    v.focal = ((focalFraction - 0.25f) * 4.0f + 1.0f) * baseFocal;
-    v.eyeSeparation = v.focal * kEyeSeparationFactor;
-    v.separation = v.eyeSeparation * ((separationFraction - 0.5f) * 2.0f + 1.0f);
-    return v;
-}
-
 bool ContinuousRedraw(bool showFps, int mode) { return showFps || mode == kRenderFlyThrough; }
 
 bool AskToUseJoystick(bool joystickPresent)

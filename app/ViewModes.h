@@ -1,7 +1,7 @@
 #pragma once
 // What the 3D view's render-mode, display and navigation commands decide,
 // apart from any window: the enable and check rules of their menu items and
-// buttons, the stereo focal length and eye separation, the default colours,
+// buttons, the stereo focal-length factors, the default colours,
 // when continuous redraw runs, and the joystick question of fly-through.
 #include "platform/Types.h"
 
@@ -45,21 +45,10 @@ inline constexpr COLORREF kDefaultWireColour = 0x02CCCCCC;
 inline constexpr COLORREF kDefaultBackground = 0;
 
 // Stereo: the base focal length is the renderer's near-plane distance times
-// a factor (1.5 when the stereo windows open, 1.0 when fly-through starts
-// with them open); the eye separation is the focal length over 30.
+// a factor, 1.5 when the stereo windows open and 1.0 when fly-through starts
+// with them open (StereoBaseDistances of render/StereoGeometry.h).
 inline constexpr float kStereoOpenFactor = 1.5f;
 inline constexpr float kStereoFlyThroughFactor = 1.0f;
-inline constexpr float kEyeSeparationFactor = 0.033333335f;
-
-struct StereoValues {
-    float focal = 0;          // focal length passed to the stereo window
-    float eyeSeparation = 0;  // focal length x 0.033333335
-    float separation = 0;     // eye separation passed to the stereo window
-};
-StereoValues StereoBase(double nearPlane, float factor);
-// From the attributes' focal and separation fractions (0..1, 0.25 and 0.5
-// giving the base values) and the base focal length.
-StereoValues StereoFromFactors(float baseFocal, float focalFraction, float separationFraction);
 
 // Continuous redraw runs while the frame rate is shown, and always in
 // fly-through, whose camera moves every frame.

@@ -15,8 +15,7 @@ CMeshRenderer::CMeshRenderer(CModel* model, IGlSurface* dc, int width, int heigh
 
 CMeshRenderer::~CMeshRenderer()
 {
-    GlMakeCurrent(nullptr, nullptr);
-    m_hGLRC.reset();
+    CloseOwnContext();
 }
 
 void CMeshRenderer::SetModel(CModel* model)
@@ -31,10 +30,7 @@ void CMeshRenderer::BeginFrame(IGlSurface* dc, COLORREF background, IGlContext* 
 
 void CMeshRenderer::CreateContext(IGlSurface* dc)
 {
-    if (!dc || !dc->SetPixelFormat(kRendererPixelFormat))
-        return;
-    m_hGLRC = dc->CreateContext();
-    if (!m_hGLRC || !GlMakeCurrent(dc, m_hGLRC.get()))
+    if (!OpenOwnContext(dc))
         return;
     const CGlDispatch& gl = Gl();
     gl.Enable(GL_LIGHT0);

@@ -38,6 +38,20 @@ void CRenderer::BeginFrameCommon(IGlSurface* dc, COLORREF background, IGlContext
     gl.Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 
+bool CRenderer::OpenOwnContext(IGlSurface* dc)
+{
+    if (!dc || !dc->SetPixelFormat(kRendererPixelFormat))
+        return false;
+    m_hGLRC = dc->CreateContext();
+    return m_hGLRC && GlMakeCurrent(dc, m_hGLRC.get());
+}
+
+void CRenderer::CloseOwnContext()
+{
+    GlMakeCurrent(nullptr, nullptr);
+    m_hGLRC.reset();
+}
+
 void CRenderer::ScreenToModelDir(int, int, CVector3& out) { out = CVector3(0, 0, 1); }
 
 void CRenderer::AttachModel(CModel* model)

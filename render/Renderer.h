@@ -135,6 +135,11 @@ protected:
 
     // The body every concrete BeginFrame shares.
     void BeginFrameCommon(IGlSurface* dc, COLORREF background, IGlContext* context);
+    // The renderer pixel format on the surface, then a context of our own
+    // made current on it; false when any step fails.
+    bool OpenOwnContext(IGlSurface* dc);
+    // No context current any more, then ours deleted.
+    void CloseOwnContext();
     void SetDescription(const std::string& text);
     // Handle 0..5 of mode 3 to face 0, 2, 4, 1, 3, 5; other handles nothing.
     void MoveCutFaceByHandle(int handle, double amount);

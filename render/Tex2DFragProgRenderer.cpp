@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "render/LookupTextures.h"
+
 namespace {
 // The intensity from unit 0 (in w) indexes the lookup on unit 1.
 constexpr char kProgram[] = "!!ARBfp1.0\n"
@@ -11,6 +13,8 @@ constexpr char kProgram[] = "!!ARBfp1.0\n"
                             "END\n";
 static_assert(sizeof kProgram <= 1024, "the program text fits its buffer");
 
+constexpr LookupUnits kUnits = {GL_TEXTURE1_ARB, GL_TEXTURE0_ARB, GL_TEXTURE_2D};
+
 template <typename F>
 F Fetch(const char* name)
 {
@@ -19,18 +23,15 @@ F Fetch(const char* name)
 } // namespace
 
 CTex2DFragProgRenderer::CTex2DFragProgRenderer(CModel* model, IGlSurface* dc, int width, int height)
-    : CTex2DRenderer(model, dc, width, height)
+    : CTex2DRenderer(model, dc, width, height,
+                     "Volume rendering using OpenGL 2D Textures and ARB fragment program", kAutoUpdate)
 {
-    SetDescription("Volume rendering using OpenGL 2D Textures and ARB fragment program");
-    m_bAutoUpdate = true;
 }
 
 CTex2DFragProgRenderer::~CTex2DFragProgRenderer()
 {
     MakeOwnContextCurrent();
-    if (m_nLookupTexture)
-        Gl().DeleteTextures(1, &m_nLookupTexture);
-    m_nLookupTexture = 0;
+    DeleteTextureName(m_nLookupTexture);
     if (m_pModel && m_nProgram && m_pfnDeleteProgramsARB)
         m_pfnDeleteProgramsARB(1, &m_nProgram);
     m_nProgram = 0;
@@ -60,9 +61,7 @@ void CTex2DFragProgRenderer::InitExtensions()
 
 void CTex2DFragProgRenderer::FreeTextures()
 {
-    if (m_nLookupTexture)
-        Gl().DeleteTextures(1, &m_nLookupTexture);
-    m_nLookupTexture = 0;
+    DeleteTextureName(m_nLookupTexture);
     CTex2DRenderer::FreeTextures();
 }
 
@@ -80,44 +79,15 @@ void CTex2DFragProgRenderer::BuildTextures()
 
 void CTex2DFragProgRenderer::UploadLookupTexture()
 {
-    if (!m_pfnActiveTextureARB)
-        return;
-    const CGlDispatch& gl = Gl();
-    m_pfnActiveTextureARB(GL_TEXTURE1_ARB);
-    gl.Disable(GL_TEXTURE_2D);
-    gl.Enable(GL_TEXTURE_1D);
-    gl.BindTexture(GL_TEXTURE_1D, m_nLookupTexture);
-    gl.TexParameteri(GL_TEXTURE_1D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    gl.TexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    gl.TexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    gl.TexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-    gl.TexImage1D(GL_TEXTURE_1D, 0, GL_RGBA, 256, 0, GL_RGBA, GL_UNSIGNED_BYTE, m_pRgbaTable->data());
-    gl.Disable(GL_TEXTURE_1D);
-    m_pfnActiveTextureARB(GL_TEXTURE0_ARB);
+    if (m_pfnActiveTextureARB)
+        Upload1DLookup(m_pfnActiveTextureARB, kUnits, m_nLookupTexture, *m_pRgbaTable);
 }
 
 void CTex2DFragProgRenderer::UpdateLookupTable()
 {
-    if (m_bTexturesDirty) {
-        RebuildTextures();
-        return;
-    }
-    if (m_bTexturesMissing || !m_pfnActiveTextureARB)
-        return;
-    const CGlDispatch& gl = Gl();
-    if (!gl.IsTexture(m_nLookupTexture)) {
-        if (!m_nLookupTexture)
-            gl.GenTextures(1, &m_nLookupTexture);
-        UploadLookupTexture();
-        return;
-    }
-    m_pfnActiveTextureARB(GL_TEXTURE1_ARB);
-    gl.Disable(GL_TEXTURE_2D);
-    gl.Enable(GL_TEXTURE_1D);
-    gl.BindTexture(GL_TEXTURE_1D, m_nLookupTexture);
-    gl.TexSubImage1D(GL_TEXTURE_1D, 0, 0, 256, GL_RGBA, GL_UNSIGNED_BYTE, m_pRgbaTable->data());
-    gl.Disable(GL_TEXTURE_1D);
-    m_pfnActiveTextureARB(GL_TEXTURE0_ARB);
+    ReplaceLookupTexture(
+        m_nLookupTexture, m_pfnActiveTextureARB != nullptr, [this] { UploadLookupTexture(); },
+        [this] { Replace1DLookup(m_pfnActiveTextureARB, kUnits, m_nLookupTexture, *m_pRgbaTable); });
 }
 
 void CTex2DFragProgRenderer::EnableTexturing(bool enable)

@@ -1,25 +1,19 @@
 #include "render/Tex2DPalettedRenderer.h"
 
+#include "render/LookupTextures.h"
+
 CTex2DPalettedRenderer::CTex2DPalettedRenderer(CModel* model, IGlSurface* dc, int width, int height)
-    : CTex2DRenderer(model, dc, width, height)
+    : CTex2DRenderer(model, dc, width, height, "Volume rendering using OpenGL 2D paletted textures", kAutoUpdate)
 {
-    SetDescription("Volume rendering using OpenGL 2D paletted textures");
-    m_bAutoUpdate = true;
 }
 
 void CTex2DPalettedRenderer::InitExtensions()
 {
-    m_pfnColorTableEXT = reinterpret_cast<PFNGLCOLORTABLEEXTPROC>(GlGetProcAddress("glColorTableEXT"));
-    Gl().Enable(GL_SHARED_TEXTURE_PALETTE_EXT);
+    m_pfnColorTableEXT = FetchSharedPalette();
     CTex2DRenderer::InitExtensions();
 }
 
-void CTex2DPalettedRenderer::LoadPalette()
-{
-    if (m_pfnColorTableEXT)
-        m_pfnColorTableEXT(GL_SHARED_TEXTURE_PALETTE_EXT, GL_RGBA, 256, GL_RGBA, GL_UNSIGNED_BYTE,
-                           m_pRgbaTable->data());
-}
+void CTex2DPalettedRenderer::LoadPalette() { LoadSharedPalette(m_pfnColorTableEXT, *m_pRgbaTable); }
 
 void CTex2DPalettedRenderer::BuildTextures()
 {
@@ -32,8 +26,5 @@ void CTex2DPalettedRenderer::BuildTextures()
 
 void CTex2DPalettedRenderer::UpdateLookupTable()
 {
-    if (m_bTexturesDirty)
-        RebuildTextures();
-    else if (!m_bTexturesMissing)
-        LoadPalette();
+    ReplaceTableOrRebuild([this] { LoadPalette(); });
 }

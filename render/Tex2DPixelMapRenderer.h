@@ -1,7 +1,7 @@
 #pragma once
-#include <array>
 #include <memory>
 
+#include "render/LookupTextures.h"
 #include "render/Tex2DRenderer.h"
 
 // RGBA slices coloured before interpolation: the 8-bit indices pass the
@@ -14,8 +14,7 @@ public:
     void UpdateLookupTable() override;
     void BuildTextures() override;
 
-    // Red, green, blue and alpha maps of 256 entries.
-    std::unique_ptr<std::array<std::array<float, 256>, 4>> m_pMaps;
+    std::unique_ptr<ColourPixelMaps> m_pMaps;
 
 protected:
     bool StagesEightBitIndices() const override { return true; }

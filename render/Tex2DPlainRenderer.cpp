@@ -1,9 +1,8 @@
 #include "render/Tex2DPlainRenderer.h"
 
 CTex2DPlainRenderer::CTex2DPlainRenderer(CModel* model, IGlSurface* dc, int width, int height)
-    : CTex2DRenderer(model, dc, width, height)
+    : CTex2DRenderer(model, dc, width, height, "Volume rendering using OpenGL 2D textures")
 {
-    SetDescription("Volume rendering using OpenGL 2D textures");
 }
 
 void CTex2DPlainRenderer::BuildTextures()

@@ -171,8 +171,9 @@ int ChooseStackFor(float a, float b, float c)
     return c > 0 ? 5 : 4;
 }
 
-CTex2DRenderer::CTex2DRenderer(CModel* model, IGlSurface* dc, int width, int height)
-    : CVolumeRenderer(model, dc, width, height)
+CTex2DRenderer::CTex2DRenderer(CModel* model, IGlSurface* dc, int width, int height, const char* description,
+                               bool autoUpdate)
+    : CVolumeRenderer(model, dc, width, height, description, autoUpdate)
 {
     CreateContext(dc);
 }

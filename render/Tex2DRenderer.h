@@ -69,7 +69,8 @@ public:
     bool m_bListsTrimmed = false;
 
 protected:
-    CTex2DRenderer(CModel* model, IGlSurface* dc, int width, int height);
+    CTex2DRenderer(CModel* model, IGlSurface* dc, int width, int height, const char* description,
+                   bool autoUpdate = false);
 
     // Locks the voxels, takes the geometry, allocates and fills the staging
     // volume; false (after the message) when it cannot.

@@ -7,9 +7,8 @@
 #include "data/Volume.h"
 
 CTex2DRgbRenderer::CTex2DRgbRenderer(CModel* model, IGlSurface* dc, int width, int height)
-    : CTex2DRenderer(model, dc, width, height)
+    : CTex2DRenderer(model, dc, width, height, "Volume rendering in RGB using OpenGL 2D textures")
 {
-    SetDescription("Volume rendering in RGB using OpenGL 2D textures");
 }
 
 void CTex2DRgbRenderer::SetModel(CModel* model)

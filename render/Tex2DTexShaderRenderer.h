@@ -27,6 +27,5 @@ protected:
     void AfterSliceImage() override;
 
 private:
-    void FillLookupStaging();
     void UploadLookupTexture();
 };

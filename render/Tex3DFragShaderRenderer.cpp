@@ -2,6 +2,7 @@
 
 #include <type_traits>
 
+#include "render/LookupTextures.h"
 #include "render/RendererFactory.h"
 
 namespace {
@@ -10,22 +11,21 @@ F Fetch(const char* name)
 {
     return reinterpret_cast<F>(GlGetProcAddress(name));
 }
+
+constexpr LookupUnits kUnits = {GL_TEXTURE0_ARB, GL_TEXTURE1_ARB, GL_TEXTURE_3D};
 } // namespace
 
 CTex3DFragShaderRenderer::CTex3DFragShaderRenderer(CModel* model, IGlSurface* dc, int width, int height)
-    : CTex3DRenderer(model, dc, width, height)
+    : CTex3DRenderer(model, dc, width, height,
+                     "Volume rendering using OpenGL 3D Textures and ATI fragment shader extensions.", kAutoUpdate)
 {
-    SetDescription("Volume rendering using OpenGL 3D Textures and ATI fragment shader extensions.");
-    m_bAutoUpdate = true;
 }
 
 CTex3DFragShaderRenderer::~CTex3DFragShaderRenderer()
 {
     MakeOwnContextCurrent();
     DeleteShader();
-    if (m_nLookupTexture)
-        Gl().DeleteTextures(1, &m_nLookupTexture);
-    m_nLookupTexture = 0;
+    DeleteTextureName(m_nLookupTexture);
 }
 
 void CTex3DFragShaderRenderer::FetchEntryPoints()
@@ -104,9 +104,7 @@ void CTex3DFragShaderRenderer::SelectVolumeTextureUnit()
 
 void CTex3DFragShaderRenderer::FreeTextures()
 {
-    if (m_nLookupTexture)
-        Gl().DeleteTextures(1, &m_nLookupTexture);
-    m_nLookupTexture = 0;
+    DeleteTextureName(m_nLookupTexture);
     CTex3DRenderer::FreeTextures();
 }
 
@@ -121,46 +119,15 @@ void CTex3DFragShaderRenderer::BuildTextures()
 
 void CTex3DFragShaderRenderer::UploadLookupTexture()
 {
-    if (!m_pfnActiveTextureARB)
-        return;
-    const CGlDispatch& gl = Gl();
-    m_pfnActiveTextureARB(GL_TEXTURE0_ARB);
-    gl.Disable(GL_TEXTURE_3D);
-    gl.Disable(GL_TEXTURE_2D);
-    gl.Enable(GL_TEXTURE_1D);
-    gl.BindTexture(GL_TEXTURE_1D, m_nLookupTexture);
-    gl.TexParameteri(GL_TEXTURE_1D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    gl.TexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    gl.TexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    gl.TexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-    gl.TexImage1D(GL_TEXTURE_1D, 0, GL_RGBA, 256, 0, GL_RGBA, GL_UNSIGNED_BYTE, m_pRgbaTable->data());
-    gl.Disable(GL_TEXTURE_1D);
-    m_pfnActiveTextureARB(GL_TEXTURE1_ARB);
+    if (m_pfnActiveTextureARB)
+        Upload1DLookup(m_pfnActiveTextureARB, kUnits, m_nLookupTexture, *m_pRgbaTable);
 }
 
 void CTex3DFragShaderRenderer::UpdateLookupTable()
 {
-    if (m_bTexturesDirty) {
-        RebuildTextures();
-        return;
-    }
-    if (m_bTexturesMissing || !m_pfnActiveTextureARB)
-        return;
-    const CGlDispatch& gl = Gl();
-    if (!gl.IsTexture(m_nLookupTexture)) {
-        if (!m_nLookupTexture)
-            gl.GenTextures(1, &m_nLookupTexture);
-        UploadLookupTexture();
-        return;
-    }
-    m_pfnActiveTextureARB(GL_TEXTURE0_ARB);
-    gl.Disable(GL_TEXTURE_3D);
-    gl.Disable(GL_TEXTURE_2D);
-    gl.Enable(GL_TEXTURE_1D);
-    gl.BindTexture(GL_TEXTURE_1D, m_nLookupTexture);
-    gl.TexSubImage1D(GL_TEXTURE_1D, 0, 0, 256, GL_RGBA, GL_UNSIGNED_BYTE, m_pRgbaTable->data());
-    gl.Disable(GL_TEXTURE_1D);
-    m_pfnActiveTextureARB(GL_TEXTURE1_ARB);
+    ReplaceLookupTexture(
+        m_nLookupTexture, m_pfnActiveTextureARB != nullptr, [this] { UploadLookupTexture(); },
+        [this] { Replace1DLookup(m_pfnActiveTextureARB, kUnits, m_nLookupTexture, *m_pRgbaTable); });
 }
 
 void CTex3DFragShaderRenderer::EnableTexturing(bool enable)

@@ -1,25 +1,19 @@
 #include "render/Tex3DPalettedRenderer.h"
 
+#include "render/LookupTextures.h"
+
 CTex3DPalettedRenderer::CTex3DPalettedRenderer(CModel* model, IGlSurface* dc, int width, int height)
-    : CTex3DRenderer(model, dc, width, height)
+    : CTex3DRenderer(model, dc, width, height, "Volume rendering using OpenGL 3D paletted textures.", kAutoUpdate)
 {
-    SetDescription("Volume rendering using OpenGL 3D paletted textures.");
-    m_bAutoUpdate = true;
 }
 
 void CTex3DPalettedRenderer::InitExtensions()
 {
-    m_pfnColorTableEXT = reinterpret_cast<PFNGLCOLORTABLEEXTPROC>(GlGetProcAddress("glColorTableEXT"));
-    Gl().Enable(GL_SHARED_TEXTURE_PALETTE_EXT);
+    m_pfnColorTableEXT = FetchSharedPalette();
     CTex3DRenderer::InitExtensions();
 }
 
-void CTex3DPalettedRenderer::LoadPalette()
-{
-    if (m_pfnColorTableEXT)
-        m_pfnColorTableEXT(GL_SHARED_TEXTURE_PALETTE_EXT, GL_RGBA, 256, GL_RGBA, GL_UNSIGNED_BYTE,
-                           m_pRgbaTable->data());
-}
+void CTex3DPalettedRenderer::LoadPalette() { LoadSharedPalette(m_pfnColorTableEXT, *m_pRgbaTable); }
 
 void CTex3DPalettedRenderer::BuildTextures()
 {
@@ -31,8 +25,5 @@ void CTex3DPalettedRenderer::BuildTextures()
 
 void CTex3DPalettedRenderer::UpdateLookupTable()
 {
-    if (m_bTexturesDirty)
-        RebuildTextures();
-    else if (!m_bTexturesMissing)
-        LoadPalette();
+    ReplaceTableOrRebuild([this] { LoadPalette(); });
 }

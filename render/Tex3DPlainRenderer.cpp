@@ -1,9 +1,8 @@
 #include "render/Tex3DPlainRenderer.h"
 
 CTex3DPlainRenderer::CTex3DPlainRenderer(CModel* model, IGlSurface* dc, int width, int height)
-    : CTex3DRenderer(model, dc, width, height)
+    : CTex3DRenderer(model, dc, width, height, "Volume rendering using OpenGL 3D Texture extensions")
 {
-    SetDescription("Volume rendering using OpenGL 3D Texture extensions");
 }
 
 void CTex3DPlainRenderer::BuildTextures()

@@ -90,8 +90,9 @@ template <typename Texel> void RowBounds(const std::uint8_t* row, int count, int
 }
 } // namespace
 
-CTex3DRenderer::CTex3DRenderer(CModel* model, IGlSurface* dc, int width, int height)
-    : CVolumeRenderer(model, dc, width, height)
+CTex3DRenderer::CTex3DRenderer(CModel* model, IGlSurface* dc, int width, int height, const char* description,
+                               bool autoUpdate)
+    : CVolumeRenderer(model, dc, width, height, description, autoUpdate)
 {
     m_nLatticePoints = ConstructionLattice(m_pSettings->m_nLatticePoints);
     m_pSettings->m_nLatticePoints = m_nLatticePoints;

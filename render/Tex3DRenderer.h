@@ -102,7 +102,8 @@ public:
     bool m_bSkipEmptySpace = true;
 
 protected:
-    CTex3DRenderer(CModel* model, IGlSurface* dc, int width, int height);
+    CTex3DRenderer(CModel* model, IGlSurface* dc, int width, int height, const char* description,
+                   bool autoUpdate = false);
 
     // Locks the voxels, takes the geometry, allocates and fills the
     // staging volume and makes the texture name; false (after the message)

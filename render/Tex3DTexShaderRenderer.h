@@ -25,6 +25,5 @@ public:
     PFNGLACTIVETEXTUREARBPROC m_pfnActiveTextureARB = nullptr;
 
 private:
-    void FillLookupStaging();
     void UploadLookupTexture();
 };

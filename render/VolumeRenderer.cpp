@@ -10,16 +10,18 @@
 #include "platform/Prompter.h"
 #include "render/RendererFactory.h"
 
-CVolumeRenderer::CVolumeRenderer(CModel* model, IGlSurface* dc, int width, int height)
+CVolumeRenderer::CVolumeRenderer(CModel* model, IGlSurface* dc, int width, int height, const char* description,
+                                 bool autoUpdate)
     : CRenderer(model, dc, width, height)
 {
+    SetDescription(description);
+    m_bAutoUpdate = autoUpdate;
 }
 
 CVolumeRenderer::~CVolumeRenderer()
 {
     m_pStaging.reset();
-    GlMakeCurrent(nullptr, nullptr);
-    m_hGLRC.reset();
+    CloseOwnContext();
 }
 
 void CVolumeRenderer::BeginFrame(IGlSurface* dc, COLORREF background, IGlContext* context)
@@ -29,10 +31,7 @@ void CVolumeRenderer::BeginFrame(IGlSurface* dc, COLORREF background, IGlContext
 
 void CVolumeRenderer::CreateContext(IGlSurface* dc)
 {
-    if (!dc || !dc->SetPixelFormat(kRendererPixelFormat))
-        return;
-    m_hGLRC = dc->CreateContext();
-    if (!m_hGLRC || !GlMakeCurrent(dc, m_hGLRC.get()))
+    if (!OpenOwnContext(dc))
         return;
     const CGlDispatch& gl = Gl();
     gl.LoadIdentity();

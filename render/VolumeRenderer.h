@@ -69,7 +69,11 @@ public:
     bool m_bTexturesMissing = false;
 
 protected:
-    CVolumeRenderer(CModel* model, IGlSurface* dc, int width, int height);
+    // For the leaves whose table edits reach the picture without a rebuild.
+    static constexpr bool kAutoUpdate = true;
+
+    CVolumeRenderer(CModel* model, IGlSurface* dc, int width, int height, const char* description,
+                    bool autoUpdate);
 
     // Builds, remembering whether it worked.
     void RebuildTextures();
@@ -85,6 +89,35 @@ protected:
     // A table edit of the classes that colour on upload: the next frame
     // rebuilds; without textures the next build reads the new table anyway.
     void RebuildOnTableChange();
+    // A table edit of the classes that colour after upload (a palette, a
+    // lookup texture): a pending build reads the new table; otherwise only
+    // the table's own GL object is replaced.
+    template <typename Replace> void ReplaceTableOrRebuild(Replace replace)
+    {
+        if (m_bTexturesDirty)
+            RebuildTextures();
+        else if (!m_bTexturesMissing)
+            replace();
+    }
+    // The same for a lookup texture, which needs its unit selected: a name
+    // the GL does not know is made (when zero) and uploaded whole, a known
+    // one only has its texels replaced.
+    template <typename Upload, typename Replace>
+    void ReplaceLookupTexture(GLuint& texture, bool canSelectUnit, Upload upload, Replace replace)
+    {
+        ReplaceTableOrRebuild([&] {
+            if (!canSelectUnit)
+                return;
+            const CGlDispatch& gl = Gl();
+            if (gl.IsTexture(texture)) {
+                replace();
+                return;
+            }
+            if (!texture)
+                gl.GenTextures(1, &texture);
+            upload();
+        });
+    }
 
 private:
     void LineState();

@@ -8,6 +8,7 @@
 // lays its buttons side by side and wants twice the height of a dialog's
 // edit, so the dialogs draw this one. A press on the upper half steps by +1,
 // on the lower half by -1; the control keeps no value of its own.
+// Not CUpDown: that one owns its field and range and repeats while held.
 class CStepArrows : public wxControl {
 public:
     CStepArrows(wxWindow* parent, wxWindowID id = wxID_ANY);

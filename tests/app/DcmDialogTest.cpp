@@ -40,8 +40,6 @@ protected:
         EXPECT_EQ(user.shown, 1);
         return ok;
     }
-    static wxTextCtrl& Edit(CDcmDialog& d, const char* name) { return Child<wxTextCtrl>(d, name); }
-    static std::string Shown(CDcmDialog& d, const char* name) { return GtkEntryText(Edit(d, name)); }
     // What the screen shows of the preview, once it has been painted anew.
     static wxImage ShownPreview(CDcmDialog& d)
     {
@@ -197,29 +195,17 @@ TEST_F(DcmDialogTest, RefusedValuesKeepTheDialogOpen)
 {
     auto preview = Preview(ImageSpec{});
     const bool ok = Run(preview.get(), [&](CDcmDialog& d) {
-        struct Case {
-            const char* field;
-            const char* typed;
-            const char* message;
-            const char* repair;
-        };
-        const Case cases[] = {
+        const RefusedEntry cases[] = {
             {"IDC_DCM_NEWX", "0", "Please enter an integer between 1 and 4096.", "8"},
             {"IDC_DCM_NEWX", "5000", "Please enter an integer between 1 and 4096.", "8"},
             {"IDC_DCM_NEWY", "4097", "Please enter an integer between 1 and 4096.", "8"},
             {"IDC_DCM_SCALEY", "0", "Please enter a number greater than 0.", "1"},
             {"IDC_DCM_SCALEX", "1..2", "Please enter a number.", "1"},
         };
-        for (const Case& c : cases) {
-            SCOPED_TRACE(std::string(c.field) + " " + c.typed);
-            prompter.asked.clear();
-            wxTextCtrl& edit = Edit(d, c.field);
-            ASSERT_TRUE(user.Type(edit, c.typed));
-            ASSERT_TRUE(user.Click(Child(d, "wxID_OK")));
-            ASSERT_EQ(prompter.Texts(), std::vector<std::string>{c.message});
-            EXPECT_TRUE(d.IsModal());
-            EXPECT_TRUE(edit.HasFocus());
-            ASSERT_TRUE(user.Type(edit, c.repair));
+        for (const RefusedEntry& c : cases) {
+            RefuseThenRepair(user, prompter, d, c);
+            if (HasFatalFailure())
+                return;
         }
         ASSERT_TRUE(user.Click(Child(d, "wxID_OK")));
     });

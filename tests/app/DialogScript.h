@@ -1,6 +1,7 @@
 #pragma once
 #include <functional>
 #include <string>
+#include <vector>
 
 #include <wx/modalhook.h>
 #include <wx/textctrl.h>
@@ -9,6 +10,7 @@
 
 #include "GuiTest.h"
 #include "ScreenPixels.h"
+#include "support/ScriptedPrompter.h"
 
 // Plays the user of the next modal dialogs of type D: `script` runs inside
 // each one's modal loop once GTK shows it. A dialog the script leaves open
@@ -51,6 +53,10 @@ template <class T = wxWindow> T& Child(wxWindow& dialog, const char* name)
         throw std::logic_error(std::string("no control ") + name);
     return *t;
 }
+
+// The edit named `name`, and the text GTK shows in it.
+inline wxTextCtrl& Edit(wxWindow& dialog, const char* name) { return Child<wxTextCtrl>(dialog, name); }
+inline std::string Shown(wxWindow& dialog, const char* name) { return GtkEntryText(Edit(dialog, name)); }
 
 // Keyboard and pointer input through the X server, as a user gives it.
 // Without a window manager the keyboard goes to the window under the
@@ -126,3 +132,29 @@ private:
     wxWindow* m_pLastClicked = nullptr;
     int m_nLastSide = 1;
 };
+
+// A value a dialog refuses on OK, with its message, and what repairs it.
+struct RefusedEntry {
+    const char* field;
+    const char* typed;
+    const char* message;
+    const char* repair;
+};
+// Types the value and presses OK: only the message comes, and the dialog
+// stays open with the field focused; `check` adds the dialog's own checks
+// before the repair is typed.
+inline void RefuseThenRepair(User& user, CScriptedPrompter& prompter, wxDialog& d, const RefusedEntry& c,
+                             const std::function<void()>& check = {})
+{
+    SCOPED_TRACE(std::string(c.field) + " " + c.typed);
+    prompter.asked.clear();
+    wxTextCtrl& edit = Edit(d, c.field);
+    ASSERT_TRUE(user.Type(edit, c.typed));
+    ASSERT_TRUE(user.Click(Child(d, "wxID_OK")));
+    ASSERT_EQ(prompter.Texts(), std::vector<std::string>{c.message});
+    EXPECT_TRUE(d.IsModal());
+    EXPECT_TRUE(edit.HasFocus());
+    if (check)
+        check();
+    ASSERT_TRUE(user.Type(edit, c.repair));
+}

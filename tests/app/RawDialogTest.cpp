@@ -26,7 +26,6 @@ protected:
         EXPECT_EQ(user.shown, 1);
         return ok;
     }
-    static wxTextCtrl& Edit(CRawDialog& d, const char* name) { return Child<wxTextCtrl>(d, name); }
     static std::string Label(CRawDialog& d, const char* name) { return GtkLabelText(Child(d, name)); }
     // The expected size once every posted update has run.
     static std::string Expected(CRawDialog& d)

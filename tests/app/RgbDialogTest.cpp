@@ -23,8 +23,6 @@ protected:
         EXPECT_EQ(user.shown, 1);
         return ok;
     }
-    static wxTextCtrl& Edit(CRgbDialog& d, const char* name) { return Child<wxTextCtrl>(d, name); }
-    static std::string Shown(CRgbDialog& d, const char* name) { return GtkEntryText(Edit(d, name)); }
 
     CScriptedPrompter prompter;
     CPrompterScope scope{&prompter};
@@ -135,29 +133,16 @@ TEST_F(RgbDialogTest, RefusedSizesKeepTheDialogOpen)
 {
     const bool ok = Run([&](CRgbDialog& d) {
         ASSERT_TRUE(user.Type(Edit(d, "IDC_RGB_FOLDER"), "/data"));
-        struct Case {
-            const char* field;
-            const char* typed;
-            const char* message;
-            const char* repair;
-        };
-        const Case cases[] = {
+        const RefusedEntry cases[] = {
             {"IDC_RGB_WIDTH", "9000", "Please enter an integer between 1 and 8192.", "2048"},
             {"IDC_RGB_HEIGHT", "0", "Please enter an integer between 1 and 8192.", "1216"},
             {"IDC_RGB_PIXEL_WIDTH", "0", "Please enter a number greater than 0.", "0.33"},
             {"IDC_RGB_SEPARATION", "x", "Please enter a number.", "0.33"},
         };
-        for (const Case& c : cases) {
-            SCOPED_TRACE(c.field);
-            prompter.asked.clear();
-            wxTextCtrl& edit = Edit(d, c.field);
-            ASSERT_TRUE(user.Type(edit, c.typed));
-            ASSERT_TRUE(user.Click(Child(d, "wxID_OK")));
-            ASSERT_EQ(prompter.Texts(), std::vector<std::string>{c.message});
-            EXPECT_TRUE(d.IsModal());
-            EXPECT_TRUE(edit.HasFocus());
-            EXPECT_EQ(Shown(d, "IDC_RGB_FOLDER"), "/data");
-            ASSERT_TRUE(user.Type(edit, c.repair));
+        for (const RefusedEntry& c : cases) {
+            RefuseThenRepair(user, prompter, d, c, [&] { EXPECT_EQ(Shown(d, "IDC_RGB_FOLDER"), "/data"); });
+            if (HasFatalFailure())
+                return;
         }
         ASSERT_TRUE(user.Click(Child(d, "wxID_CANCEL")));
     });

@@ -6,6 +6,7 @@
 #include "app/ViewModes.h"
 #include "platform/Prompter.h"
 #include "render/Renderer.h"
+#include "render/StereoGeometry.h"
 #include "support/ScriptedPrompter.h"
 
 namespace {
@@ -102,11 +103,11 @@ TEST(ViewModeRules, DisplayCommands)
 // the focal length and no or double separation.
 TEST(StereoValues, FactorsAndFractions)
 {
-    const StereoValues open = StereoBase(10.0, kStereoOpenFactor);
+    const StereoDistances open = StereoBaseDistances(10.0, kStereoOpenFactor);
     EXPECT_FLOAT_EQ(open.focal, 15.0f);
     EXPECT_FLOAT_EQ(open.eyeSeparation, 15.0f * 0.033333335f);
     EXPECT_FLOAT_EQ(open.separation, open.eyeSeparation);
-    const StereoValues fly = StereoBase(1.0, kStereoFlyThroughFactor);
+    const StereoDistances fly = StereoBaseDistances(1.0, kStereoFlyThroughFactor);
     EXPECT_FLOAT_EQ(fly.focal, 1.0f);
     EXPECT_FLOAT_EQ(fly.eyeSeparation, 0.033333335f);
 
@@ -118,7 +119,7 @@ TEST(StereoValues, FactorsAndFractions)
         {0.25f, 0.0f, 15.0f, 0.0f},       {0.0f, 0.5f, 0.0f, 0.0f},  {0.5f, 0.75f, 30.0f, 1.5f},
     };
     for (const Case& c : cases) {
-        const StereoValues v = StereoFromFactors(15.0f, c.f, c.s);
+        const StereoDistances v = StereoDistancesFromBars(15.0f, c.f, c.s);
         EXPECT_NEAR(v.focal, c.focal, 1e-5f) << c.f << ", " << c.s;
         EXPECT_NEAR(v.eyeSeparation, c.focal * 0.033333335f, 1e-5f) << c.f << ", " << c.s;
         EXPECT_NEAR(v.separation, c.separation, 1e-5f) << c.f << ", " << c.s;

@@ -1,13 +1,23 @@
 #pragma once
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <map>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "render/Renderer.h"
 #include "support/GlRecorder.h"
 #include "support/VolumeScenes.h"
+
+// A renderer of class R on a 64 x 64 surface, for tables of cases.
+using RendererMaker = std::function<std::unique_ptr<CRenderer>(CModel*, IGlSurface*)>;
+template <class R> RendererMaker MakerOf()
+{
+    return [](CModel* m, IGlSurface* s) -> std::unique_ptr<CRenderer> { return std::make_unique<R>(m, s, 64, 64); };
+}
 
 // A volume renderer of class R drawing into the recorder; its context stays
 // current for the test.

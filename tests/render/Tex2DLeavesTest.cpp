@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "RecordedVolume.h"
+#include "RecordedLeaves.h"
 #include "render/Tex2DFragProgRenderer.h"
 #include "render/Tex2DPalettedRenderer.h"
 #include "render/Tex2DPixelMapRenderer.h"
@@ -12,45 +12,14 @@
 #include "render/TransferFunction.h"
 
 namespace {
-using Lines = std::vector<std::string>;
-
-std::unique_ptr<CVolume> Cube(int bits = 8)
-{
-    return MakeVolume(4, 4, 4, bits, [](int x, int y, int z) { return 10 * x + y + z; });
-}
-
-// The calls from the first of `name` on, `count` of them, described with
-// every argument.
-Lines From(const CRecordingSurface& s, const std::string& name, std::size_t count, std::size_t skip = 0)
-{
-    Lines all = Described(s, s.Names());
-    Lines out;
-    for (std::size_t i = 0; i < all.size(); ++i) {
-        if (all[i].rfind(name, 0) != 0 || skip-- > 0)
-            continue;
-        for (std::size_t k = i; k < all.size() && out.size() < count; ++k)
-            out.push_back(all[k]);
-        break;
-    }
-    return out;
-}
-
-std::string Hex(double v) { return std::to_string(static_cast<long long>(v)); }
-std::string Address(const void* p) { return std::to_string(reinterpret_cast<std::uintptr_t>(p)); }
-
 const char* TextAt(double address) { return reinterpret_cast<const char*>(std::uintptr_t(address)); }
 } // namespace
 
 TEST(CTex2DLeaves, DescriptionsAndAutoUpdate)
 {
-    struct Case {
-        std::unique_ptr<CRenderer> renderer;
-        const char* description;
-        bool autoUpdate;
-    };
     auto volume = Cube();
     CRecordingSurface s;
-    Case cases[] = {
+    LeafIdentity cases[] = {
         {std::make_unique<CTex2DFragProgRenderer>(volume.get(), &s, 8, 8),
          "Volume rendering using OpenGL 2D Textures and ARB fragment program", true},
         {std::make_unique<CTex2DTexShaderRenderer>(volume.get(), &s, 8, 8),
@@ -64,15 +33,7 @@ TEST(CTex2DLeaves, DescriptionsAndAutoUpdate)
         {std::make_unique<CTex2DPlainRenderer>(volume.get(), &s, 8, 8), "Volume rendering using OpenGL 2D textures",
          false},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(c.renderer->m_pszDescription, c.description);
-        EXPECT_EQ(c.renderer->m_bAutoUpdate, c.autoUpdate) << c.description;
-        EXPECT_NE(c.renderer->m_pTransferFunction, nullptr) << c.description;
-    }
-    for (Case& c : cases)
-        c.renderer.reset();
-    EXPECT_EQ(s.m_nLiveContexts, 0);
-    GlMakeCurrent(nullptr, nullptr);
+    ExpectIdentities(cases, s);
 }
 
 // The program, the intensity slices on unit 0 and the table as a 1D RGBA
@@ -95,11 +56,11 @@ TEST(CTex2DFragProgRenderer, BuildLoadsTheProgramAndTheLookup)
     const std::string lut = std::to_string(r.renderer.m_nLookupTexture);
     EXPECT_EQ(From(r.surface, "ActiveTextureARB TEXTURE1", 10),
               (Lines{"ActiveTextureARB TEXTURE1", "Disable TEXTURE_2D", "Enable TEXTURE_1D",
-                     "BindTexture TEXTURE_1D " + lut, "TexParameteri TEXTURE_1D " + Hex(GL_TEXTURE_WRAP_S) + " " + Hex(GL_CLAMP_TO_EDGE),
-                     "TexParameteri TEXTURE_1D " + Hex(GL_TEXTURE_MIN_FILTER) + " " + Hex(GL_LINEAR),
-                     "TexParameteri TEXTURE_1D " + Hex(GL_TEXTURE_MAG_FILTER) + " " + Hex(GL_LINEAR),
-                     "TexEnvi " + Hex(GL_TEXTURE_ENV) + " " + Hex(GL_TEXTURE_ENV_MODE) + " " + Hex(GL_REPLACE),
-                     "TexImage1D TEXTURE_1D 0 " + Hex(GL_RGBA) + " 256 0 " + Hex(GL_RGBA) + " " + Hex(GL_UNSIGNED_BYTE) +
+                     "BindTexture TEXTURE_1D " + lut, "TexParameteri TEXTURE_1D " + N(GL_TEXTURE_WRAP_S) + " " + N(GL_CLAMP_TO_EDGE),
+                     "TexParameteri TEXTURE_1D " + N(GL_TEXTURE_MIN_FILTER) + " " + N(GL_LINEAR),
+                     "TexParameteri TEXTURE_1D " + N(GL_TEXTURE_MAG_FILTER) + " " + N(GL_LINEAR),
+                     "TexEnvi " + N(GL_TEXTURE_ENV) + " " + N(GL_TEXTURE_ENV_MODE) + " " + N(GL_REPLACE),
+                     "TexImage1D TEXTURE_1D 0 " + N(GL_RGBA) + " 256 0 " + N(GL_RGBA) + " " + N(GL_UNSIGNED_BYTE) +
                          " " + Address(r.renderer.m_pRgbaTable->data()),
                      "Disable TEXTURE_1D"}));
     // Unit 0 is made active before the slices and again after the lookup.
@@ -123,7 +84,7 @@ TEST(CTex2DFragProgRenderer, TableEditsTouchOnlyTheLookup)
     EXPECT_EQ(Described(r.surface, r.surface.Names()),
               (Lines{"IsTexture " + lut, "ActiveTextureARB TEXTURE1", "Disable TEXTURE_2D", "Enable TEXTURE_1D",
                      "BindTexture TEXTURE_1D " + lut,
-                     "TexSubImage1D TEXTURE_1D 0 0 256 " + Hex(GL_RGBA) + " " + Hex(GL_UNSIGNED_BYTE) + " " +
+                     "TexSubImage1D TEXTURE_1D 0 0 256 " + N(GL_RGBA) + " " + N(GL_UNSIGNED_BYTE) + " " +
                          Address(r.renderer.m_pRgbaTable->data()),
                      "Disable TEXTURE_1D", "ActiveTextureARB TEXTURE0"}));
 
@@ -199,11 +160,11 @@ TEST(CTex2DTexShaderRenderer, RecordedCalls)
     const Lines all = Described(r.surface, r.surface.Names());
     int slices = 0;
     for (std::size_t i = 0; i < all.size(); ++i)
-        if (all[i].rfind("TexImage2D TEXTURE_2D 0 " + Hex(GL_INTENSITY8), 0) == 0) {
+        if (all[i].rfind("TexImage2D TEXTURE_2D 0 " + N(GL_INTENSITY8), 0) == 0) {
             ++slices;
             ASSERT_LT(i + 2, all.size());
             EXPECT_EQ(all[i + 1], "Enable TEXTURE_SHADER");
-            EXPECT_EQ(all[i + 2], "TexEnvi TEXTURE_SHADER " + Hex(GL_SHADER_OPERATION_NV) + " TEXTURE_2D");
+            EXPECT_EQ(all[i + 2], "TexEnvi TEXTURE_SHADER " + N(GL_SHADER_OPERATION_NV) + " TEXTURE_2D");
         }
     EXPECT_EQ(slices, 12);
 
@@ -212,12 +173,12 @@ TEST(CTex2DTexShaderRenderer, RecordedCalls)
     const std::string p2d = "TexParameteri TEXTURE_2D ";
     const Lines lookup = {
         "Enable TEXTURE_2D", "ActiveTextureARB TEXTURE1", "Enable TEXTURE_SHADER", "BindTexture TEXTURE_2D " + lut,
-        p2d + Hex(GL_TEXTURE_WRAP_S) + " " + Hex(GL_CLAMP), p2d + Hex(GL_TEXTURE_WRAP_T) + " " + Hex(GL_CLAMP),
-        p2d + Hex(GL_TEXTURE_MIN_FILTER) + " " + Hex(GL_LINEAR), p2d + Hex(GL_TEXTURE_MAG_FILTER) + " " + Hex(GL_LINEAR),
-        "TexEnvi " + Hex(GL_TEXTURE_ENV) + " " + Hex(GL_TEXTURE_ENV_MODE) + " " + Hex(GL_REPLACE),
-        "TexEnvi TEXTURE_SHADER " + Hex(GL_SHADER_OPERATION_NV) + " " + Hex(GL_DEPENDENT_AR_TEXTURE_2D_NV),
-        "TexEnvi TEXTURE_SHADER " + Hex(GL_PREVIOUS_TEXTURE_INPUT_NV) + " TEXTURE0",
-        "TexImage2D TEXTURE_2D 0 " + Hex(GL_RGBA) + " 256 2 0 " + Hex(GL_RGBA) + " " + Hex(GL_UNSIGNED_BYTE) + " " +
+        p2d + N(GL_TEXTURE_WRAP_S) + " " + N(GL_CLAMP), p2d + N(GL_TEXTURE_WRAP_T) + " " + N(GL_CLAMP),
+        p2d + N(GL_TEXTURE_MIN_FILTER) + " " + N(GL_LINEAR), p2d + N(GL_TEXTURE_MAG_FILTER) + " " + N(GL_LINEAR),
+        "TexEnvi " + N(GL_TEXTURE_ENV) + " " + N(GL_TEXTURE_ENV_MODE) + " " + N(GL_REPLACE),
+        "TexEnvi TEXTURE_SHADER " + N(GL_SHADER_OPERATION_NV) + " " + N(GL_DEPENDENT_AR_TEXTURE_2D_NV),
+        "TexEnvi TEXTURE_SHADER " + N(GL_PREVIOUS_TEXTURE_INPUT_NV) + " TEXTURE0",
+        "TexImage2D TEXTURE_2D 0 " + N(GL_RGBA) + " 256 2 0 " + N(GL_RGBA) + " " + N(GL_UNSIGNED_BYTE) + " " +
             staging,
         "ActiveTextureARB TEXTURE0", "Disable TEXTURE_2D"};
     EXPECT_EQ(From(r.surface, "Enable TEXTURE_2D", lookup.size()), lookup);
@@ -232,7 +193,7 @@ TEST(CTex2DTexShaderRenderer, RecordedCalls)
     EXPECT_EQ(Described(r.surface, r.surface.Names()),
               (Lines{"IsTexture " + lut, "Enable TEXTURE_2D", "ActiveTextureARB TEXTURE1", "Enable TEXTURE_SHADER",
                      "BindTexture TEXTURE_2D " + lut,
-                     "TexSubImage2D TEXTURE_2D 0 0 0 256 2 " + Hex(GL_RGBA) + " " + Hex(GL_UNSIGNED_BYTE) + " " + staging,
+                     "TexSubImage2D TEXTURE_2D 0 0 0 256 2 " + N(GL_RGBA) + " " + N(GL_UNSIGNED_BYTE) + " " + staging,
                      "ActiveTextureARB TEXTURE0", "Disable TEXTURE_2D"}));
     EXPECT_EQ(rows[4 * 9 + 3], 99);
     EXPECT_EQ(rows[1024 + 4 * 9 + 3], 99);
@@ -264,8 +225,8 @@ TEST(CTex2DPalettedRenderer, RecordedCalls)
                                            "GL_EXT_paletted_texture GL_EXT_shared_texture_palette GL_EXT_blend_minmax");
         r.Frame();
         const Lines all = Described(r.surface, {"glEnable", "glTexImage2D", "glColorTableEXT", "glGetString"});
-        const std::string palette = "ColorTableEXT SHARED_PALETTE " + Hex(GL_RGBA) + " 256 " + Hex(GL_RGBA) + " " +
-                                    Hex(GL_UNSIGNED_BYTE) + " " + Address(r.renderer.m_pRgbaTable->data());
+        const std::string palette = "ColorTableEXT SHARED_PALETTE " + N(GL_RGBA) + " 256 " + N(GL_RGBA) + " " +
+                                    N(GL_UNSIGNED_BYTE) + " " + Address(r.renderer.m_pRgbaTable->data());
         ASSERT_GE(all.size(), 4u);
         EXPECT_EQ(all[0], "Enable SHARED_PALETTE") << "before the blend equation is looked up";
         EXPECT_EQ(all[1].rfind("GetString", 0), 0u);
@@ -274,8 +235,8 @@ TEST(CTex2DPalettedRenderer, RecordedCalls)
         EXPECT_EQ((loaded - 1)->rfind("TexImage2D", 0), 0u) << "the palette follows the last slice";
         int slices = 0;
         for (const std::string& line : all)
-            slices += line.rfind("TexImage2D TEXTURE_2D 0 " + Hex(GL_COLOR_INDEX8_EXT) + " 4 4 0 " + Hex(GL_COLOR_INDEX) +
-                                     " " + Hex(GL_UNSIGNED_BYTE),
+            slices += line.rfind("TexImage2D TEXTURE_2D 0 " + N(GL_COLOR_INDEX8_EXT) + " 4 4 0 " + N(GL_COLOR_INDEX) +
+                                     " " + N(GL_UNSIGNED_BYTE),
                                  0) == 0;
         EXPECT_EQ(slices, 12) << bits << " bits stage 8-bit indices";
         EXPECT_EQ(std::count(all.begin(), all.end(), "Enable SHARED_PALETTE"), 2);
@@ -300,8 +261,8 @@ TEST(CTex2DPixelMapRenderer, MapsTheTableIntoTheUpload)
     r.Frame();
     const Lines order = Described(r.surface, {"glPixelTransferi", "glPixelMapfv", "glTexImage2D"});
     ASSERT_EQ(order.size(), 2 + 4 + 12u);
-    EXPECT_EQ(order.front(), "PixelTransferi " + Hex(GL_MAP_COLOR) + " 1");
-    EXPECT_EQ(order.back(), "PixelTransferi " + Hex(GL_MAP_COLOR) + " 0");
+    EXPECT_EQ(order.front(), "PixelTransferi " + N(GL_MAP_COLOR) + " 1");
+    EXPECT_EQ(order.back(), "PixelTransferi " + N(GL_MAP_COLOR) + " 0");
     const auto maps = r.Calls("glPixelMapfv");
     const GLenum names[4] = {GL_PIXEL_MAP_I_TO_R, GL_PIXEL_MAP_I_TO_G, GL_PIXEL_MAP_I_TO_B, GL_PIXEL_MAP_I_TO_A};
     for (int c = 0; c < 4; ++c) {

@@ -68,21 +68,17 @@ TEST(CTex2DRenderer, SliceFormatsByClassAndDepth)
 {
     struct Case {
         const char* what;
-        std::function<std::unique_ptr<CRenderer>(CModel*, IGlSurface*)> make;
+        RendererMaker make;
         int bits;
         bool rescale;
         double internal, format, type;
     };
-    auto maker = [](auto tag) {
-        using R = typename decltype(tag)::type;
-        return [](CModel* m, IGlSurface* s) -> std::unique_ptr<CRenderer> { return std::make_unique<R>(m, s, 64, 64); };
-    };
-    auto plain = maker(std::type_identity<CTex2DPlainRenderer>{});
-    auto prog = maker(std::type_identity<CTex2DFragProgRenderer>{});
-    auto shader = maker(std::type_identity<CTex2DTexShaderRenderer>{});
-    auto palette = maker(std::type_identity<CTex2DPalettedRenderer>{});
-    auto maps = maker(std::type_identity<CTex2DPixelMapRenderer>{});
-    auto rgb = maker(std::type_identity<CTex2DRgbRenderer>{});
+    auto plain = MakerOf<CTex2DPlainRenderer>();
+    auto prog = MakerOf<CTex2DFragProgRenderer>();
+    auto shader = MakerOf<CTex2DTexShaderRenderer>();
+    auto palette = MakerOf<CTex2DPalettedRenderer>();
+    auto maps = MakerOf<CTex2DPixelMapRenderer>();
+    auto rgb = MakerOf<CTex2DRgbRenderer>();
     const Case cases[] = {
         {"plain 8", plain, 8, true, GL_INTENSITY8, GL_LUMINANCE, GL_UNSIGNED_BYTE},
         {"plain 16 rescaled", plain, 16, true, GL_INTENSITY8, GL_LUMINANCE, GL_UNSIGNED_BYTE},

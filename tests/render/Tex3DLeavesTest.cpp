@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "RecordedVolume.h"
+#include "RecordedLeaves.h"
 #include "render/Tex3DFragShaderRenderer.h"
 #include "render/Tex3DPalettedRenderer.h"
 #include "render/Tex3DPixelMapRenderer.h"
@@ -10,26 +10,6 @@
 #include "render/Tex3DTexShaderRenderer.h"
 
 namespace {
-using Lines = std::vector<std::string>;
-
-std::unique_ptr<CVolume> Cube(int bits = 8)
-{
-    return MakeVolume(4, 4, 4, bits, [](int x, int y, int z) { return 10 * x + y + z; });
-}
-
-std::string N(double v) { return std::to_string(static_cast<long long>(v)); }
-std::string Address(const void* p) { return std::to_string(reinterpret_cast<std::uintptr_t>(p)); }
-
-// The calls from the first that begins with `name` on, `count` of them.
-Lines From(const CRecordingSurface& s, const std::string& name, std::size_t count)
-{
-    const Lines all = Described(s, s.Names());
-    for (std::size_t i = 0; i < all.size(); ++i)
-        if (all[i].rfind(name, 0) == 0)
-            return Lines(all.begin() + long(i), all.begin() + long(std::min(all.size(), i + count)));
-    return {};
-}
-
 // Calls of any ATI entry point or of the ATI fragment-shader enable.
 Lines AtiCalls(const CRecordingSurface& s)
 {
@@ -46,14 +26,9 @@ const std::string kParam3D = "TexParameteri TEXTURE_3D ";
 
 TEST(CTex3DLeaves, DescriptionsAndAutoUpdate)
 {
-    struct Case {
-        std::unique_ptr<CRenderer> renderer;
-        const char* description;
-        bool autoUpdate;
-    };
     auto volume = Cube();
     CRecordingSurface s;
-    Case cases[] = {
+    LeafIdentity cases[] = {
         {std::make_unique<CTex3DFragShaderRenderer>(volume.get(), &s, 8, 8),
          "Volume rendering using OpenGL 3D Textures and ATI fragment shader extensions.", true},
         {std::make_unique<CTex3DTexShaderRenderer>(volume.get(), &s, 8, 8),
@@ -65,15 +40,7 @@ TEST(CTex3DLeaves, DescriptionsAndAutoUpdate)
         {std::make_unique<CTex3DPlainRenderer>(volume.get(), &s, 8, 8),
          "Volume rendering using OpenGL 3D Texture extensions", false},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(c.renderer->m_pszDescription, c.description);
-        EXPECT_EQ(c.renderer->m_bAutoUpdate, c.autoUpdate) << c.description;
-        EXPECT_NE(c.renderer->m_pTransferFunction, nullptr) << c.description;
-    }
-    for (Case& c : cases)
-        c.renderer.reset();
-    EXPECT_EQ(s.m_nLiveContexts, 0);
-    GlMakeCurrent(nullptr, nullptr);
+    ExpectIdentities(cases, s);
 }
 
 // Volume formats by class and depth: intensity for the lookup and plain
@@ -83,20 +50,16 @@ TEST(CTex3DLeaves, VolumeFormatsByClassAndDepth)
 {
     struct Case {
         const char* what;
-        std::function<std::unique_ptr<CRenderer>(CModel*, IGlSurface*)> make;
+        RendererMaker make;
         int bits;
         bool rescale;
         double internal, format, type;
     };
-    auto maker = [](auto tag) {
-        using R = typename decltype(tag)::type;
-        return [](CModel* m, IGlSurface* s) -> std::unique_ptr<CRenderer> { return std::make_unique<R>(m, s, 64, 64); };
-    };
-    auto plain = maker(std::type_identity<CTex3DPlainRenderer>{});
-    auto shader = maker(std::type_identity<CTex3DFragShaderRenderer>{});
-    auto nv = maker(std::type_identity<CTex3DTexShaderRenderer>{});
-    auto palette = maker(std::type_identity<CTex3DPalettedRenderer>{});
-    auto maps = maker(std::type_identity<CTex3DPixelMapRenderer>{});
+    auto plain = MakerOf<CTex3DPlainRenderer>();
+    auto shader = MakerOf<CTex3DFragShaderRenderer>();
+    auto nv = MakerOf<CTex3DTexShaderRenderer>();
+    auto palette = MakerOf<CTex3DPalettedRenderer>();
+    auto maps = MakerOf<CTex3DPixelMapRenderer>();
     const Case cases[] = {
         {"plain 8", plain, 8, false, GL_INTENSITY8, GL_LUMINANCE, GL_UNSIGNED_BYTE},
         {"plain 16", plain, 16, false, GL_INTENSITY16, GL_LUMINANCE, GL_UNSIGNED_SHORT},

@@ -6,10 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "OffscreenScene.h"
 #include "data/Quaternion.h"
-#include "platform/Prompter.h"
-#include "support/ScriptedPrompter.h"
-#include "platform/offscreen/OffscreenSurface.h"
 #include "render/Tex2DFragProgRenderer.h"
 #include "render/Tex2DPixelMapRenderer.h"
 #include "render/Tex2DPlainRenderer.h"
@@ -17,63 +15,8 @@
 #include "support/VolumeScenes.h"
 
 namespace {
-struct Rgb {
-    int r, g, b;
-};
-std::ostream& operator<<(std::ostream& os, const Rgb& c) { return os << c.r << "," << c.g << "," << c.b; }
-
-void ExpectNear(Rgb got, Rgb want, int tol, const std::string& why)
-{
-    EXPECT_NEAR(got.r, want.r, tol) << why << ": " << got;
-    EXPECT_NEAR(got.g, want.g, tol) << why << ": " << got;
-    EXPECT_NEAR(got.b, want.b, tol) << why << ": " << got;
-}
-
-// One renderer drawing offscreen into 64 x 64 pixels, the way the view
-// draws: begin the frame, render, swap; nothing reaches a message box
-// unexpected.
-struct Scene {
-    CScriptedPrompter prompter;
-    CPrompterScope scope{&prompter};
-    COffscreenSurface surface{64, 64};
-    std::unique_ptr<CVolumeRenderer> renderer;
-    std::vector<GLubyte> pixels;
-
-    template <class R> static std::unique_ptr<Scene> Make(CModel* model)
-    {
-        auto s = std::make_unique<Scene>();
-        s->renderer = std::make_unique<R>(model, &s->surface, 64, 64);
-        s->renderer->AttachModel(model);
-        return s;
-    }
-    ~Scene()
-    {
-        renderer.reset();
-        GlMakeCurrent(nullptr, nullptr);
-    }
-    void SetTable(const std::function<std::uint32_t(int)>& rgba)
-    {
-        for (int i = 0; i < 256; ++i) {
-            const std::uint32_t c = rgba(i);
-            for (int k = 0; k < 4; ++k)
-                (*renderer->m_pRgbaTable)[4 * i + k] = std::uint8_t(c >> (24 - 8 * k));
-        }
-        renderer->UpdateLookupTable();
-    }
-    void Frame()
-    {
-        renderer->BeginFrame(&surface, 0, nullptr);
-        renderer->Render(&surface, true);
-        pixels.assign(64 * 64 * 4, 0);
-        Gl().ReadPixels(0, 0, 64, 64, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-    }
-    // x from the left, y from the top.
-    Rgb At(int x, int y) const
-    {
-        const std::size_t i = (std::size_t(63 - y) * 64 + x) * 4;
-        return {pixels[i], pixels[i + 1], pixels[i + 2]};
-    }
-};
+using Rgb = Rgba;
+struct Scene : TOffscreenScene<Scene, CVolumeRenderer> {};
 
 constexpr std::uint32_t kGreen = 0x00FF00FF, kRed = 0xFF0000FF;
 

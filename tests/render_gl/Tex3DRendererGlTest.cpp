@@ -6,71 +6,15 @@
 
 #include <gtest/gtest.h>
 
+#include "OffscreenScene.h"
 #include "data/Quaternion.h"
-#include "platform/Prompter.h"
-#include "platform/offscreen/OffscreenSurface.h"
 #include "render/Tex3DFragShaderRenderer.h"
 #include "render/Tex3DPixelMapRenderer.h"
 #include "render/Tex3DPlainRenderer.h"
-#include "support/ScriptedPrompter.h"
 #include "support/VolumeScenes.h"
 
 namespace {
-struct Rgba {
-    int r, g, b, a;
-};
-std::ostream& operator<<(std::ostream& os, const Rgba& c) { return os << c.r << "," << c.g << "," << c.b; }
-
-void ExpectNear(Rgba got, Rgba want, int tol, const std::string& why)
-{
-    EXPECT_NEAR(got.r, want.r, tol) << why << ": " << got;
-    EXPECT_NEAR(got.g, want.g, tol) << why << ": " << got;
-    EXPECT_NEAR(got.b, want.b, tol) << why << ": " << got;
-}
-
-// One renderer drawing offscreen into 64 x 64 pixels as the view draws;
-// every message box is recorded.
-struct Scene {
-    CScriptedPrompter prompter;
-    CPrompterScope scope{&prompter};
-    COffscreenSurface surface{64, 64};
-    std::unique_ptr<CTex3DRenderer> renderer;
-    std::vector<GLubyte> pixels;
-
-    template <class R> static std::unique_ptr<Scene> Make(CModel* model)
-    {
-        auto s = std::make_unique<Scene>();
-        s->renderer = std::make_unique<R>(model, &s->surface, 64, 64);
-        s->renderer->AttachModel(model);
-        return s;
-    }
-    ~Scene()
-    {
-        renderer.reset();
-        GlMakeCurrent(nullptr, nullptr);
-    }
-    void SetTable(const std::function<std::uint32_t(int)>& rgba)
-    {
-        for (int i = 0; i < 256; ++i) {
-            const std::uint32_t c = rgba(i);
-            for (int k = 0; k < 4; ++k)
-                (*renderer->m_pRgbaTable)[4 * i + k] = std::uint8_t(c >> (24 - 8 * k));
-        }
-        renderer->UpdateLookupTable();
-    }
-    void Frame()
-    {
-        renderer->BeginFrame(&surface, 0, nullptr);
-        renderer->Render(&surface, true);
-        pixels.assign(64 * 64 * 4, 0);
-        Gl().ReadPixels(0, 0, 64, 64, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-    }
-    // x from the left, y from the top.
-    Rgba At(int x, int y) const
-    {
-        const std::size_t i = (std::size_t(63 - y) * 64 + x) * 4;
-        return {pixels[i], pixels[i + 1], pixels[i + 2], pixels[i + 3]};
-    }
+struct Scene : TOffscreenScene<Scene, CTex3DRenderer> {
     // Window rows and columns of a model point seen face-on.
     int Column(float x) const { return int(32 + x * Scale()); }
     int Row(float y) const { return int(32 - y * Scale()); }

@@ -15,6 +15,7 @@
 
 #include "app/dialogs/ActiveDialog.h"
 #include "app/dialogs/RSnakeDialog.h"
+#include "app/dialogs/SliceDialogLayout.h"
 #include "data/AppSettings.h"
 #include "data/Volume.h"
 #include "platform/wx/ScrollBarStyle.h"
@@ -51,8 +52,6 @@ wxEND_EVENT_TABLE()
 
 namespace {
 const wxSize kTemplateSize(526, 356); // dialog units
-// Pixels kept clear between the drawing area and the controls beside it.
-constexpr int kGap = 12;
 
 void EnableControl(wxWindow* parent, int id, bool enable)
 {
@@ -95,39 +94,8 @@ wxRect CMarkerDlg::AreaRect() const { return wxRect(kSliceAreaLeft, kSliceAreaTo
 
 void CMarkerDlg::PlaceAroundArea()
 {
-    const wxRect area = AreaRect();
-    wxSize client = ConvertDialogToPixels(kTemplateSize);
-    int bottom = area.GetBottom() + 1;
-    wxWindow* hint = FindWindow(XRCID("IDC_SEG_HINT"));
-    if (m_scrollSlice) {
-        const int height = std::max(m_scrollSlice->GetBestSize().y, ConvertDialogToPixels(wxSize(0, 10)).y);
-        m_scrollSlice->SetSize(area.x, bottom + 4, area.width, height);
-        bottom = m_scrollSlice->GetRect().GetBottom() + 1;
-    }
-    if (auto* text = dynamic_cast<wxStaticText*>(hint)) {
-        text->Wrap(area.width);
-        const wxSize best = text->GetBestSize();
-        text->SetSize(area.x, bottom + 8, area.width, best.y);
-        bottom = text->GetRect().GetBottom() + 1;
-    }
-    // The right-hand column starts clear of the area, whatever a dialog unit
-    // measures with the fonts at hand.
-    auto beside = [&](wxWindow* child) { return child != m_scrollSlice && child != hint; };
-    int left = client.x;
-    for (wxWindow* child : GetChildren())
-        if (beside(child))
-            left = std::min(left, child->GetPosition().x);
-    const int shift = std::max(0, area.GetRight() + 1 + kGap - left);
-    int right = 0;
-    for (wxWindow* child : GetChildren()) {
-        if (beside(child))
-            child->Move(child->GetPosition() + wxPoint(shift, 0));
-        right = std::max(right, child->GetRect().GetRight() + 1);
-        bottom = std::max(bottom, child->GetRect().GetBottom() + 1);
-    }
-    client.x = std::max(client.x, right + kGap / 2);
-    client.y = std::max(client.y, bottom + kGap / 2);
-    SetClientSize(client);
+    PlaceAroundSliceArea(*this, kTemplateSize, m_scrollSlice,
+                         dynamic_cast<wxStaticText*>(FindWindow(XRCID("IDC_SEG_HINT"))));
 }
 
 void CMarkerDlg::DoDataExchange(CDataExchange& dx)
@@ -280,43 +248,14 @@ void CMarkerDlg::FillPointLists(bool in, bool out)
 
 void CMarkerDlg::OnPaint(wxPaintEvent&)
 {
-    wxPaintDC dc(this);
-    const wxRect area = AreaRect();
-    if (GetUpdateRegion().Contains(area) == wxOutRegion)
-        return;
-    if (m_bmArea.IsOk()) {
-        dc.DrawBitmap(m_bmArea, area.x, area.y);
-    } else {
-        dc.SetPen(*wxBLACK_PEN);
-        dc.SetBrush(*wxBLACK_BRUSH);
-        dc.DrawRectangle(area);
-    }
-    // Only the picture: GTK redraws the whole dialog whenever the pointer
-    // crosses a control, and a slice redraw from here would take the whole
-    // preview along. The slice's own changes draw it anew.
+    // A slice redraw from a repaint would take the whole preview along; the
+    // slice's own changes draw it anew.
+    PaintSliceArea(*this, m_bmArea);
 }
 
 void CMarkerDlg::OnHScroll(wxScrollEvent& event)
 {
-    const int axis = m_slice.Axis();
-    const int min = 0, max = std::max(m_slice.Dim(axis) - 1, 0);
-    // GTK has moved the bar already; the step is taken from the position the
-    // dialog last drew, as the Windows bar would report it.
-    int pos = m_slice.CurrentSlice();
-    const wxEventType type = event.GetEventType();
-    if (type == wxEVT_SCROLL_LINEUP)
-        pos = std::max(pos - 1, min);
-    else if (type == wxEVT_SCROLL_LINEDOWN)
-        pos = std::min(pos + 1, max);
-    else if (type == wxEVT_SCROLL_TOP)
-        pos = min;
-    else if (type == wxEVT_SCROLL_BOTTOM)
-        pos = max;
-    else if (type == wxEVT_SCROLL_THUMBTRACK || type == wxEVT_SCROLL_THUMBRELEASE)
-        pos = std::clamp(event.GetPosition(), min, max);
-    // Page steps move by the page size, which is 0; anything else stays.
-    if (m_scrollSlice)
-        m_scrollSlice->SetThumbPosition(pos);
+    SliceFromScroll(event, m_slice.CurrentSlice(), m_slice.Dim(m_slice.Axis()), m_scrollSlice);
     m_pSliceImage.reset();
     DrawSlice();
 }

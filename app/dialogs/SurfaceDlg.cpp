@@ -11,6 +11,7 @@
 #include <wx/xrc/xmlres.h>
 
 #include "app/dialogs/IntegerField.h"
+#include "app/dialogs/SliceDialogLayout.h"
 #include "data/Volume.h"
 #include "platform/wx/ScrollBarStyle.h"
 #include "res/ControlIds.h"
@@ -29,8 +30,6 @@ wxEND_EVENT_TABLE()
 
 namespace {
 const wxSize kTemplateSize(466, 343); // dialog units
-// Pixels kept clear between the drawing area and the controls beside it.
-constexpr int kGap = 12;
 
 void SetLabelIfChanged(wxWindow* window, const wxString& text)
 {
@@ -70,31 +69,7 @@ wxRect CSurfaceDlg::AreaRect() const
 
 void CSurfaceDlg::PlaceAroundArea()
 {
-    const wxRect area = AreaRect();
-    wxSize client = ConvertDialogToPixels(kTemplateSize);
-    int bottom = area.GetBottom() + 1;
-    if (m_scrollSlice) {
-        const int height = std::max(m_scrollSlice->GetBestSize().y, ConvertDialogToPixels(wxSize(0, 10)).y);
-        m_scrollSlice->SetSize(area.x, bottom + 4, area.width, height);
-        bottom = m_scrollSlice->GetRect().GetBottom() + 1;
-    }
-    // The right-hand column starts clear of the area, whatever a dialog unit
-    // measures with the fonts at hand.
-    int left = client.x;
-    for (wxWindow* child : GetChildren())
-        if (child != m_scrollSlice)
-            left = std::min(left, child->GetPosition().x);
-    const int shift = std::max(0, area.GetRight() + 1 + kGap - left);
-    int right = 0;
-    for (wxWindow* child : GetChildren()) {
-        if (child != m_scrollSlice)
-            child->Move(child->GetPosition() + wxPoint(shift, 0));
-        right = std::max(right, child->GetRect().GetRight() + 1);
-        bottom = std::max(bottom, child->GetRect().GetBottom() + 1);
-    }
-    client.x = std::max(client.x, right + kGap / 2);
-    client.y = std::max(client.y, bottom + kGap / 2);
-    SetClientSize(client);
+    PlaceAroundSliceArea(*this, kTemplateSize, m_scrollSlice);
 }
 
 void CSurfaceDlg::AllocPlaneBuffers() { m_slice.AllocPlaneBuffers(); }
@@ -184,44 +159,14 @@ bool CSurfaceDlg::PickVoxel(int x, int y)
 
 void CSurfaceDlg::OnPaint(wxPaintEvent&)
 {
-    wxPaintDC dc(this);
-    const wxRect area = AreaRect();
-    if (GetUpdateRegion().Contains(area) == wxOutRegion)
-        return;
-    if (m_bmArea.IsOk()) {
-        dc.DrawBitmap(m_bmArea, area.x, area.y);
-    } else {
-        dc.SetPen(*wxBLACK_PEN);
-        dc.SetBrush(*wxBLACK_BRUSH);
-        dc.DrawRectangle(area);
-    }
-    // Only the picture: GTK redraws the whole dialog whenever the pointer
-    // crosses a button or the focus moves, and rewriting the iso field from
-    // here would take back what the user is typing. The slice's own redraws
-    // (opening, scrolling, a new axis) rewrite it.
+    // Rewriting the iso field from a repaint would take back what the user is
+    // typing; the slice's own redraws (opening, scrolling, a new axis) do.
+    PaintSliceArea(*this, m_bmArea);
 }
 
 void CSurfaceDlg::OnHScroll(wxScrollEvent& event)
 {
-    const int axis = m_slice.Axis();
-    const int min = 0, max = std::max(m_slice.Dim(axis) - 1, 0);
-    // GTK has moved the bar already; the step is taken from the position the
-    // dialog last drew, as the Windows bar would report it.
-    int pos = m_slice.CurrentSlice();
-    const wxEventType type = event.GetEventType();
-    if (type == wxEVT_SCROLL_LINEUP)
-        pos = std::max(pos - 1, min);
-    else if (type == wxEVT_SCROLL_LINEDOWN)
-        pos = std::min(pos + 1, max);
-    else if (type == wxEVT_SCROLL_TOP)
-        pos = min;
-    else if (type == wxEVT_SCROLL_BOTTOM)
-        pos = max;
-    else if (type == wxEVT_SCROLL_THUMBTRACK || type == wxEVT_SCROLL_THUMBRELEASE)
-        pos = std::clamp(event.GetPosition(), min, max);
-    // Page steps move by the page size, which is 0; anything else stays.
-    if (m_scrollSlice)
-        m_scrollSlice->SetThumbPosition(pos);
+    SliceFromScroll(event, m_slice.CurrentSlice(), m_slice.Dim(m_slice.Axis()), m_scrollSlice);
     DrawSlice();
 }
 

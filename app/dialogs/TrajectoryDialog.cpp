@@ -12,6 +12,7 @@
 #include "app/LightBox.h"
 #include "app/ScrollBarNoKbd.h"
 #include "app/Vexilo.h"
+#include "app/dialogs/SliceDialogLayout.h"
 #include "data/Volume.h"
 #include "platform/wx/ScrollBarStyle.h"
 #include "res/ControlIds.h"
@@ -74,8 +75,6 @@ wxEND_EVENT_TABLE()
 
 namespace {
 const wxSize kTemplateSize(466, 343); // dialog units
-// Pixels kept clear between the drawing area and the controls beside it.
-constexpr int kGap = 12;
 
 void SetLabelIfChanged(wxWindow* window, const wxString& text)
 {
@@ -106,31 +105,7 @@ CTrajectoryDialog::~CTrajectoryDialog()
 
 void CTrajectoryDialog::PlaceAroundArea()
 {
-    const wxRect area(kSliceAreaLeft, kSliceAreaTop, kSliceAreaSize, kSliceAreaSize);
-    wxSize client = ConvertDialogToPixels(kTemplateSize);
-    int bottom = area.GetBottom() + 1;
-    if (m_sbSlice) {
-        const int height = std::max(m_sbSlice->GetBestSize().y, ConvertDialogToPixels(wxSize(0, 10)).y);
-        m_sbSlice->SetSize(area.x, bottom + 4, area.width, height);
-        bottom = m_sbSlice->GetRect().GetBottom() + 1;
-    }
-    // The right-hand column starts clear of the area, whatever a dialog unit
-    // measures with the fonts at hand.
-    int left = client.x;
-    for (wxWindow* child : GetChildren())
-        if (child != m_sbSlice)
-            left = std::min(left, child->GetPosition().x);
-    const int shift = std::max(0, area.GetRight() + 1 + kGap - left);
-    int right = 0;
-    for (wxWindow* child : GetChildren()) {
-        if (child != m_sbSlice)
-            child->Move(child->GetPosition() + wxPoint(shift, 0));
-        right = std::max(right, child->GetRect().GetRight() + 1);
-        bottom = std::max(bottom, child->GetRect().GetBottom() + 1);
-    }
-    client.x = std::max(client.x, right + kGap / 2);
-    client.y = std::max(client.y, bottom + kGap / 2);
-    SetClientSize(client);
+    PlaceAroundSliceArea(*this, kTemplateSize, m_sbSlice);
 }
 
 bool CTrajectoryDialog::TransferDataToWindow()
@@ -219,31 +194,14 @@ void CTrajectoryDialog::PickTarget(int x, int y)
 
 void CTrajectoryDialog::OnPaint(wxPaintEvent&)
 {
-    wxPaintDC dc(this);
-    const wxRect area(kSliceAreaLeft, kSliceAreaTop, kSliceAreaSize, kSliceAreaSize);
-    if (GetUpdateRegion().Contains(area) == wxOutRegion)
-        return;
-    if (m_bmArea.IsOk()) {
-        dc.DrawBitmap(m_bmArea, area.x, area.y);
-    } else {
-        dc.SetPen(*wxBLACK_PEN);
-        dc.SetBrush(*wxBLACK_BRUSH);
-        dc.DrawRectangle(area);
-    }
-    // Only the picture: GTK paints the dialog whenever the pointer crosses a
-    // button, and each drawing of the slice moves the current point and
-    // redraws the light box and the 3D view.
+    // Each drawing of the slice moves the current point and redraws the light
+    // box and the 3D view, which a repaint must not do.
+    PaintSliceArea(*this, m_bmArea);
 }
 
 void CTrajectoryDialog::OnHScroll(wxScrollEvent& event)
 {
-    const int max = std::max(m_slice.Dim(m_slice.Axis()) - 1, 0);
-    // GTK has moved the bar already; the step is taken from the position the
-    // dialog last drew, as the Windows bar would report it. The page is 0.
-    const int pos = ScrollPosition(ScrollCodeOf(event.GetEventType()), m_slice.CurrentSlice(),
-                                   event.GetPosition(), 0, max, 0);
-    if (m_sbSlice)
-        m_sbSlice->SetThumbPosition(std::clamp(pos, 0, max));
+    SliceFromScroll(event, m_slice.CurrentSlice(), m_slice.Dim(m_slice.Axis()), m_sbSlice);
     DrawSlice();
 }
 

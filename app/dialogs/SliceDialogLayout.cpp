@@ -73,3 +73,9 @@ int SliceFromScroll(const wxScrollEvent& event, int current, int dim, wxScrollBa
         bar->SetThumbPosition(pos);
     return pos;
 }
+
+void SetLabelIfChanged(wxWindow* window, const wxString& text)
+{
+    if (window && window->GetLabel() != text)
+        window->SetLabel(text);
+}

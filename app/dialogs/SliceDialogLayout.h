@@ -6,6 +6,8 @@ class wxDialog;
 class wxScrollBar;
 class wxScrollEvent;
 class wxStaticText;
+class wxString;
+class wxWindow;
 
 // What the slice dialogs (surface generation, segmentation, trajectory
 // planner) do alike around their fixed 512 x 512 slice area, on the window
@@ -27,3 +29,7 @@ void PaintSliceArea(wxDialog& dialog, const wxBitmap& picture);
 // the bar already, and the step is taken as the Windows bar would report it,
 // with a page of 0. The bar is set to the result.
 int SliceFromScroll(const wxScrollEvent& event, int current, int dim, wxScrollBar* bar);
+
+// Sets a label only when it changes: a label set while GTK draws asks for
+// another draw, and the position texts are set on every drawing.
+void SetLabelIfChanged(wxWindow* window, const wxString& text);

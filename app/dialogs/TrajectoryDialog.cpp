@@ -75,13 +75,6 @@ wxEND_EVENT_TABLE()
 
 namespace {
 const wxSize kTemplateSize(466, 343); // dialog units
-
-void SetLabelIfChanged(wxWindow* window, const wxString& text)
-{
-    // A label set while GTK draws asks for another draw; only a change does.
-    if (window && window->GetLabel() != text)
-        window->SetLabel(text);
-}
 } // namespace
 
 CTrajectoryDialog::CTrajectoryDialog(wxWindow* parent) : m_picture(TrajectoryAreaRect())

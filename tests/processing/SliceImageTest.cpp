@@ -293,16 +293,22 @@ TEST(BuildContours, ParametersInEffectStayInTheirRanges)
 // Settings far outside every range: the first steps of a preview resample
 // to a few points instead of splitting each gap into millions, and every
 // point stays finite.
-TEST(BuildContours, PreviewWithRunawaySettingsStaysBounded)
+struct ContourSettings {
+    float segmentLength, pointMass, delta, externalWeight, internalWeight, dampingWeight;
+};
+
+// The contours of an 8 x 8 square in a 16 x 16 image, built while the
+// settings hold `c`; the settings are restored afterwards.
+std::unique_ptr<CSliceImage> SquareContourWith(const ContourSettings& c)
 {
     CAppSettings* s = CAppSettings::GetInstance();
     const CAppSettings saved;
-    s->m_fSegmentLength = 1e-30f;
-    s->m_fPointMass = 1e-30f;
-    s->m_fDelta = 1e30f;
-    s->m_fExternalWeight = 1e30f;
-    s->m_fInternalWeight = -1e30f;
-    s->m_fDampingWeight = std::numeric_limits<float>::quiet_NaN();
+    s->m_fSegmentLength = c.segmentLength;
+    s->m_fPointMass = c.pointMass;
+    s->m_fDelta = c.delta;
+    s->m_fExternalWeight = c.externalWeight;
+    s->m_fInternalWeight = c.internalWeight;
+    s->m_fDampingWeight = c.dampingWeight;
     std::vector<std::string> rows(16, std::string(16, '.'));
     for (int r = 4; r < 12; ++r)
         rows[r].replace(4, 8, 8, '#');
@@ -314,6 +320,12 @@ TEST(BuildContours, PreviewWithRunawaySettingsStaysBounded)
     s->m_fExternalWeight = saved.m_fExternalWeight;
     s->m_fInternalWeight = saved.m_fInternalWeight;
     s->m_fDampingWeight = saved.m_fDampingWeight;
+    return img;
+}
+
+TEST(BuildContours, PreviewWithRunawaySettingsStaysBounded)
+{
+    auto img = SquareContourWith({1e-30f, 1e-30f, 1e30f, 1e30f, -1e30f, std::numeric_limits<float>::quiet_NaN()});
 
     ASSERT_EQ(img->m_aContours.size(), 1u);
     CSnake& c = *img->m_aContours[0];
@@ -329,25 +341,7 @@ TEST(BuildContours, UnstableSettingsWithinTheirRangesStopSplittingAtTheImageBoun
 {
     // Every value lies inside the range the settings dialog accepts, yet the
     // explicit step is unstable: the contour zig-zags across the image.
-    CAppSettings* s = CAppSettings::GetInstance();
-    const CAppSettings saved;
-    s->m_fSegmentLength = 0.5f;
-    s->m_fPointMass = 0.001f;
-    s->m_fDelta = 10.0f;
-    s->m_fExternalWeight = 1e6f;
-    s->m_fInternalWeight = -1e6f;
-    s->m_fDampingWeight = 1e6f;
-    std::vector<std::string> rows(16, std::string(16, '.'));
-    for (int r = 4; r < 12; ++r)
-        rows[r].replace(4, 8, 8, '#');
-    auto img = Labelled(rows);
-    img->BuildContours();
-    s->m_fSegmentLength = saved.m_fSegmentLength;
-    s->m_fPointMass = saved.m_fPointMass;
-    s->m_fDelta = saved.m_fDelta;
-    s->m_fExternalWeight = saved.m_fExternalWeight;
-    s->m_fInternalWeight = saved.m_fInternalWeight;
-    s->m_fDampingWeight = saved.m_fDampingWeight;
+    auto img = SquareContourWith({0.5f, 0.001f, 10.0f, 1e6f, -1e6f, 1e6f});
 
     ASSERT_EQ(img->m_aContours.size(), 1u);
     CSnake& c = *img->m_aContours[0];

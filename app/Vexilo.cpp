@@ -366,8 +366,7 @@ void CVexilo::CloseModel()
     m_nPickedPlane = -1;
     m_bLeftButton = m_bRightButton = false;
     m_bShowTrajectory = false;
-    ExitRenderMode();
-    m_nRenderMode = kRenderNormal;
+    SetRenderMode(kRenderNormal);
     wxGetApp().m_bContinuousRedraw = m_bShowFps;
     DestroyWindow(m_pXfrDlg);
     DeleteFlyThroughCamera();

@@ -160,6 +160,7 @@ public:
     float m_fFps = 0.0f;
     bool m_bShowFps = false;
     int m_nPickedPlane = -1;
+    // Mirrored into the renderer; SetRenderMode alone writes both.
     int m_nRenderMode = kRenderNormal;
     CThumbWheel m_wheelX, m_wheelY, m_wheelZ, m_wheelZoom;
     std::array<int, 4> m_nLastWheel{};
@@ -222,8 +223,9 @@ private:
     void UseFlyThroughJoystick();
 
     // Render modes, display and navigation (VexiloModeCommands.cpp).
-    // Modes 0 to 3: leaves the current one, sets `mode` in the view and the
-    // renderer and tells the renderer.
+    // Every change of the render mode goes through here: leaves the current
+    // one, sets `mode` in the view and the renderer (when there is one) and
+    // tells the renderer and the stereo window.
     void SetRenderMode(int mode);
     // What the update rules of these commands look at.
     ViewFacts Facts();

@@ -370,7 +370,7 @@ struct ManualClockScope {
 
 // With the frame rate shown, every 10th frame writes "%.2f FPS" on wheel Y
 // at (300, 5): 10 frames over 0.5 s read 20.00; the frames between write
-// nothing.
+// nothing; the next 10 over 2 s read 5.00, with nothing left of 20.00.
 TEST_F(ViewTest, FrameRateReadoutEveryTenthFrame)
 {
     CManualClock clock;
@@ -400,6 +400,22 @@ TEST_F(ViewTest, FrameRateReadoutEveryTenthFrame)
     }
     EXPECT_FLOAT_EQ(view->m_fFps, 20.0f);
     EXPECT_GT(text(), 20);
+
+    // A shorter readout over it shows alone: "5.00 FPS", not "5.00 FPSS".
+    for (int frame = 1; frame <= 10; ++frame) {
+        clock.Advance(0.2);
+        ASSERT_TRUE(DrawFrame());
+    }
+    EXPECT_FLOAT_EQ(view->m_fFps, 5.0f);
+    const wxImage over = GrabWindow(wheel);
+    ASSERT_TRUE(wheelPaints.PaintNow());
+    wheel.DrawLabel(300, 5, "5.00 FPS");
+    const wxImage alone = GrabWindow(wheel);
+    int differing = 0;
+    for (int y = readout.GetTop(); y <= readout.GetBottom(); ++y)
+        for (int x = readout.GetLeft(); x <= readout.GetRight(); ++x)
+            differing += !(PixelAt(over, x, y) == PixelAt(alone, x, y));
+    EXPECT_EQ(differing, 0);
     view->m_bShowFps = false;
 }
 

@@ -30,6 +30,7 @@ class CStereoDlg;
 class CStereoToolsDlg;
 struct ViewFacts;
 class CVolume;
+class wxDC;
 
 // Pane (0,1) of the main frame: the 3D view. It is the GL canvas the
 // renderer draws into, framed by four thumb-wheels; it owns the series of
@@ -173,8 +174,11 @@ private:
     // The creation step: native window, wheels, empty renderer, timer.
     bool OnCreate();
     // One frame through the renderer, with the trackball, the frame-rate
-    // readout and the fly-through step.
-    void RenderScene();
+    // readout and the fly-through step; `dc` is the paint's, null for a
+    // frame drawn at once.
+    void RenderScene(wxDC* dc);
+    // The canvas in the background colour, on `dc` or on a client DC.
+    void ClearWithoutRenderer(wxDC* dc);
     // The renderer's context made current on this window: the renderer
     // changes its GL state between frames too.
     bool MakeRendererCurrent();

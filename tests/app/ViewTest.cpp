@@ -1,5 +1,7 @@
 #include <cmath>
 
+#include <wx/frame.h>
+#include <wx/panel.h>
 #include <wx/slider.h>
 #include <wx/statusbr.h>
 
@@ -250,6 +252,60 @@ TEST_F(ViewTest, FailedLoadsLeaveNoModelAndAnEmptyRenderer)
         // The frame after the box went shows the empty canvas.
         EXPECT_EQ(CountOtherThan(Canvas(), Inside(), kBlack), 0);
     }
+}
+
+namespace {
+// A dialog runner whose raw dialog runs `during` while it stands for the
+// user, then is cancelled.
+class CPausingRunner : public CScriptedDialogRunner {
+public:
+    std::function<void()> during;
+    bool RunRawDialog(CRawDialogValues&) override
+    {
+        if (during)
+            during();
+        return false;
+    }
+};
+} // namespace
+
+// While there is no renderer (the model closed, a loader's dialog up) the
+// canvas shows the background colour, not what last covered it: a window
+// put over the canvas and taken away again leaves nothing of itself.
+TEST_F(ViewTest, WithoutARendererTheCanvasShowsTheBackground)
+{
+    view->m_crBackground = 0x00FF0000; // blue
+    const Rgb blue{0, 0, 255}, green{0, 255, 0};
+    // What the screen shows of the canvas once a green window over it went.
+    auto uncovered = [&] {
+        auto* cover = new wxFrame(nullptr, wxID_ANY, "cover", view->GetScreenPosition(), view->GetSize(),
+                                  wxBORDER_NONE | wxFRAME_NO_TASKBAR);
+        auto* panel = new wxPanel(cover);
+        panel->SetBackgroundColour(wxColour(0, 255, 0));
+        cover->Show();
+        EXPECT_TRUE(WaitUntil([&] {
+            return panel->IsShownOnScreen() && CountOtherThan(GrabWindow(*panel), wxRect(0, 0, 50, 50), green) == 0;
+        }));
+        PaintCounter painted(*view);
+        cover->Hide();
+        cover->Destroy();
+        EXPECT_TRUE(WaitUntil([&] { return painted.count > 0; }));
+        return GrabWindow(*view);
+    };
+
+    // From the program's start: a loader's dialog up, the file chooser gone.
+    CPausingRunner pausing;
+    wxImage during;
+    pausing.during = [&] { during = uncovered(); };
+    SetDialogRunner(&pausing);
+    Open(dir.Write("data.raw", std::string(64, '\1')));
+    SetDialogRunner(&runner);
+    ASSERT_TRUE(during.IsOk());
+    EXPECT_EQ(CountOtherThan(during, Inside(), blue), 0) << "while the raw dialog is up";
+
+    view->CloseModel();
+    ASSERT_EQ(view->m_pRenderer, nullptr);
+    EXPECT_EQ(CountOtherThan(uncovered(), Inside(), blue), 0) << "after the model closed";
 }
 
 namespace {

@@ -12,6 +12,7 @@
 #include "data/Quaternion.h"
 #include "platform/Clock.h"
 #include "support/ManualClock.h"
+#include "support/VolumeScenes.h"
 #include "render/RendererFactory.h"
 
 namespace {
@@ -108,10 +109,8 @@ TEST_F(ViewTest, OpenNativeMeshShowsIt)
     EXPECT_GT(CountOtherThan(Canvas(), Inside(), kBlack), 2000);
 }
 
-// Open of a native volume and of a real DICOM file: title and log lines.
-// The stand-in factory has no volume renderer: then the message, the
-// model kept with the empty renderer; with a volume renderer the canvas
-// shows the volume.
+// Open of a native volume and of a real DICOM file: title and log lines, a
+// volume renderer from the factory, and the canvas shows the volume.
 TEST_F(ViewTest, OpenVolumesShowThem)
 {
     struct Case {
@@ -135,17 +134,44 @@ TEST_F(ViewTest, OpenVolumesShowThem)
         const std::vector<std::string> want = {"Loading file: " + c.name, "Model : " + view->m_pModel->GetInfo(),
                                                "Renderer : " + view->m_pRenderer->m_pszDescription};
         EXPECT_EQ(LogLines(), want);
-        if (view->m_pRenderer->m_pszDescription == kMeshRenderer) {
-            ASSERT_FALSE(prompter.asked.empty());
-            EXPECT_EQ(prompter.asked.back().text, "No renderer found for this file type!");
-            EXPECT_EQ(prompter.asked.back().style, unsigned(MB_OK | MB_ICONEXCLAMATION));
-            EXPECT_EQ(view->m_pRenderer->m_pModel, nullptr);
-            continue;
-        }
+        EXPECT_NE(view->m_pRenderer->m_pszDescription, kMeshRenderer) << "the factory gave no volume renderer";
+        EXPECT_EQ(view->m_pRenderer->m_pModel, view->m_pModel);
         EXPECT_GT(CountOtherThan(Canvas(), Inside(), kBlack), 500);
     }
-    if (view->m_pRenderer->m_pszDescription == kMeshRenderer)
-        GTEST_SKIP() << "no volume renderer in the renderer factory yet: volume pixels not checked";
+}
+
+namespace {
+// A renderer choice that names no renderer the factory can make.
+class CNoRendererRunner : public CScriptedDialogRunner {
+public:
+    bool RunRendererDialog(CRendererDialogValues& values) override
+    {
+        values.m_nRendererType = 0;
+        return true;
+    }
+};
+} // namespace
+
+// When the factory makes no renderer for the model: the message, the model
+// kept with the empty renderer, which shows nothing.
+TEST_F(ViewTest, NoRendererForTheModelKeepsItWithTheEmptyRenderer)
+{
+    SettingsGuard settings;
+    settings->m_bAskRenderer = true;
+    CNoRendererRunner choosing;
+    SetDialogRunner(&choosing);
+    Open(view_files::Volume(dir, "cube.vxq", 8));
+    SetDialogRunner(&runner);
+    ASSERT_FALSE(prompter.asked.empty());
+    EXPECT_EQ(prompter.asked.back().text, "No renderer found for this file type!");
+    EXPECT_EQ(prompter.asked.back().style, unsigned(MB_OK | MB_ICONEXCLAMATION));
+    ASSERT_NE(view->m_pModel, nullptr);
+    EXPECT_TRUE(view->m_pModel->IsVolume());
+    ASSERT_NE(view->m_pRenderer, nullptr);
+    EXPECT_EQ(view->m_pRenderer->m_pszDescription, kMeshRenderer);
+    EXPECT_EQ(view->m_pRenderer->m_pModel, nullptr);
+    EXPECT_EQ(LogLines().back(), std::string("Renderer : ") + kMeshRenderer);
+    EXPECT_EQ(CountOtherThan(Canvas(), Inside(), kBlack), 0);
 }
 
 // A capture of two frames: the slider runs 1..2 from 1 and can be used;

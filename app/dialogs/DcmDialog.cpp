@@ -13,6 +13,7 @@
 #include <wx/textctrl.h>
 #include <wx/xrc/xmlres.h>
 
+#include "data/VoxelSize.h"
 #include "platform/DataExchange.h"
 #include "platform/wx/StepArrows.h"
 
@@ -121,14 +122,18 @@ void CDcmDialog::DoDataExchange(CDataExchange& dx)
     dx.Check("IDC_DCM_AUTO", m_bAuto);
     dx.Control("IDC_DCM_LEVEL");
     dx.Control("IDC_DCM_WIDTH");
-    // A voxel size of 0 or less gives a volume without extent.
-    dx.TextAbove("IDC_DCM_SCALEX", m_fScaleX, 0.0f);
-    dx.TextAbove("IDC_DCM_SCALEY", m_fScaleY, 0.0f);
-    dx.TextAbove("IDC_DCM_SCALEZ", m_fScaleZ, 0.0f);
+    // A voxel size of 0 or less gives a volume without extent, one too large
+    // a volume longer than the scaling dialog can show. The scalings are
+    // those of the source pixels, whatever size the slices load at.
+    dx.TextAbove("IDC_DCM_SCALEX", m_fScaleX, 0.0f, MaxVoxelSize(m_nSourceX));
+    dx.TextAbove("IDC_DCM_SCALEY", m_fScaleY, 0.0f, MaxVoxelSize(m_nSourceY));
+    dx.TextAbove("IDC_DCM_SCALEZ", m_fScaleZ, 0.0f, MaxVoxelSize(m_nSlices));
 }
 
 void CDcmDialog::OnInitDialog(wxInitDialogEvent&)
 {
+    m_nSourceX = m_nNewX;
+    m_nSourceY = m_nNewY;
     UpdateData(false);
     const OpeningWindow w = FindOpeningWindow(m_pPreviewImage);
     m_spnLevel.SetRange(TruncToInt(w.min), TruncToInt(w.max));

@@ -116,6 +116,11 @@ void CDataExchange::Text(const char* name, float& value, float min, float max)
 
 void CDataExchange::TextAbove(const char* name, float& value, float min)
 {
+    TextAbove(name, value, min, std::numeric_limits<float>::max());
+}
+
+void CDataExchange::TextAbove(const char* name, float& value, float min, float max)
+{
     wxWindow& control = Prepare(name);
     if (!m_bSaveAndValidate) {
         PutText(control, DdxFormatFloat(value));
@@ -126,6 +131,9 @@ void CDataExchange::TextAbove(const char* name, float& value, float min)
         Refuse(kDdxNumberMessage);
     if (!(v > min))
         Refuse(DdxFloatAboveMessage(min));
+    const float shownMax = DdxShownAtMost(max);
+    if (!(v <= shownMax))
+        Refuse(DdxFloatRangeMessage(min, shownMax));
     value = v;
 }
 

@@ -37,6 +37,9 @@ public:
     void Text(const char* name, float& value, float min, float max);
     // For fields whose bound itself is refused (a scale must be above 0).
     void TextAbove(const char* name, float& value, float min);
+    // The same with an upper bound, named as the field would show it and
+    // refused with the range message.
+    void TextAbove(const char* name, float& value, float min, float max);
     // 0 clear, 1 ticked.
     void Check(const char* name, std::int32_t& value);
 

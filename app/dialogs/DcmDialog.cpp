@@ -53,8 +53,10 @@ CDcmDialog::CDcmDialog(wxWindow* parent)
     m_edtLevel = XRCCTRL(*this, "IDC_DCM_LEVEL", wxTextCtrl);
     m_edtWidth = XRCCTRL(*this, "IDC_DCM_WIDTH", wxTextCtrl);
     m_btnAuto = XRCCTRL(*this, "IDC_DCM_AUTO", wxCheckBox);
-    for (const char* name : {"IDC_DCM_NEWX", "IDC_DCM_NEWY", "IDC_DCM_LEVEL", "IDC_DCM_WIDTH"})
+    for (const char* name : {"IDC_DCM_NEWX", "IDC_DCM_NEWY", "IDC_DCM_WIDTH"})
         SetDigitsOnly(*XRCCTRL(*this, name, wxTextCtrl));
+    // CT levels lie below 0 (a lung window at -600); a width never does.
+    SetDigitsOnly(*m_edtLevel, true);
     m_spnLevel.Attach(AttachStepArrows(*this, "IDC_DCM_LEVEL_SPIN"), *m_edtLevel);
     m_spnWidth.Attach(AttachStepArrows(*this, "IDC_DCM_WIDTH_SPIN"), *m_edtWidth);
     CentreOnParent();
@@ -114,8 +116,18 @@ void CDcmDialog::DoDataExchange(CDataExchange& dx)
     dx.Text("IDC_DCM_MESSAGE", m_strMessage);
     dx.Text("IDC_DCM_NEWY", m_nNewY, 1, kMaxDim);
     dx.Text("IDC_DCM_NEWX", m_nNewX, 1, kMaxDim);
-    dx.Text("IDC_DCM_LEVEL", m_nWindowLevel);
-    dx.Text("IDC_DCM_WIDTH", m_nWindowWidth);
+    if (dx.m_bSaveAndValidate && m_btnAuto->GetValue()) {
+        // Greyed by Auto, the window is not the user's to mend: taken when
+        // it holds integers, never refused.
+        std::int32_t v = 0;
+        if (DdxParseInt(m_edtLevel->GetValue().utf8_string(), v))
+            m_nWindowLevel = v;
+        if (DdxParseInt(m_edtWidth->GetValue().utf8_string(), v))
+            m_nWindowWidth = v;
+    } else {
+        dx.Text("IDC_DCM_LEVEL", m_nWindowLevel);
+        dx.Text("IDC_DCM_WIDTH", m_nWindowWidth);
+    }
     dx.Control("IDC_DCM_LEVEL_SPIN");
     dx.Control("IDC_DCM_WIDTH_SPIN");
     dx.Control("IDC_DCM_AUTO");

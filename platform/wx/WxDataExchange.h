@@ -74,9 +74,10 @@ protected:
 using CDdxDialog = CDdxWindow<wxDialog>;
 using CDdxPanel = CDdxWindow<wxPanel>;
 
-// An edit that takes only digits from the keyboard; other printable keys are
-// dropped. Pasted text is still refused by the exchange.
-void SetDigitsOnly(wxTextCtrl& edit);
+// An edit that takes only digits from the keyboard (and the minus sign when
+// `minus` is set); other printable keys are dropped. Pasted text is still
+// refused by the exchange.
+void SetDigitsOnly(wxTextCtrl& edit, bool minus = false);
 
 // An up-down control that sets its buddy edit's integer: its buttons and the
 // Up and Down keys in the edit step the number the edit shows (its own

@@ -228,6 +228,37 @@ TEST_F(DcmDialogTest, RefusedValuesKeepTheDialogOpen)
     EXPECT_EQ(values.m_fScaleZ, 3333.33f);
 }
 
+// With Auto ticked the greyed level and width are not read: what they hold
+// cannot stop OK. The level takes a minus sign (a CT lung window), the
+// width does not.
+TEST_F(DcmDialogTest, AutoSkipsTheGreyedWindowAndTheLevelTakesAMinus)
+{
+    auto preview = Preview(ImageSpec{});
+    ASSERT_TRUE(Run(preview.get(), [&](CDcmDialog& d) {
+        wxTextCtrl& level = Edit(d, "IDC_DCM_LEVEL");
+        ASSERT_TRUE(user.Focus(level));
+        level.SelectAll();
+        ASSERT_TRUE(user.Press(level, WXK_BACK));
+        EXPECT_EQ(GtkEntryText(level), "");
+        ASSERT_TRUE(user.Click(Child(d, "IDC_DCM_AUTO")));
+        EXPECT_FALSE(GtkSensitive(level));
+        ASSERT_TRUE(user.Click(Child(d, "wxID_OK")));
+        EXPECT_TRUE(prompter.asked.empty());
+    }));
+    EXPECT_EQ(values.m_bAuto, 1);
+
+    ASSERT_TRUE(Run(preview.get(), [&](CDcmDialog& d) {
+        ASSERT_TRUE(user.Type(Edit(d, "IDC_DCM_LEVEL"), "-600"));
+        EXPECT_EQ(Shown(d, "IDC_DCM_LEVEL"), "-600");
+        ASSERT_TRUE(user.Type(Edit(d, "IDC_DCM_WIDTH"), "-1500", "1500"));
+        ASSERT_TRUE(user.Click(Child(d, "wxID_OK")));
+        EXPECT_TRUE(prompter.asked.empty());
+    }));
+    EXPECT_EQ(values.m_bAuto, 0);
+    EXPECT_EQ(values.m_nWindowLevel, -600);
+    EXPECT_EQ(values.m_nWindowWidth, 1500);
+}
+
 // Ticking Auto greys out the level and width with their up-downs; clearing
 // it gives them back.
 TEST_F(DcmDialogTest, AutoGreysOutTheWindowFields)

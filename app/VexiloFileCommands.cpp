@@ -311,4 +311,9 @@ void CVexilo::OnExportOff(wxCommandEvent&)
 
 void CVexilo::OnUpdateModelLoaded(wxUpdateUIEvent& event) { event.Enable(m_pModel != nullptr); }
 void CVexilo::OnUpdateExportRaw(wxUpdateUIEvent& event) { event.Enable(AsVolume(m_pModel) != nullptr); }
-void CVexilo::OnUpdateExportMesh(wxUpdateUIEvent& event) { event.Enable(AsMesh(m_pModel) != nullptr); }
+// The text exports write triangles only.
+void CVexilo::OnUpdateExportMesh(wxUpdateUIEvent& event)
+{
+    const CMesh* mesh = AsMesh(m_pModel);
+    event.Enable(mesh && mesh->m_nPrimitive == kGlTriangles);
+}

@@ -164,11 +164,13 @@ TEST_F(ViewTest, SaveAsAndExportsWriteFilesThatLoadBack)
 TEST_F(ViewTest, SaveAndExportFailuresAreReported)
 {
     const std::string nowhere = dir.File("no/such/folder/file");
+    const std::string quads = view_files::QuadBox(dir, "box.vxq");
     struct Case {
         const char* what;
         std::string open;
         int command;
         const char* text;
+        std::string target = {}; // where the file goes, when not into no folder
     };
     const Case cases[] = {
         {"save without a model", "", ID_FILE_SAVE_AS, "Unable to save data - check model exists!"},
@@ -181,21 +183,30 @@ TEST_F(ViewTest, SaveAndExportFailuresAreReported)
          "Unable to save data - check model exists!"},
         {"smf into no folder", view_files::Octahedron(dir, "m.vxq"), ID_FILE_EXPORT_SMF,
          "Unable to export data - check model exists!"},
+        // The commands are greyed for quads; reached anyway, they say so.
+        {"OFF export of quads", quads, ID_FILE_EXPORT_OFF, "Unable to export data - check model exists!",
+         dir.File("box.off")},
+        {"SMF export of quads", quads, ID_FILE_EXPORT_SMF, "Unable to export data - check model exists!",
+         dir.File("box.smf")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         if (!c.open.empty())
             Open(c.open);
         prompter.asked.clear();
-        prompter.files = {c.open.empty() ? dir.File("x.vxq") : nowhere};
+        prompter.files = {!c.target.empty() ? c.target : c.open.empty() ? dir.File("x.vxq") : nowhere};
         Command(c.command);
         ASSERT_EQ(prompter.Texts(), std::vector<std::string>{c.text});
         EXPECT_EQ(prompter.asked[0].style, kFailure);
+        if (!c.target.empty()) {
+            EXPECT_FALSE(std::filesystem::exists(c.target));
+        }
     }
 }
 
 // Enabled by the current model, as GTK shows the menu: Save As with any
-// model, the raw export with a volume, the mesh exports with a mesh,
+// model, the raw export with a volume, the mesh exports with a mesh of
+// triangles only (quads, as of a box or an endoscope tube, are greyed),
 // Information with a model and a renderer; Open, Import, the log commands
 // always.
 TEST_F(ViewTest, FileCommandsEnabledByTheModel)
@@ -210,6 +221,8 @@ TEST_F(ViewTest, FileCommandsEnabledByTheModel)
         {"a mesh", view_files::Octahedron(dir, "m.vxq"), true, false, true},
         {"a volume", view_files::Volume(dir, "v.vxq", 8), true, true, false},
         {"a failed load", dir.Write("bad.vxq", "junk"), false, false, false},
+        {"a box of quads", view_files::QuadBox(dir, "box.vxq"), true, false, false},
+        {"an endoscope tube", view_files::Capture(dir, "scan.img", 1), true, false, false},
     };
     wxMenuBar* bar = frame->GetMenuBar();
     auto sensitive = [&](int id) {

@@ -42,7 +42,8 @@ public:
 
     // Attaches the model the view now shows (a volume; anything else or none
     // detaches), with the view's renderer: bars to 0 .. dim - 1 at the middle
-    // slice, the slice buffers made anew.
+    // slice, the slice buffers made anew. With no model at all the bars go
+    // back to 0 .. 0.
     void SetModel(CModel* model);
     // Bars to the volume's current point, then the panes drawn; updateModel
     // writes the point back (snapped to the voxels) and lets the view follow.

@@ -400,4 +400,11 @@ void CVexilo::CloseModel()
             model.reset();
         m_pModels.reset();
     }
+    m_nFrames = 0;
+    m_nFrame = 0;
+    m_nFrameShown = -1;
+    if (!IsBeingDeleted()) {
+        SetFrameTitle(std::string());
+        GiveModelToLightBox(nullptr);
+    }
 }

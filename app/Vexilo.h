@@ -78,7 +78,9 @@ public:
     // Leaves the current render mode; the caller sets the next one.
     void ExitRenderMode();
     // Drops the series, its renderer, the fly-through camera and every
-    // modeless window but the log window. The caller makes a new renderer.
+    // modeless window but the log window; the title, the frame pane and the
+    // light box then show that nothing is loaded, as at start-up. The
+    // caller makes a new renderer.
     void CloseModel();
 
     // The stereo windows and the cut-plane window (VexiloStereo.cpp).
@@ -197,18 +199,27 @@ private:
         }
     }
 
-    // Load steps shared by Open and Import.
-    // Adopts `series` with its first model as frame 1; false (and no series)
-    // when it is null or empty.
-    bool TakeSeries(std::unique_ptr<CModelSeries> series);
+    // Load steps shared by Open and Import. The open series stays until a
+    // new one has loaded.
+    // Whether a loader's series has a model to show.
+    static bool Usable(const CModelSeries* series);
+    // Closes the open series and adopts `series` (usable) with its first
+    // model as frame 1.
+    void TakeSeries(std::unique_ptr<CModelSeries> series);
+    // An open or import that gave nothing leaves the open model, its
+    // renderer, title, slider and light box as they were; only a failure is
+    // reported.
+    void KeepOpenModel(bool cancelled);
     void SetFrameTitle(const std::string& name);
     void SetSliderRange();
     // The renderer for the model just taken; the message when none fits.
     void MakeRendererForModel(bool colour);
     std::unique_ptr<CRenderer> MakeColourRenderer(CModel* model);
-    // The steps of Open and Import between the busy box and FinishLoad.
-    void LoadFile(const std::string& path);
-    void ImportFolder(const CRgbDialogValues& values);
+    // The loaders' part of Open and Import, under the wait cursor; null when
+    // nothing loaded (`cancelled` when the user ended the open in a
+    // loader's dialog).
+    std::unique_ptr<CModelSeries> ReadFile(const std::string& path, bool& cancelled);
+    std::unique_ptr<CModelSeries> ReadFolder(const CRgbDialogValues& values);
     // An empty renderer when there is none, whatever went wrong before.
     void EnsureRenderer() noexcept;
     // Whatever the load gave: a renderer, the log lines, the view reset and
@@ -339,6 +350,9 @@ private:
     // synchronous work is over.
     bool m_bYielding = false;
     bool m_bPaintDeferred = false;
+    // A loader runs, perhaps with its dialogs up, while the open model is
+    // still shown: keys typed into them do not fly the camera.
+    bool m_bLoading = false;
 
     wxDECLARE_EVENT_TABLE();
 };

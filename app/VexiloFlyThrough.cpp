@@ -30,7 +30,7 @@ void CVexilo::UseFlyThroughJoystick()
 
 bool CVexilo::PollFlyThrough(float seconds)
 {
-    if (!m_pFlyThrough)
+    if (!m_pFlyThrough || m_bLoading)
         return false;
     // The step loads the camera into the renderer's modelview.
     MakeRendererCurrent();

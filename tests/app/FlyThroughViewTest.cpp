@@ -1,4 +1,5 @@
 #include <cmath>
+#include <functional>
 
 #include "ViewFixture.h"
 #include "platform/Clock.h"
@@ -106,4 +107,53 @@ TEST_F(FlyThroughViewTest, LeavingDeletesTheCamera)
     EXPECT_NEAR(view->m_pRenderer->m_CameraLookAt.eye.z, 1.75f * view->m_pRenderer->m_fRadius, 1e-4);
     // A diagonal of 13.9 puts the near plane behind the eye: 0.001.
     EXPECT_EQ(view->m_pRenderer->m_dNear, 0.001) << "the renderer's own near plane, not the camera's 1";
+}
+
+namespace {
+// A raw dialog that stays up while the view draws a frame with Left held,
+// as a user typing into its fields does, and is then cancelled.
+class CFrameDuringRawDialog : public CScriptedDialogRunner {
+public:
+    explicit CFrameDuringRawDialog(std::function<void()> during) : m_during(std::move(during)) {}
+    bool RunRawDialog(CRawDialogValues&) override
+    {
+        m_during();
+        return false;
+    }
+
+private:
+    std::function<void()> m_during;
+};
+} // namespace
+
+// A cancelled open leaves the flight as it was: the mode, the camera and
+// where it looks. Keys held while the loader's dialog is up are the
+// dialog's, so the frames drawn meanwhile do not turn the camera; after it
+// they do again.
+TEST_F(FlyThroughViewTest, CancelledOpenKeepsFlyingAndDialogKeysDoNotSteer)
+{
+    CFlyThrough* camera = view->m_pFlyThrough.get();
+    const CVector3 look = camera->m_vDir;
+    int framesDuring = 0;
+    CFrameDuringRawDialog dialog([&] {
+        keys.down = {VxKey::Left};
+        clock.Advance(0.5);
+        framesDuring += DrawFrame();
+        keys.down.clear();
+    });
+    SetDialogRunner(&dialog);
+    Open(dir.File("scan.raw"));
+    SetDialogRunner(&runner);
+    EXPECT_EQ(framesDuring, 1);
+    EXPECT_TRUE(prompter.asked.empty());
+    EXPECT_EQ(view->m_pModel, volume);
+    EXPECT_EQ(view->m_nRenderMode, kRenderFlyThrough);
+    EXPECT_EQ(view->m_pFlyThrough.get(), camera);
+    EXPECT_EQ(camera->m_vDir, look);
+
+    keys.down = {VxKey::Left};
+    clock.Advance(0.5);
+    ASSERT_TRUE(DrawFrame());
+    keys.down.clear();
+    EXPECT_FALSE(camera->m_vDir == look);
 }

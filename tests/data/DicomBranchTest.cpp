@@ -159,15 +159,15 @@ TEST_F(DicomBranchTest, ReviewedValuesAreAppliedOnOk)
 
 TEST_F(DicomBranchTest, WhatIsNotDicomEndsWithoutDialog)
 {
+    // A raw file whose dialog is cancelled never comes here: the open ends
+    // at the cancel.
     dir.Write("plain.jpg", std::string(400, 'x'));
-    dir.Write("volume.raw", std::string(4096, '\0'));
     struct Case {
         std::string file, ext;
     };
     const Case cases[] = {
         {dir.File("plain.jpg"), "jpg"},
         {dir.File("plain.jpg"), ""},
-        {dir.File("volume.raw"), "raw"}, // the raw dialog is cancelled first
         {dir.File("missing.dcm"), "dcm"},
     };
     for (const Case& c : cases) {

@@ -30,6 +30,7 @@ class CStereoDlg;
 class CStereoToolsDlg;
 struct ViewFacts;
 class CVolume;
+class wxDC;
 
 // Pane (0,1) of the main frame: the 3D view. It is the GL canvas the
 // renderer draws into, framed by four thumb-wheels; it owns the series of
@@ -162,6 +163,7 @@ public:
     float m_fFps = 0.0f;
     bool m_bShowFps = false;
     int m_nPickedPlane = -1;
+    // Mirrored into the renderer; SetRenderMode alone writes both.
     int m_nRenderMode = kRenderNormal;
     CThumbWheel m_wheelX, m_wheelY, m_wheelZ, m_wheelZoom;
     std::array<int, 4> m_nLastWheel{};
@@ -174,8 +176,11 @@ private:
     // The creation step: native window, wheels, empty renderer, timer.
     bool OnCreate();
     // One frame through the renderer, with the trackball, the frame-rate
-    // readout and the fly-through step.
-    void RenderScene();
+    // readout and the fly-through step; `dc` is the paint's, null for a
+    // frame drawn at once.
+    void RenderScene(wxDC* dc);
+    // The canvas in the background colour, on `dc` or on a client DC.
+    void ClearWithoutRenderer(wxDC* dc);
     // The renderer's context made current on this window: the renderer
     // changes its GL state between frames too.
     bool MakeRendererCurrent();
@@ -233,8 +238,9 @@ private:
     void UseFlyThroughJoystick();
 
     // Render modes, display and navigation (VexiloModeCommands.cpp).
-    // Modes 0 to 3: leaves the current one, sets `mode` in the view and the
-    // renderer and tells the renderer.
+    // Every change of the render mode goes through here: leaves the current
+    // one, sets `mode` in the view and the renderer (when there is one) and
+    // tells the renderer and the stereo window.
     void SetRenderMode(int mode);
     // What the update rules of these commands look at.
     ViewFacts Facts();

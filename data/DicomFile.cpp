@@ -12,6 +12,7 @@
 #include <dcmtk/dcmdata/dcpixseq.h>
 #include <dcmtk/dcmdata/dcpxitem.h>
 #include <dcmtk/dcmdata/dcuid.h>
+#include <dcmtk/dcmdata/dcvr.h>
 #include <dcmtk/dcmdata/dcxfer.h>
 
 #include "platform/TempFile.h"
@@ -344,6 +345,10 @@ void CDicomFile::RemoveCopy()
 
 bool CDicomFile::Read(const std::string& path, const DcmTagKey& stop)
 {
+    // Attributes stored with VR UN (Pixel Spacing, Slice Location, Instance
+    // Number ...) would otherwise give their bytes as hexadecimal text and no
+    // number at all. Process-wide; set before the first file is read.
+    [[maybe_unused]] static const bool s_bUnknownVRsConverted = (dcmEnableUnknownVRConversion.set(OFTrue), true);
     RemoveCopy();
     m_pFile = std::make_unique<DcmFileFormat>();
     std::string source = path;

@@ -416,6 +416,71 @@ TEST_F(DicomLoaderTest, RealSeriesLoadsFromItsFolder)
     EXPECT_EQ(Slice(voxels, *v, 0), Render(folder + "2062", 16, 16, 40, 400, 16));
 }
 
+TEST_F(DicomLoaderTest, UnknownVRAttributesAreReadByTheirDictionaryVR)
+{
+    // Some writers store every attribute with VR UN; read as text its bytes
+    // come back in hexadecimal ("31\\30" for "10").
+    for (const char* name : {"rtdose_rle_1frame.dcm", "rtdose_rle.dcm"}) {
+        SCOPED_TRACE(name);
+        CDicomLoader loader;
+        Probed p = ProbeFile(loader, kPydicom + name, false);
+        ASSERT_TRUE(p.ok);
+        EXPECT_EQ(p.width, 10);
+        EXPECT_FLOAT_EQ(p.x, 10.0f);
+        EXPECT_FLOAT_EQ(p.y, 10.0f);
+    }
+
+    // A series written so: study, series, instance number, location, pixel
+    // spacing and window all UN. Names run against the instance numbers.
+    const char* const names[] = {"c", "b", "a"};
+    for (int i = 0; i < 3; ++i) {
+        ImageSpec s;
+        s.unknownVR = true;
+        s.instance = i + 1;
+        s.location = std::to_string(2.5 * i);
+        s.thickness = "7";
+        s.pixelSpacing = "0.5\\0.7";
+        s.centre = "1500";
+        s.width = "3000";
+        s.base = 1000 + 50 * i;
+        s.slope = 1;
+        WriteImage(dir.File(names[i]), s);
+    }
+    CDicomLoader loader;
+    Probed p = ProbeFile(loader, dir.File("b"), true);
+    ASSERT_TRUE(p.ok);
+    EXPECT_EQ(p.files, 3);
+    EXPECT_FLOAT_EQ(p.x, 0.7f);
+    EXPECT_FLOAT_EQ(p.y, 0.5f);
+    EXPECT_FLOAT_EQ(p.z, 2.5f) << "from the locations";
+    EXPECT_EQ(loader.m_nWindowCentre, 1500);
+    EXPECT_EQ(loader.m_nWindowWidth, 3000);
+    CModelSeries series;
+    CDicomVolume* v = LoadInto(loader, dir.File("b"), series);
+    ASSERT_NE(v, nullptr);
+    ASSERT_EQ(v->m_nDimZ, 3);
+    const auto voxels = Voxels(*v);
+    for (int z = 0; z < 3; ++z)
+        EXPECT_EQ(Slice(voxels, *v, z), Render(dir.File(names[z]), 8, 8, 1500, 3000, 16)) << "slice " << z;
+
+    // Slice thickness, then spacing between slices, of a single file.
+    struct Case {
+        std::optional<std::string> thickness, spacing;
+        float z;
+    };
+    for (const Case& c : {Case{"3", std::nullopt, 3.0f}, Case{"3", "4", 4.0f}}) {
+        ImageSpec s;
+        s.unknownVR = true;
+        s.thickness = c.thickness;
+        s.spacing = c.spacing;
+        CDicomLoader single;
+        Probed q;
+        WriteAndProbe(single, "single" + std::to_string(c.z), s, q);
+        ASSERT_TRUE(q.ok);
+        EXPECT_FLOAT_EQ(q.z, c.z);
+    }
+}
+
 TEST_F(DicomLoaderTest, OutputDepthAndByteOrder)
 {
     struct Case {

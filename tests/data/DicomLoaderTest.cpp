@@ -481,6 +481,34 @@ TEST_F(DicomLoaderTest, UnknownVRAttributesAreReadByTheirDictionaryVR)
     }
 }
 
+TEST_F(DicomLoaderTest, BigEndian32BitImagesMatchTheirLittleEndianTwins)
+{
+    // The toolkit reads big-endian 32-bit pixels as pairs of 16-bit words in
+    // the wrong order; the little-endian files hold the same doses.
+    struct Case {
+        const char *bigEndian, *littleEndian;
+    };
+    for (const Case& c : {Case{"rtdose_expb_1frame.dcm", "rtdose_1frame.dcm"}, Case{"rtdose_expb.dcm", "rtdose.dcm"}}) {
+        SCOPED_TRACE(c.bigEndian);
+        CDicomLoader be, le;
+        Probed pb = ProbeFile(be, kPydicom + c.bigEndian, false);
+        Probed pl = ProbeFile(le, kPydicom + c.littleEndian, false);
+        ASSERT_TRUE(pb.ok && pl.ok);
+        EXPECT_EQ(pb.bits, 32);
+        EXPECT_EQ(be.m_dMinValue, le.m_dMinValue);
+        EXPECT_EQ(be.m_dMaxValue, le.m_dMaxValue);
+        EXPECT_EQ(be.m_nWindowCentre, le.m_nWindowCentre);
+        EXPECT_EQ(be.m_nWindowWidth, le.m_nWindowWidth);
+        CModelSeries sb, sl;
+        CDicomVolume* vb = LoadInto(be, kPydicom + c.bigEndian, sb);
+        CDicomVolume* vl = LoadInto(le, kPydicom + c.littleEndian, sl);
+        ASSERT_TRUE(vb && vl);
+        const auto voxels = Voxels(*vl);
+        EXPECT_EQ(Voxels(*vb), voxels);
+        EXPECT_GT(std::count_if(voxels.begin(), voxels.end(), [](std::uint8_t b) { return b != 0; }), 100);
+    }
+}
+
 TEST_F(DicomLoaderTest, OutputDepthAndByteOrder)
 {
     struct Case {

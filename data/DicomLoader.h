@@ -71,11 +71,15 @@ public:
     // same volume.
     int m_nDecodeThreads = 0;
 
+    // The slice of each entry of the slice list: instance number less the
+    // first, over the step; where that would put two files into one slice,
+    // one slice per file in instance order instead.
+    std::vector<std::int64_t> PlaceSlices() const;
+
 private:
-    enum class SliceOutcome { untouched, written, cleared };
     // Renders one file into one slice; reads only the loader's settings, so
-    // that several slices may be rendered at once.
-    SliceOutcome RenderSlice(const std::string& path, std::uint8_t* target, std::size_t sliceBytes, int bits) const;
+    // that several slices may be rendered at once. False leaves the slice zero.
+    bool RenderSlice(const std::string& path, std::uint8_t* target, std::size_t sliceBytes, int bits) const;
     int DecodeThreads() const;
     void UseSingleFile(const std::string& path);
     // Widens the value range over every listed file. The range only feeds the

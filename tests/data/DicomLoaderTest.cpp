@@ -325,8 +325,10 @@ TEST_F(DicomLoaderTest, FolderScanOrdersAndPlacesTheSeries)
          3, 1, 1.0f, {"a", "b", "d"}},
         {"forty in instance order whatever the names", forty, std::nullopt, 40, 1, 1.0f, fortyOrder},
         {"steps of ten", {{"b", 20}, {"a", 30}, {"c", 10}}, std::nullopt, 3, 10, 1.0f, {"c", "b", "a"}},
-        {"1, 3, 4: step 2, the later entry wins", {{"a", 1}, {"b", 3}, {"c", 4}}, std::nullopt, 2, 2, 1.0f,
-         {"a", "c"}},
+        {"1, 3, 4: step 2 would join 3 and 4, so one slice each", {{"a", 1}, {"b", 3}, {"c", 4}}, std::nullopt, 3,
+         2, 1.0f, {"a", "b", "c"}},
+        {"18, 180, 181, 182: step 162 would join three, so one slice each",
+         {{"d", 182}, {"c", 181}, {"b", 180}, {"a", 18}}, std::nullopt, 4, 162, 1.0f, {"a", "b", "c", "d"}},
         {"locations give z whatever the thickness", {{"a", 1, "0.0"}, {"b", 2, "2.5"}, {"c", 3, "5.0"}}, "7", 3, 1,
          2.5f, {"a", "b", "c"}},
         {"first file without a location does not pull z towards 0",
@@ -334,9 +336,9 @@ TEST_F(DicomLoaderTest, FolderScanOrdersAndPlacesTheSeries)
         {"negative instance numbers", {{"a", 1}, {"b", -3}, {"c", -1}}, std::nullopt, 3, 2, 1.0f, {"b", "c", "a"}},
         {"instance numbers beyond six digits", {{"a", 1000004}, {"b", 999998}, {"c", 1000000}, {"d", 1000002}},
          std::nullopt, 4, 2, 1.0f, {"b", "c", "d", "a"}},
-        {"equal numbers: the later name wins", {{"b", 1}, {"a", 1}, {"c", 2}}, std::nullopt, 2, 1, 1.0f,
-         {"b", "c"}},
-        {"one distinct number: step 0, one slice", {{"a", 5}, {"b", 5}}, std::nullopt, 1, 0, 1.0f, {"b"}},
+        {"equal numbers: one slice each, in scan order", {{"b", 1}, {"a", 1}, {"c", 2}}, std::nullopt, 3, 1, 1.0f,
+         {"a", "b", "c"}},
+        {"one distinct number: step 0, one slice each", {{"a", 5}, {"b", 5}}, std::nullopt, 2, 0, 1.0f, {"a", "b"}},
         {"files without a number are left out", {{"a", 2}, {"b", std::nullopt}, {"c", 4}}, std::nullopt, 2, 2, 1.0f,
          {"a", "c"}},
         {"a missing instance leaves its slice zero", {{"a", 1}, {"b", 2}, {"c", 4}}, std::nullopt, 4, 1, 1.0f,
@@ -414,6 +416,29 @@ TEST_F(DicomLoaderTest, RealSeriesLoadsFromItsFolder)
     // Instance 6 is file 2062, the first slice.
     const auto voxels = Voxels(*v);
     EXPECT_EQ(Slice(voxels, *v, 0), Render(folder + "2062", 16, 16, 40, 400, 16));
+}
+
+TEST_F(DicomLoaderTest, RealSeriesWithInstanceGapsLoadsEveryFile)
+{
+    // Instances 18, 180, 181 and 182: the step from the first number (162)
+    // would put the last three into one slice.
+    const std::string folder = kPydicom + "dicomdirtests/77654033/CT2/";
+    const char* const inOrder[] = {"17106", "17136", "17166", "17196"};
+    CDicomLoader loader;
+    Probed p = ProbeFile(loader, folder + "17136", true);
+    ASSERT_TRUE(p.ok);
+    EXPECT_EQ(p.files, 4);
+    EXPECT_EQ(loader.m_nSlices, 4);
+    ASSERT_TRUE(loader.m_bWindowValid);
+    CModelSeries series;
+    CDicomVolume* v = LoadInto(loader, folder + "17136", series);
+    ASSERT_NE(v, nullptr);
+    ASSERT_EQ(v->m_nDimZ, 4);
+    const auto voxels = Voxels(*v);
+    for (int z = 0; z < 4; ++z)
+        EXPECT_EQ(Slice(voxels, *v, z),
+                  Render(folder + inOrder[z], 16, 16, loader.m_nWindowCentre, loader.m_nWindowWidth, 16))
+            << "slice " << z << " should be " << inOrder[z];
 }
 
 TEST_F(DicomLoaderTest, UnknownVRAttributesAreReadByTheirDictionaryVR)
@@ -950,9 +975,10 @@ public:
 
 TEST_F(DicomLoaderTest, AnyNumberOfThreadsGivesTheSameVolume)
 {
-    // A series with everything that decides what a slice holds: equal
-    // numbers where the later file renders or cannot (colour, cut short), a
-    // missing number, a file of another size, a damaged file alone.
+    // Series with everything that decides what a slice holds: a missing
+    // number, files that cannot be read (colour, cut short), a file of
+    // another size; once placed by the step, once with repeated numbers that
+    // give every file a slice of its own.
     struct File {
         std::string name;
         int instance;
@@ -960,81 +986,112 @@ TEST_F(DicomLoaderTest, AnyNumberOfThreadsGivesTheSameVolume)
         std::string photometric = "MONOCHROME2";
         bool truncated = false;
     };
-    std::vector<File> files;
+    std::vector<File> stepped;
     for (int i = 1; i <= 24; ++i)
         if (i != 15)
-            files.push_back({"s" + std::string(i < 10 ? "0" : "") + std::to_string(i), i, i == 18 ? 16 : 32,
-                             "MONOCHROME2", i == 20});
-    files.push_back({"s05b", 5});
-    files.push_back({"s09b", 9, 32, "PALETTE COLOR"});
-    files.push_back({"s12b", 12, 32, "MONOCHROME2", true});
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        ImageSpec s;
-        s.instance = files[i].instance;
-        s.rows = s.columns = files[i].size;
-        s.photometric = files[i].photometric;
-        s.base = 40 * int(i);
-        s.slope = 3;
-        s.centre = "2000";
-        s.width = "4000";
-        WriteImage(dir.File(files[i].name), s);
-        if (files[i].truncated) {
-            const std::string bytes = TempDir::Read(dir.File(files[i].name));
-            dir.Write(files[i].name, bytes.substr(0, bytes.size() - 700));
-        }
+            stepped.push_back({"s" + std::string(i < 10 ? "0" : "") + std::to_string(i), i, i == 18 ? 16 : 32,
+                               i == 9 ? "PALETTE COLOR" : "MONOCHROME2", i == 12 || i == 20});
+    std::vector<File> repeated = stepped;
+    repeated.push_back({"s05b", 5});
+    repeated.push_back({"s09b", 9});
+    struct Series {
+        const char* what;
+        std::vector<File> files;
+        // The file of each slice, for the list in instance order and reversed
+        // ("" for none).
+        std::vector<std::string> inOrder, reversed;
+    };
+    Series byStep{"placed by the step", stepped, {}, {}};
+    for (int i = 1; i <= 24; ++i)
+        byStep.inOrder.push_back(i == 15 ? "" : "s" + std::string(i < 10 ? "0" : "") + std::to_string(i));
+    byStep.reversed = byStep.inOrder;
+    Series byFile{"repeated numbers: a slice per file", repeated, {}, {}};
+    for (const File& f : stepped) {
+        byFile.inOrder.push_back(f.name);
+        if (f.instance == 5 || f.instance == 9)
+            byFile.inOrder.push_back(f.name + "b");
     }
+    // Reversed, files with equal numbers come the other way round.
+    byFile.reversed = byFile.inOrder;
+    std::swap(byFile.reversed[4], byFile.reversed[5]);
+    std::swap(byFile.reversed[9], byFile.reversed[10]);
+
     CAppSettings::GetInstance()->m_fMinAlpha = 0.02f; // thresholded per slice as well
     const auto thresholded = [](std::vector<std::uint8_t> v) {
         ThresholdVoxels(v.data(), std::int64_t(v.size() / 2), 2, 0.02f);
         return v;
     };
+    const std::set<std::string> cannotBeRead = {"s09", "s12", "s20"};
 
-    for (bool reversed : {false, true}) {
-        SCOPED_TRACE(reversed ? "list reversed" : "list in instance order");
-        CDicomLoader loader;
-        ASSERT_EQ(ProbeFile(loader, dir.File("s01"), true).files, int(files.size()));
-        ASSERT_EQ(loader.m_nSlices, 24);
-        if (reversed)
-            std::reverse(loader.m_lstSlices.begin(), loader.m_lstSlices.end());
-        const int count = int(loader.m_lstSlices.size());
+    for (const Series& c : {byStep, byFile}) {
+        SCOPED_TRACE(c.what);
+        const int slices = int(c.inOrder.size());
+        TempDir folder;
+        for (std::size_t i = 0; i < c.files.size(); ++i) {
+            const File& f = c.files[i];
+            ImageSpec s;
+            s.instance = f.instance;
+            s.rows = s.columns = f.size;
+            s.photometric = f.photometric;
+            s.base = 40 * int(i);
+            s.slope = 3;
+            s.centre = "2000";
+            s.width = "4000";
+            WriteImage(folder.File(f.name), s);
+            if (f.truncated) {
+                const std::string bytes = TempDir::Read(folder.File(f.name));
+                folder.Write(f.name, bytes.substr(0, bytes.size() - 700));
+            }
+        }
+        for (bool reversed : {false, true}) {
+            SCOPED_TRACE(reversed ? "list reversed" : "list in instance order");
+            CDicomLoader loader;
+            ASSERT_EQ(ProbeFile(loader, folder.File("s01"), true).files, int(c.files.size()));
+            ASSERT_EQ(loader.m_nSlices, slices);
+            if (reversed)
+                std::reverse(loader.m_lstSlices.begin(), loader.m_lstSlices.end());
+            const int count = int(loader.m_lstSlices.size());
+            const std::vector<std::string>& expected = reversed ? c.reversed : c.inOrder;
 
-        loader.m_nDecodeThreads = 1;
-        CModelSeries one;
-        CDicomVolume* reference = LoadInto(loader, dir.File("s01"), one);
-        ASSERT_NE(reference, nullptr);
-        const auto voxels = Voxels(*reference);
-        ExpectHistogramOfVoxels(*reference);
-        // The later entry of equal numbers wins when it renders; when it
-        // cannot, the earlier one is kept.
-        const std::string fifth = reversed ? "s05" : "s05b";
-        EXPECT_EQ(Slice(voxels, *reference, 4), thresholded(Render(dir.File(fifth), 32, 32, 2000, 4000, 16)));
-        EXPECT_EQ(Slice(voxels, *reference, 8), thresholded(Render(dir.File("s09"), 32, 32, 2000, 4000, 16)));
-        EXPECT_EQ(Slice(voxels, *reference, 14), std::vector<std::uint8_t>(32 * 32 * 2, 0));
-        EXPECT_EQ(Slice(voxels, *reference, 17), thresholded(Render(dir.File("s18"), 32, 32, 2000, 4000, 16)));
-        EXPECT_EQ(Slice(voxels, *reference, 19), std::vector<std::uint8_t>(32 * 32 * 2, 0));
+            loader.m_nDecodeThreads = 1;
+            CModelSeries one;
+            CDicomVolume* reference = LoadInto(loader, folder.File("s01"), one);
+            ASSERT_NE(reference, nullptr);
+            const auto voxels = Voxels(*reference);
+            ExpectHistogramOfVoxels(*reference);
+            // s18 is scaled to the size being loaded; the others cannot be read.
+            for (int z = 0; z < slices; ++z) {
+                const std::string& name = expected[std::size_t(z)];
+                const bool lost = cannotBeRead.count(name) != 0;
+                EXPECT_EQ(Slice(voxels, *reference, z),
+                          name.empty() || lost ? std::vector<std::uint8_t>(32 * 32 * 2, 0)
+                                               : thresholded(Render(folder.File(name), 32, 32, 2000, 4000, 16)))
+                    << "slice " << z << " should be " << (name.empty() ? "zero" : name);
+            }
 
-        for (int threads : {2, 3, 8, 64}) {
-            SCOPED_TRACE(std::to_string(threads) + " threads");
-            loader.m_nDecodeThreads = threads;
-            CThreadRecordingLogOwner owner;
-            CMessageLog* log = CMessageLog::GetInstance(&owner);
-            CModelSeries many;
-            CDicomVolume* v = LoadInto(loader, dir.File("s01"), many);
-            delete log;
-            ASSERT_NE(v, nullptr);
-            EXPECT_EQ(Voxels(*v), voxels);
-            ExpectSameHistogram(v->m_histogram, reference->m_histogram);
+            for (int threads : {2, 3, 8, 64}) {
+                SCOPED_TRACE(std::to_string(threads) + " threads");
+                loader.m_nDecodeThreads = threads;
+                CThreadRecordingLogOwner owner;
+                CMessageLog* log = CMessageLog::GetInstance(&owner);
+                CModelSeries many;
+                CDicomVolume* v = LoadInto(loader, folder.File("s01"), many);
+                delete log;
+                ASSERT_NE(v, nullptr);
+                EXPECT_EQ(Voxels(*v), voxels);
+                ExpectSameHistogram(v->m_histogram, reference->m_histogram);
 
-            // Every busy text, in order, from the loading thread.
-            std::vector<std::string> loading, expected;
-            for (int i = 1; i <= count; ++i)
-                expected.push_back("Loading slice " + std::to_string(i) + " of " + std::to_string(count) + " ...");
-            for (const std::string& t : owner.ShownTexts())
-                if (t.rfind("Loading slice ", 0) == 0)
-                    loading.push_back(t);
-            EXPECT_EQ(loading, expected);
-            EXPECT_TRUE(std::all_of(owner.threads.begin(), owner.threads.end(),
-                                    [](std::thread::id id) { return id == std::this_thread::get_id(); }));
+                // Every busy text, in order, from the loading thread.
+                std::vector<std::string> loading, busy;
+                for (int i = 1; i <= count; ++i)
+                    busy.push_back("Loading slice " + std::to_string(i) + " of " + std::to_string(count) + " ...");
+                for (const std::string& t : owner.ShownTexts())
+                    if (t.rfind("Loading slice ", 0) == 0)
+                        loading.push_back(t);
+                EXPECT_EQ(loading, busy);
+                EXPECT_TRUE(std::all_of(owner.threads.begin(), owner.threads.end(),
+                                        [](std::thread::id id) { return id == std::this_thread::get_id(); }));
+            }
         }
     }
 }

@@ -611,9 +611,19 @@ std::unique_ptr<CDicomVolume> CDicomLoader::ReadVolume()
         for (; shown < count && (shown == 0 || ready[std::size_t(shown - 1)] <= targetsRead); ++shown)
             CMessageLog::ShowStatus(FormatString("Loading slice %d of %d ...", shown + 1, count).c_str(), true);
     };
+    m_lstUnreadable.clear();
     showUpTo(0);
     for (std::size_t t = 0; t < targets.size(); ++t) {
-        histogram.Add(targets[t].index, readers.Wait(t));
+        const bool written = readers.Wait(t);
+        histogram.Add(targets[t].index, written);
+        if (!written) {
+            const std::string& path = m_lstSlices[std::size_t(targets[t].entry)].path;
+            m_lstUnreadable.push_back({targets[t].index, path});
+            CMessageLog::Log(FormatString("Slice %lld of %lld could not be read: %s",
+                                          static_cast<long long>(targets[t].index + 1),
+                                          static_cast<long long>(m_nSlices),
+                                          path.substr(GetFolder(path).size()).c_str()));
+        }
         showUpTo(t + 1);
     }
 

@@ -439,6 +439,7 @@ TEST_F(DicomLoaderTest, RealSeriesWithInstanceGapsLoadsEveryFile)
         EXPECT_EQ(Slice(voxels, *v, z),
                   Render(folder + inOrder[z], 16, 16, loader.m_nWindowCentre, loader.m_nWindowWidth, 16))
             << "slice " << z << " should be " << inOrder[z];
+    EXPECT_TRUE(loader.m_lstUnreadable.empty());
 }
 
 TEST_F(DicomLoaderTest, UnknownVRAttributesAreReadByTheirDictionaryVR)
@@ -949,14 +950,23 @@ TEST_F(DicomLoaderTest, DamagedFileOfTheSeriesLeavesItsSliceZero)
         folder.Write(FormatName(3), bytes.substr(0, bytes.size() - 1000));
         CDicomLoader loader;
         ASSERT_EQ(ProbeFile(loader, folder.File(FormatName(1)), true).files, 3);
+        CRecordingLogOwner owner;
+        CMessageLog* log = CMessageLog::GetInstance(&owner);
         CModelSeries series;
         CDicomVolume* v = LoadInto(loader, folder.File(FormatName(1)), series);
+        const std::vector<std::string> lines = log->m_lines;
+        delete log;
         ASSERT_NE(v, nullptr);
         ASSERT_EQ(v->m_nDimZ, 3);
         const auto voxels = Voxels(*v);
         EXPECT_EQ(Slice(voxels, *v, 1), Render(folder.File(FormatName(2)), 64, 64, 3000, 6000, 16));
         EXPECT_EQ(Slice(voxels, *v, 2), std::vector<std::uint8_t>(64 * 64 * 2, 0));
         ExpectHistogramOfVoxels(*v);
+        // The user is told which file and slice.
+        EXPECT_EQ(lines, std::vector<std::string>{"Slice 3 of 3 could not be read: im3.dcm"});
+        ASSERT_EQ(loader.m_lstUnreadable.size(), 1u);
+        EXPECT_EQ(loader.m_lstUnreadable[0].slice, 2);
+        EXPECT_EQ(loader.m_lstUnreadable[0].path, folder.File(FormatName(3)));
     }
 }
 
@@ -1060,14 +1070,22 @@ TEST_F(DicomLoaderTest, AnyNumberOfThreadsGivesTheSameVolume)
             const auto voxels = Voxels(*reference);
             ExpectHistogramOfVoxels(*reference);
             // s18 is scaled to the size being loaded; the others cannot be read.
+            std::vector<std::int64_t> unreadable;
+            std::vector<std::string> unreadableLines;
             for (int z = 0; z < slices; ++z) {
                 const std::string& name = expected[std::size_t(z)];
                 const bool lost = cannotBeRead.count(name) != 0;
+                if (lost) {
+                    unreadable.push_back(z);
+                    unreadableLines.push_back("Slice " + std::to_string(z + 1) + " of " + std::to_string(slices) +
+                                              " could not be read: " + name);
+                }
                 EXPECT_EQ(Slice(voxels, *reference, z),
                           name.empty() || lost ? std::vector<std::uint8_t>(32 * 32 * 2, 0)
                                                : thresholded(Render(folder.File(name), 32, 32, 2000, 4000, 16)))
                     << "slice " << z << " should be " << (name.empty() ? "zero" : name);
             }
+            EXPECT_EQ(unreadable.size(), 3u);
 
             for (int threads : {2, 3, 8, 64}) {
                 SCOPED_TRACE(std::to_string(threads) + " threads");
@@ -1076,10 +1094,18 @@ TEST_F(DicomLoaderTest, AnyNumberOfThreadsGivesTheSameVolume)
                 CMessageLog* log = CMessageLog::GetInstance(&owner);
                 CModelSeries many;
                 CDicomVolume* v = LoadInto(loader, folder.File("s01"), many);
+                const std::vector<std::string> lines = log->m_lines;
                 delete log;
                 ASSERT_NE(v, nullptr);
                 EXPECT_EQ(Voxels(*v), voxels);
                 ExpectSameHistogram(v->m_histogram, reference->m_histogram);
+                // The unreadable slices, in slice order whatever thread read them.
+                EXPECT_EQ(lines, unreadableLines);
+                ASSERT_EQ(loader.m_lstUnreadable.size(), unreadable.size());
+                for (std::size_t u = 0; u < unreadable.size(); ++u) {
+                    EXPECT_EQ(loader.m_lstUnreadable[u].slice, unreadable[u]);
+                    EXPECT_EQ(loader.m_lstUnreadable[u].path, folder.File(expected[std::size_t(unreadable[u])]));
+                }
 
                 // Every busy text, in order, from the loading thread.
                 std::vector<std::string> loading, busy;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include <dcmtk/dcmdata/dcdeftag.h>
@@ -15,6 +16,7 @@
 #include <dcmtk/dcmdata/dcvr.h>
 #include <dcmtk/dcmdata/dcxfer.h>
 
+#include "data/DicomLog.h"
 #include "platform/TempFile.h"
 
 namespace {
@@ -392,6 +394,12 @@ bool CDicomFile::Read(const std::string& path, const DcmTagKey& stop)
             source = m_strCopy;
         }
     }
+    // Every file read up to a stop tag gets the toolkit's warning that it
+    // stopped; what else it would say of the header, the full read of a file
+    // that is loaded says again.
+    std::optional<CDicomLogMute> mute;
+    if (stop != DCM_UndefinedTagKey)
+        mute.emplace();
     if (m_pFile
             ->loadFileUntilTag(OFFilename(source.c_str()), EXS_Unknown, EGL_noChange, kMaxReadLength, ERM_autoDetect,
                                stop)

@@ -22,6 +22,7 @@
 
 #include "data/AppSettings.h"
 #include "data/DicomFile.h"
+#include "data/DicomLog.h"
 #include "data/Histogram.h"
 #include "data/MessageLog.h"
 #include "data/Volume.h"
@@ -616,6 +617,8 @@ std::unique_ptr<CDicomVolume> CDicomLoader::ReadVolume()
     for (std::size_t t = 0; t < targets.size(); ++t) {
         const bool written = readers.Wait(t);
         histogram.Add(targets[t].index, written);
+        // The toolkit's own words on the file come first.
+        FlushDicomLog();
         if (!written) {
             const std::string& path = m_lstSlices[std::size_t(targets[t].entry)].path;
             m_lstUnreadable.push_back({targets[t].index, path});

@@ -9,6 +9,7 @@
 #include "app/Resources.h"
 #include "app/Vexilo.h"
 #include "app/dialogs/AboutDlg.h"
+#include "data/Volume.h"
 #include "platform/DialogRunner.h"
 #include "platform/Prompter.h"
 #include "res/CommandIds.h"
@@ -52,6 +53,9 @@ bool CVexiloApp::InitInstance()
     }
     // Nothing is ever stored under the vendor's name.
     SetVendorName("Halvenmoor");
+    // Nothing else would ever remove the cache files of a Vexilo that was
+    // killed.
+    CVolume::RemoveOrphanedCacheFiles();
 
     auto* frame = new CMainFrame;
     if (!frame->Create()) {

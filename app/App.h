@@ -18,7 +18,8 @@ public:
     // handlers, resources, the wx prompter, dialog runner and key state.
     // False when resources fail.
     bool InitPlatform();
-    // Builds and shows the main frame; false ends the program.
+    // Removes the cache files of Vexilo processes that were killed, then
+    // builds and shows the main frame; false ends the program.
     bool InitInstance();
 
     // The idle hook: with continuous redraw on, invalidates the 3D view and

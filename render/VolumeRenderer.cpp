@@ -180,6 +180,10 @@ void CVolumeRenderer::LineState()
     gl.Disable(GL_CULL_FACE);
     gl.Enable(GL_LINE_SMOOTH);
     gl.Enable(GL_POLYGON_SMOOTH);
+    // A build just before may have left a texture target on, and the
+    // classes without a lookup stage switch nothing off themselves.
+    gl.Disable(GL_TEXTURE_2D);
+    gl.Disable(GL_TEXTURE_3D);
     EnableTexturing(false);
 }
 

@@ -149,9 +149,14 @@ void CTex3DRenderer::OnOptionsChanged()
 {
     const std::int32_t n = std::clamp(m_pSettings->m_nLatticePoints, 8, kMaxLattice);
     if (n != m_nLatticePoints) {
+        // Both lattices and the texture anew, as for the model first
+        // attached; but the volume is the same, so the camera and the
+        // cut-plane box stay as the user left them (a fly-through eye
+        // inside the volume included).
         m_nLatticePoints = n;
-        AttachModel(m_pVolume);
+        BuildVolumeLattice();
         ComputeShellGrid();
+        m_bTexturesDirty = true;
     }
     m_pSettings->m_nLatticePoints = n;
     CVolumeRenderer::OnOptionsChanged();

@@ -53,8 +53,8 @@ public:
     void OnModeChanged() override;
     // The view-frustum lattice for the current projection.
     void ComputeShellGrid() override;
-    // The lattice size from the settings, 8..32; a change re-attaches the
-    // volume (and so rebuilds its texture).
+    // The lattice size from the settings, 8..32; a change rebuilds both
+    // lattices and the texture, and keeps the camera and the cut faces.
     void OnOptionsChanged() override;
     // The box as the 2D family takes it, the texture scale, the slice
     // depths and the whole-volume lattice of the new radius.

@@ -41,6 +41,7 @@ std::unique_ptr<CModelSeries> OpenDicom(const std::string& path)
     values.m_fScaleX = voxelX;
     values.m_fScaleY = voxelY;
     values.m_fScaleZ = voxelZ;
+    values.m_nSlices = loader.m_nSlices;
     values.m_pPreviewImage = preview.get();
     // Closing the dialog without OK still loads, with the probed values.
     const int depth = bits <= 8 ? 8 : 16;

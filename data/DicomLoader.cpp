@@ -24,6 +24,7 @@
 #include "data/Histogram.h"
 #include "data/MessageLog.h"
 #include "data/Volume.h"
+#include "data/VoxelSize.h"
 #include "platform/FileFinder.h"
 #include "platform/Format.h"
 
@@ -87,8 +88,18 @@ bool FindFloat(DcmFileFormat& file, const DcmTagKey& tag, double& value)
     return true;
 }
 
-// A size that is missing, zero, negative or not a number means "unknown".
-float UsableSize(double size) { return std::isfinite(size) && size > 0.0 && size < 3.0e38 ? float(size) : 1.0f; }
+// A size of 0 is a missing one, and one that is negative, not a number or
+// makes the axis of `voxels` longer than a volume may be a fault of the
+// file or of the review: each is unknown, and taken as 1.0; a fault is
+// logged.
+float UsableSize(double size, std::int64_t voxels, char axis)
+{
+    if (UsableVoxelSize(size, voxels))
+        return float(size);
+    if (size != 0.0)
+        CMessageLog::Log(FormatString("Voxel size %g along %c is out of range: 1.0 used instead", size, axis));
+    return 1.0f;
+}
 
 std::int32_t TruncToInt(double v)
 {
@@ -370,8 +381,8 @@ bool CDicomLoader::Probe(const std::string& path, int& files, int& width, int& h
             y = std::strtod(rows.c_str(), nullptr);
             x = std::strtod(columns.c_str(), nullptr);
         }
-        m_fVoxelX = UsableSize(x);
-        m_fVoxelY = UsableSize(y);
+        m_fVoxelX = UsableSize(x, image.getWidth(), 'x');
+        m_fVoxelY = UsableSize(y, image.getHeight(), 'y');
         m_fVoxelZ = float(z);
 
         m_nSrcWidth = m_nWidth = int(image.getWidth());
@@ -405,7 +416,7 @@ bool CDicomLoader::Probe(const std::string& path, int& files, int& width, int& h
     std::int64_t span = std::int64_t(m_nLastInstance) - m_nFirstInstance;
     m_nSlices = span / (m_nInstanceStep == 0 ? 1 : m_nInstanceStep) + 1;
     // Zero means no spacing was stored; the other unusable values are faults.
-    m_fVoxelZ = UsableSize(m_fVoxelZ);
+    m_fVoxelZ = UsableSize(m_fVoxelZ, m_nSlices, 'z');
 
     m_bProbed = true;
     files = int(m_lstSlices.size());
@@ -520,9 +531,15 @@ void CDicomLoader::ApplyChanges(int width, int height, int bits, float scaleX, f
     m_nWidth = width > 0 ? width : m_nSrcWidth;
     m_nHeight = height > 0 ? height : m_nSrcHeight;
     m_nBits = bits;
-    m_fVoxelZ = UsableSize(scaleZ);
-    m_fVoxelX = UsableSize(double(m_nSrcWidth) / double(m_nWidth) * double(scaleX));
-    m_fVoxelY = UsableSize(double(m_nSrcHeight) / double(m_nHeight) * double(scaleY));
+    // The scalings are those of the source pixels and are checked as the
+    // review checks them; resized slices then get voxels of the same extent.
+    auto resized = [](float scale, int source, int loaded, char axis) {
+        return UsableVoxelSize(scale, source) ? float(double(source) / double(loaded) * double(scale))
+                                              : UsableSize(scale, source, axis);
+    };
+    m_fVoxelZ = UsableSize(scaleZ, m_nSlices, 'z');
+    m_fVoxelX = resized(scaleX, m_nSrcWidth, m_nWidth, 'x');
+    m_fVoxelY = resized(scaleY, m_nSrcHeight, m_nHeight, 'y');
     if (bAuto) {
         ScanValueRange();
         if (m_dMinValue <= m_dMaxValue)

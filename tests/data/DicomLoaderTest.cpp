@@ -752,6 +752,52 @@ TEST_F(DicomLoaderTest, ApplyChangesReplacesUnusableSizes)
     }
 }
 
+// A voxel size that makes an axis longer than 10000 (what the scaling dialog
+// shows) is taken as unknown, 1.0, like the other unusable sizes, and the
+// log says so; a missing size (0) is not a fault. The review's scalings are
+// those of the source pixels: 1250 of them along the 8 columns is the most,
+// whatever width is loaded.
+TEST_F(DicomLoaderTest, VoxelSizesBeyondTheLongestVolumeFallBackAndAreLogged)
+{
+    struct LogScope {
+        CRecordingLogOwner owner;
+        CMessageLog* log = CMessageLog::GetInstance(&owner);
+        ~LogScope() { delete log; }
+    } scope;
+    CMessageLog* log = scope.log;
+    auto sizeLines = [&] {
+        std::vector<std::string> lines;
+        for (const std::string& line : log->m_lines)
+            if (line.rfind("Voxel size", 0) == 0)
+                lines.push_back(line);
+        log->m_lines.clear();
+        return lines;
+    };
+    ImageSpec s;
+    s.pixelSpacing = "1250\\1251";
+    s.thickness = "10001";
+    CDicomLoader loader;
+    Probed p;
+    WriteAndProbe(loader, "long", s, p);
+    ASSERT_TRUE(p.ok);
+    EXPECT_EQ(p.y, 1250.0f);
+    EXPECT_EQ(p.x, 1.0f);
+    EXPECT_EQ(p.z, 1.0f);
+    EXPECT_EQ(sizeLines(), (std::vector<std::string>{"Voxel size 1251 along x is out of range: 1.0 used instead",
+                                                     "Voxel size 10001 along z is out of range: 1.0 used instead"}));
+
+    loader.ApplyChanges(4, 4, 16, 1250.0f, 1e38f, 10000.0f, 0, 100, false);
+    EXPECT_EQ(loader.m_fVoxelX, 2500.0f);
+    EXPECT_EQ(loader.m_fVoxelY, 1.0f);
+    EXPECT_EQ(loader.m_fVoxelZ, 10000.0f);
+    EXPECT_EQ(sizeLines(), std::vector<std::string>{"Voxel size 1e+38 along y is out of range: 1.0 used instead"});
+    loader.ApplyChanges(16, 8, 16, 0.0f, 1250.0f, 10000.5f, 0, 100, false);
+    EXPECT_EQ(loader.m_fVoxelX, 1.0f);
+    EXPECT_EQ(loader.m_fVoxelY, 1250.0f);
+    EXPECT_EQ(loader.m_fVoxelZ, 1.0f);
+    EXPECT_EQ(sizeLines(), std::vector<std::string>{"Voxel size 10000.5 along z is out of range: 1.0 used instead"});
+}
+
 TEST_F(DicomLoaderTest, SeriesTooLargeForMemoryFailsTheLoad)
 {
     // Two files whose instance numbers lie two thousand million apart ask for

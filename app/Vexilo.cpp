@@ -351,6 +351,9 @@ void CVexilo::OnResetView()
         MakeRendererCurrent();
         m_pRenderer->ResetCamera();
     }
+    // The reset camera looks from outside the volume with its near plane
+    // there: a flight goes on through its own.
+    ReapplyFlyThroughCamera();
     if (CStereoDlg* stereo = StereoWindow())
         stereo->UpdateFrustums();
     Invalidate();

@@ -229,6 +229,9 @@ private:
     // The fly-through camera's steps; nothing while there is no camera.
     bool PollFlyThrough(float seconds);
     void MoveCameraToCurrentPoint();
+    // The camera's planes and look-at into the renderer again, after
+    // something reset the renderer's own camera.
+    void ReapplyFlyThroughCamera();
     // The camera for the renderer, this view and the current volume; false
     // when none was made.
     bool MakeFlyThroughCamera();

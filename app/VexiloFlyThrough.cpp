@@ -37,6 +37,15 @@ bool CVexilo::PollFlyThrough(float seconds)
     return m_pFlyThrough->Poll(seconds);
 }
 
+void CVexilo::ReapplyFlyThroughCamera()
+{
+    if (!m_pFlyThrough)
+        return;
+    MakeRendererCurrent();
+    m_pFlyThrough->ApplyPerspective();
+    m_pFlyThrough->ApplyCamera();
+}
+
 void CVexilo::MoveCameraToCurrentPoint()
 {
     if (!m_pFlyThrough)

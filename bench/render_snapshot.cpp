@@ -2,13 +2,14 @@
 // the frame as a PNG, to look at what the renderers draw.
 //   render_snapshot OUT.png [--file=PATH | --raw=PATH:WxHxD] [--scale=SX,SY,SZ]
 //                   [--mode=0..4] [--turn=DEGREES] [--size=WxH] [--3d]
-//                   [--shells] [--lattice=N] [--eye=X,Y,Z]
+//                   [--shells] [--lattice=N] [--eye=X,Y,Z] [--look=X,Y,Z]
 // Without --file or --raw the 256^3 chest phantom of the benchmarks is
 // drawn; a file is loaded through the loader factory (DICOM, native, ...),
 // a raw one as 8-bit voxels, x fastest, with the voxel size of --scale. --3d lets the
 // factory take 3D textures, --shells draws them as shells of an N x N
 // lattice instead of flat quads. Mode 4 starts the fly-through camera at
-// the point of --eye (the centre by default), looking down -z.
+// the point of --eye (the centre by default), looking down -z or along
+// --look.
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -55,7 +56,7 @@ int main(int argc, char** argv)
     std::string out = argv[1], file, raw;
     int rawX = 0, rawY = 0, rawZ = 0;
     float sx = 1, sy = 1, sz = 1;
-    CVector3 eye;
+    CVector3 eye, look(0, 0, -1);
     int mode = 0, width = 800, height = 600;
     float turn = 30.0f;
     for (int i = 2; i < argc; ++i) {
@@ -74,6 +75,8 @@ int main(int argc, char** argv)
             std::sscanf(a.c_str() + colon + 1, "%dx%dx%d", &rawX, &rawY, &rawZ);
         } else if (a.rfind("--eye=", 0) == 0)
             std::sscanf(a.c_str() + 6, "%f,%f,%f", &eye.x, &eye.y, &eye.z);
+        else if (a.rfind("--look=", 0) == 0)
+            std::sscanf(a.c_str() + 7, "%f,%f,%f", &look.x, &look.y, &look.z);
         else if (a.rfind("--scale=", 0) == 0)
             std::sscanf(a.c_str() + 8, "%f,%f,%f", &sx, &sy, &sz);
         else if (a == "--3d")
@@ -142,6 +145,16 @@ int main(int argc, char** argv)
         auto* volume = static_cast<CVolume*>(model);
         volume->SetEntryPoint(eye, -1, -1, -1);
         camera = std::make_unique<CFlyThrough>(renderer.get(), ViewButtons{&left, &right}, volume);
+        // Up stays as near to +y as the direction lets it.
+        look.Normalize();
+        CVector3 side = Cross(look, CVector3(0, 1, 0));
+        if (side.Length() < 1e-3f)
+            side = Cross(look, CVector3(0, 0, 1));
+        side.Normalize();
+        camera->m_vDir = look;
+        camera->m_vRight = side;
+        camera->m_vUp = Cross(side, look);
+        camera->ApplyCamera();
     }
     renderer->BeginFrame(&surface, 0, nullptr);
     renderer->Render(&surface, true);

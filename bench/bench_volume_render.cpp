@@ -8,8 +8,9 @@
 // Run alone it is a Google Benchmark program. With --compare[=ROUNDS] the
 // three are timed in one process on the same volume, 10 frames each per
 // round in a rotated order, and the figures are printed side by side with
-// the ratio to the 2D renderer taken within each round; --whole adds the
-// 3D renderer drawing whole slices, its empty space included.
+// the ratio to the 2D renderer (best over best, and the median of the ratios
+// taken within each round); --whole adds the 3D renderer drawing whole
+// slices, its empty space included.
 //
 // The peer comparison with VTK's GPU ray-cast mapper is
 // bench/peers/vtk_volume_render.py, which starts this program with
@@ -33,6 +34,7 @@
 #include "GlxWindow.h"
 #include "Phantoms.h"
 #include "PngWriter.h"
+#include "Ratio.h"
 #include "data/AppSettings.h"
 #include "data/Quaternion.h"
 #include "peers/Rounds.h"
@@ -165,8 +167,9 @@ int Compare(int rounds, bool whole)
                 kFrames, rounds, std::getenv("LP_NUM_THREADS") ? std::getenv("LP_NUM_THREADS") : "(default)");
     std::printf("2D: %s\n3D: %s\n\n", flat.Renderer().m_pszDescription.c_str(),
                 solid.Renderer().m_pszDescription.c_str());
-    std::printf("%-6s %-30s %8s %9s %12s %13s\n", "mode", "renderer", "fps", "best fps", "cpu ms/frame",
+    std::printf("%-6s %-30s %8s %9s %12s %15s\n", "mode", "renderer", "fps", "best fps", "cpu ms/frame",
                 "fps / 2D fps");
+    std::printf("%-6s %-30s %8s %9s %12s %15s\n", "", "", "", "", "", "best  median");
     auto* tex3D = dynamic_cast<CTex3DRenderer*>(&solid.Renderer());
     auto side = [&](bool quads, bool trimmed) {
         return [=] {
@@ -188,13 +191,13 @@ int Compare(int rounds, bool whole)
         }
         const auto samples = peers::Alternate(who, rounds);
         for (std::size_t i = 0; i < who.size(); ++i) {
-            // The 2D renderer's time over this one's, round by round: this
-            // one's frame rate over the 2D one's.
-            const std::vector<double> fpsRatio = peers::Ratios(samples[0].wall, samples[i].wall);
-            std::printf("%-6s %-30s %8.2f %9.2f %12.0f %13.2f\n", mode == kRenderMip ? "mip" : "normal",
+            // The 2D renderer's time over this one's: this one's frame rate
+            // over the 2D one's.
+            const bench::Ratio fps = bench::CompareRounds(samples[0].wall, samples[i].wall);
+            std::printf("%-6s %-30s %8.2f %9.2f %12.0f %7.2f %7.2f\n", mode == kRenderMip ? "mip" : "normal",
                         who[i].name.c_str(), kFrames / peers::Median(samples[i].wall),
                         kFrames / peers::Best(samples[i].wall), 1000 * peers::Median(samples[i].cpu) / kFrames,
-                        peers::Median(fpsRatio));
+                        fps.best, fps.median);
         }
     }
     return 0;

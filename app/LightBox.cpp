@@ -297,6 +297,11 @@ void CLightBox::Refresh()
     DrawSliceViews(false);
 }
 
+void CLightBox::Refresh(bool eraseBackground, const wxRect* rect)
+{
+    wxScrolledWindow::Refresh(eraseBackground, rect);
+}
+
 void CLightBox::OnPaletteChanged()
 {
     if (m_pSettings && m_pSettings->m_bLightBoxXfr)

@@ -53,8 +53,10 @@ public:
     // After the renderer's palette was rewritten; only while the panes are
     // coloured by it.
     void OnPaletteChanged();
+    // wx's own, unchanged; declared so that the one above hides nothing.
+    void Refresh(bool eraseBackground, const wxRect* rect) override;
     // Asks for a paint that draws the panes anew (the view's "invalidate the
-    // light box"); wx's own Refresh is hidden by the one above.
+    // light box").
     void Invalidate();
 
     void UpdateExtents();

@@ -9,6 +9,7 @@
 #include "app/Resources.h"
 #include "app/Vexilo.h"
 #include "app/dialogs/AboutDlg.h"
+#include "data/Volume.h"
 #include "platform/DialogRunner.h"
 #include "platform/Prompter.h"
 #include "res/CommandIds.h"
@@ -23,7 +24,29 @@ CVexiloApp::CVexiloApp() = default;
 
 bool CVexiloApp::OnInit()
 {
-    return InitPlatform() && InitInstance();
+    if (!InitPlatform() || !InitInstance())
+        return false;
+    InstallExitSignals();
+    return true;
+}
+
+int CVexiloApp::OnExit()
+{
+    m_exitSignals.Uninstall();
+    return wxApp::OnExit();
+}
+
+bool CVexiloApp::InstallExitSignals() { return m_exitSignals.Install(); }
+
+void CVexiloApp::OnExitSignal()
+{
+    m_exitSignals.RestoreHandlers();
+    if (CMainFrame* frame = GetMainFrame()) {
+        wxCommandEvent exit(wxEVT_MENU, ID_APP_EXIT);
+        frame->ProcessWindowEvent(exit);
+    } else {
+        ExitMainLoop();
+    }
 }
 
 bool CVexiloApp::InitPlatform()
@@ -52,6 +75,9 @@ bool CVexiloApp::InitInstance()
     }
     // Nothing is ever stored under the vendor's name.
     SetVendorName("Halvenmoor");
+    // Nothing else would ever remove the cache files of a Vexilo that was
+    // killed.
+    CVolume::RemoveOrphanedCacheFiles();
 
     auto* frame = new CMainFrame;
     if (!frame->Create()) {
@@ -71,6 +97,12 @@ bool CVexiloApp::InitInstance()
 bool CVexiloApp::ProcessIdle()
 {
     bool more = wxApp::ProcessIdle();
+    // An exit signal is taken up here, between events, where closing the
+    // frame is as safe as File > Exit; another pass deletes the frame.
+    if (m_exitSignals.Take()) {
+        OnExitSignal();
+        more = true;
+    }
     if (!m_bContinuousRedraw)
         return more;
     if (CVexilo* view = GetViewPane())

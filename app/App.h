@@ -4,6 +4,7 @@
 #include <wx/app.h>
 
 #include "app/AppDialogRunner.h"
+#include "app/ExitSignals.h"
 #include "platform/wx/WxKeyState.h"
 #include "platform/wx/WxPrompter.h"
 
@@ -12,17 +13,24 @@ class CVexiloApp : public wxApp {
 public:
     CVexiloApp();
 
-    // Start-up as wx calls it: the platform seams, then InitInstance.
+    // Start-up as wx calls it: the platform seams, InitInstance, then the
+    // exit signals.
     bool OnInit() override;
+    int OnExit() override;
     // What start-up needs before any window: the C numeric locale, image
     // handlers, resources, the wx prompter, dialog runner and key state.
     // False when resources fail.
     bool InitPlatform();
-    // Builds and shows the main frame; false ends the program.
+    // Removes the cache files of Vexilo processes that were killed, then
+    // builds and shows the main frame; false ends the program.
     bool InitInstance();
+    // SIGTERM, SIGINT and SIGHUP close the program as File > Exit does, so
+    // that the volumes delete their cache files; a second one ends it at once.
+    bool InstallExitSignals();
 
-    // The idle hook: with continuous redraw on, invalidates the 3D view and
-    // asks for more idle time; otherwise wx's own answer.
+    // The idle hook: takes up an exit signal; with continuous redraw on,
+    // invalidates the 3D view and asks for more idle time; otherwise wx's
+    // own answer.
     bool ProcessIdle() override;
 
     // An exception escaping a handler is reported and the loop carries on.
@@ -38,8 +46,11 @@ public:
     // succeeds; tests replace it to reach the failure path.
     std::function<bool()> m_initComponents = [] { return true; };
 
+    CExitSignals m_exitSignals;
+
 private:
     static void ReportCurrentException();
+    void OnExitSignal();
 
     CWxPrompter m_prompter;
     CAppDialogRunner m_dialogRunner;

@@ -59,6 +59,7 @@ bool CAppDialogRunner::RunDcmDialog(CDcmDialogValues& values)
     CDcmDialog dlg(nullptr);
     dlg.m_strMessage = values.m_strMessage;
     CopyDcmSize(dlg, values);
+    dlg.m_nSlices = values.m_nSlices;
     dlg.m_pPreviewImage = values.m_pPreviewImage;
     return ShowAndTake(dlg, [&] {
         CopyDcmSize(values, dlg);

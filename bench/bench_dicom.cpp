@@ -292,6 +292,8 @@ int main(int argc, char** argv)
 {
     OFLog::configure(OFLogger::ERROR_LOG_LEVEL);
     benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 2;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

@@ -254,17 +254,49 @@ int Serve(const std::string& dump)
 
 int main(int argc, char** argv)
 {
+    // Its own modes first; anything else is Google Benchmark's, which answers
+    // --help and refuses what it does not know.
+    const char* usage = "  %s --compare[=ROUNDS] [--whole]   the renderers side by side, frame rates\n"
+                        "  %s --serve=DUMP                   writes the volume to DUMP, then draws on command\n";
+    int rounds = 0;
+    bool compare = false, whole = false;
+    const char* serve = nullptr;
+    std::vector<char*> rest{argv[0]};
     for (int i = 1; i < argc; ++i) {
-        if (std::strncmp(argv[i], "--serve=", 8) == 0)
-            return Serve(argv[i] + 8);
-        if (std::strncmp(argv[i], "--compare", 9) == 0) {
-            bool whole = false;
-            for (int k = 1; k < argc; ++k)
-                whole = whole || std::strcmp(argv[k], "--whole") == 0;
-            return Compare(argv[i][9] == '=' ? std::max(1, std::atoi(argv[i] + 10)) : 7, whole);
+        const std::string a = argv[i];
+        if (a == "--whole")
+            whole = true;
+        else if (a == "--compare")
+            compare = true;
+        else if (a.rfind("--compare=", 0) == 0) {
+            char* end = nullptr;
+            rounds = int(std::strtol(argv[i] + 10, &end, 10));
+            compare = true;
+            if (*end != '\0' || rounds < 1) {
+                std::fprintf(stderr, "%s: bad value in %s\n", argv[0], argv[i]);
+                return 2;
+            }
+        } else if (a.rfind("--serve=", 0) == 0 && a.size() > 8)
+            serve = argv[i] + 8;
+        else {
+            if (a == "--help" || a == "-h")
+                std::printf(usage, argv[0], argv[0]);
+            rest.push_back(argv[i]);
         }
     }
-    benchmark::Initialize(&argc, argv);
+    if (serve && !compare && !whole && rest.size() == 1)
+        return Serve(serve);
+    if (compare && !serve && rest.size() == 1)
+        return Compare(rounds > 0 ? rounds : 7, whole);
+    if (serve || compare || whole) {
+        std::fprintf(stderr, "%s: --serve and --compare go alone (--whole with --compare)\n", argv[0]);
+        std::fprintf(stderr, usage, argv[0], argv[0]);
+        return 2;
+    }
+    int restCount = int(rest.size());
+    benchmark::Initialize(&restCount, rest.data());
+    if (benchmark::ReportUnrecognizedArguments(restCount, rest.data()))
+        return 2;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

@@ -29,6 +29,37 @@ CVector3 Hermite(const CVector3& p0, const CVector3& p1, const CVector3& t0, con
     return {axis(p0.x, p1.x, t0.x, t1.x), axis(p0.y, p1.y, t0.y, t1.y), axis(p0.z, p1.z, t0.z, t1.z)};
 }
 
+// The models whose tubes are built, the one built longest ago first. Models
+// are built and drawn on the one thread that runs the view.
+std::vector<CEndoscopeModel*>& BuiltTubes()
+{
+    static std::vector<CEndoscopeModel*> built;
+    return built;
+}
+
+void Forget(const CEndoscopeModel* model)
+{
+    auto& built = BuiltTubes();
+    built.erase(std::remove(built.begin(), built.end(), model), built.end());
+}
+
+// Records `model` as built last and releases the oldest tubes until all fit
+// in the budget; the one just built stays, whatever its size.
+void Remember(CEndoscopeModel* model)
+{
+    Forget(model);
+    auto& built = BuiltTubes();
+    built.push_back(model);
+    std::size_t total = 0;
+    for (const CEndoscopeModel* m : built)
+        total += m->TubeBytes();
+    while (total > CEndoscopeModel::kTubeBudgetBytes && built.front() != model) {
+        CEndoscopeModel* oldest = built.front();
+        total -= oldest->TubeBytes();
+        oldest->ReleaseTube(); // forgets it
+    }
+}
+
 constexpr CVector3 kTemplate[CEndoscopeModel::kRingVertices] = {
     {-1, -1, 0}, {-1, 0, 0}, {-1, 1, 0}, {0, 1, 0}, {1, 1, 0}, {1, 0, 0}, {1, -1, 0}, {0, -1, 0},
 };
@@ -42,6 +73,7 @@ CEndoscopeModel::CEndoscopeModel()
 
 CEndoscopeModel::~CEndoscopeModel()
 {
+    Forget(this);
     m_pCentreline.reset();
     m_lstSamples.clear();
 }
@@ -126,7 +158,9 @@ int CEndoscopeModel::BuildCentreline()
         const CVector3& last = m_pCentreline[a - 1];
         m_pCentreline[a] = last + (last - m_pCentreline[a - 2]);
     }
-    m_lstSamples.clear();
+    // Emptied with its storage: kept, it would stay with every frame once
+    // built (up to 96 KB).
+    std::vector<CVector3>().swap(m_lstSamples);
     return a;
 }
 
@@ -181,6 +215,23 @@ void CEndoscopeModel::PlaceRings(int rings)
         SweepRing(ring, c[r - 1], c[r], c[r + 1], ring + kRingVertices);
 }
 
+std::size_t CEndoscopeModel::TubeBytes() const
+{
+    const std::size_t centre = m_pCentreline ? std::size_t(m_nRings) + 1 : 0;
+    return (2 * std::size_t(m_nVertices) + centre) * sizeof(CVector3) + std::size_t(m_nIndices) * sizeof(std::int32_t);
+}
+
+void CEndoscopeModel::ReleaseTube()
+{
+    Forget(this);
+    SetVertexCount(0);
+    SetIndexCount(0);
+    m_pCentreline.reset();
+    m_nRings = 0;
+    m_nPolygons = 0;
+    m_bDirty = true;
+}
+
 void CEndoscopeModel::UpdateBounds()
 {
     m_bDirty = false;
@@ -188,6 +239,7 @@ void CEndoscopeModel::UpdateBounds()
     const int a = BuildCentreline();
     m_nRings = a;
     if (a == 0) {
+        Forget(this);
         SetVertexCount(0);
         SetIndexCount(0);
         m_nPolygons = 0;
@@ -205,4 +257,5 @@ void CEndoscopeModel::UpdateBounds()
     // Bounds from the tube itself, so the view centres on it and sees it.
     BoundsFromVertices();
     m_fDiagonal = (m_vMax - m_vMin).Length();
+    Remember(this);
 }

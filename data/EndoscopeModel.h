@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -18,11 +19,21 @@ public:
     // bound one very short segment (the step is a third of the shortest)
     // would give every other segment thousands of rings.
     static constexpr int kMaxSamplesPerTube = 4096;
+    // Built tubes of all models together are kept within this many bytes: a
+    // capture of thousands of frames would otherwise keep every tube the
+    // frame slider ever showed (up to 1.3 MB each). The tubes built longest
+    // ago are released first and built again when next asked for.
+    static constexpr std::size_t kTubeBudgetBytes = std::size_t(64) << 20;
 
     CEndoscopeModel();
     ~CEndoscopeModel() override;
 
     void UpdateBounds() override;
+    // Bytes the built tube holds: vertices, normals, indices, centre line.
+    std::size_t TubeBytes() const;
+    // Frees the built tube; the model is dirty, so it is built again when
+    // its bounds are next asked for (before it is drawn).
+    void ReleaseTube();
     // Sets the point count and the first `count` lengths; dirty on a change.
     void SetSegmentLengths(int count, const float* lengths);
 

@@ -105,7 +105,9 @@ void COffLoader::ReadFaces(std::FILE* file, CMesh& mesh)
         ReadDataPiece(file, piece);
         std::int32_t* idx = &mesh.m_pIndices[3 * std::size_t(f)];
         int a = 0, b = 0, c = 0;
-        const bool triangle = std::strncmp(piece, "3 ", 2) == 0 && std::sscanf(piece + 2, "%d %d %d", &a, &b, &c) == 3;
+        // Writers put tabs as well as spaces after the corner count.
+        const bool counted = piece[0] == '3' && piece[1] != '\0' && std::strchr(" \t\v\f\r", piece[1]);
+        const bool triangle = counted && std::sscanf(piece + 2, "%d %d %d", &a, &b, &c) == 3;
         const auto inside = [this](int v) { return v >= 0 && v < m_nVertices; };
         // Faces that are not usable triangles keep their index places, as the
         // degenerate triangle on vertex 0, which draws nothing.

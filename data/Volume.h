@@ -71,6 +71,9 @@ public:
     // Disk cache.
     void BuildDiskCache();
     void CloseCache(bool discard);
+    // Removes the cache files that a process which no longer runs left in
+    // the temporary folder (one killed before its volumes were destroyed).
+    static void RemoveOrphanedCacheFiles();
     bool HasSwapFile() const { return m_pCacheFile[3] != nullptr; }
     // Reads plane `plane` of the 8-bit plane view of `axis` (0 x, 1 y, 2 z)
     // into `out` (dimY*dimZ, dimZ*dimX or dimX*dimY bytes), from the cache

@@ -136,7 +136,7 @@ void CVolume::BuildDiskCache()
     try {
         const int dims[3] = {m_nDimX, m_nDimY, m_nDimZ};
         for (int axis = 0; axis < 4; ++axis) {
-            m_pszCacheFile[axis] = CreateTempFileName(kCachePrefix, folder);
+            m_pszCacheFile[axis] = CreateOwnedTempFileName(kCachePrefix, folder);
             if (m_pszCacheFile[axis].empty())
                 throw CFileException(CFileException::generic, folder);
         }
@@ -233,6 +233,8 @@ void CVolume::CloseCache(bool discard)
         std::swap(m_pszSavedCacheFile, m_pszCacheFile);
     RemoveFiles(m_pszCacheFile);
 }
+
+void CVolume::RemoveOrphanedCacheFiles() { RemoveOrphanedTempFiles(kCachePrefix); }
 
 bool CVolume::ReadPlaneView(int axis, int plane, std::uint8_t* out)
 {

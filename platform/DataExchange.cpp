@@ -64,6 +64,23 @@ std::string DdxFormatFloat(float value)
     return ec == std::errc() ? std::string(buf, end) : std::string();
 }
 
+float DdxShownAtMost(float value)
+{
+    if (!std::isfinite(value))
+        return value;
+    float shown = 0.0f;
+    if (DdxParseFloat(DdxFormatFloat(value), shown) && shown <= value)
+        return shown;
+    // Showing it rounds it up: one unit of the sixth digit lower, or one more
+    // where the float nearest to that rounds up again.
+    const double unit = std::pow(10.0, std::floor(std::log10(std::fabs(double(value)))) - 5.0);
+    double d = std::floor(double(value) / unit) * unit;
+    for (int i = 0; i < 3; ++i, d -= unit)
+        if (DdxParseFloat(DdxFormatFloat(float(d)), shown) && shown <= value)
+            return shown;
+    return value;
+}
+
 std::string DdxIntRangeMessage(std::int64_t min, std::int64_t max)
 {
     return "Please enter an integer between " + DdxFormatInt(min) + " and " + DdxFormatInt(max) + ".";

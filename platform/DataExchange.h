@@ -24,6 +24,9 @@ std::string DdxFormatInt(std::int64_t value);
 // Six significant digits, the shortest of fixed and exponent forms ("5",
 // "0.33", "1e-07"): what a float field shows.
 std::string DdxFormatFloat(float value);
+// The largest number at or below `value` that a float field shows as it is,
+// so that a bound named in a message can be typed back and is accepted.
+float DdxShownAtMost(float value);
 
 // The messages of the range checks, bounds written as the fields show them.
 std::string DdxIntRangeMessage(std::int64_t min, std::int64_t max);

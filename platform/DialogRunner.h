@@ -25,6 +25,7 @@ struct CDcmDialogValues {
     int m_nWindowLevel = 0, m_nWindowWidth = 0;
     int m_bAuto = 0;
     float m_fScaleX = 1.0f, m_fScaleY = 1.0f, m_fScaleZ = 1.0f;
+    std::int64_t m_nSlices = 1; // shown to bound the Z scaling; not handed back
     DicomImage* m_pPreviewImage = nullptr;
 };
 

@@ -1,5 +1,8 @@
 #include "platform/TempFile.h"
 
+#include <cerrno>
+#include <charconv>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <sys/stat.h>
@@ -28,6 +31,52 @@ std::string CreateTempFileName(const std::string& prefix, const std::string& fol
         return {};
     ::close(fd);
     return std::string(buf.data());
+}
+
+std::string CreateOwnedTempFileName(const std::string& prefix, const std::string& folder)
+{
+    return CreateTempFileName(prefix + std::to_string(::getpid()) + "-", folder);
+}
+
+namespace {
+// The owner's process id of a name "<prefix><pid>-XXXXXX" (six letters or
+// digits, as mkstemp makes them), or 0 for any other name.
+pid_t OwnerOf(const std::string& name, const std::string& prefix)
+{
+    if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0)
+        return 0;
+    const char* first = name.data() + prefix.size();
+    const char* end = name.data() + name.size();
+    pid_t pid = 0;
+    auto [dash, ec] = std::from_chars(first, end, pid);
+    if (ec != std::errc() || dash == first || *first == '0' || pid <= 0 || end - dash != 7 || *dash != '-')
+        return 0;
+    for (const char* p = dash + 1; p != end; ++p)
+        if (!(('0' <= *p && *p <= '9') || ('A' <= *p && *p <= 'Z') || ('a' <= *p && *p <= 'z')))
+            return 0;
+    return pid;
+}
+
+bool Running(pid_t pid) { return ::kill(pid, 0) == 0 || errno == EPERM; }
+} // namespace
+
+int RemoveOrphanedTempFiles(const std::string& prefix, const std::string& folder)
+{
+    int removed = 0;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const pid_t pid = OwnerOf(it->path().filename().string(), prefix);
+        if (pid == 0)
+            continue;
+        // Only plain files of this user: a link or another user's file in a
+        // shared folder is not ours to remove.
+        struct stat st {};
+        if (::lstat(it->path().c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid())
+            continue;
+        if (!Running(pid) && ::unlink(it->path().c_str()) == 0)
+            ++removed;
+    }
+    return removed;
 }
 
 CSafeSave::CSafeSave(std::string target) : m_strTarget(std::move(target))

@@ -13,6 +13,7 @@
 #include <wx/textctrl.h>
 #include <wx/xrc/xmlres.h>
 
+#include "data/VoxelSize.h"
 #include "platform/DataExchange.h"
 #include "platform/wx/StepArrows.h"
 
@@ -52,8 +53,10 @@ CDcmDialog::CDcmDialog(wxWindow* parent)
     m_edtLevel = XRCCTRL(*this, "IDC_DCM_LEVEL", wxTextCtrl);
     m_edtWidth = XRCCTRL(*this, "IDC_DCM_WIDTH", wxTextCtrl);
     m_btnAuto = XRCCTRL(*this, "IDC_DCM_AUTO", wxCheckBox);
-    for (const char* name : {"IDC_DCM_NEWX", "IDC_DCM_NEWY", "IDC_DCM_LEVEL", "IDC_DCM_WIDTH"})
+    for (const char* name : {"IDC_DCM_NEWX", "IDC_DCM_NEWY", "IDC_DCM_WIDTH"})
         SetDigitsOnly(*XRCCTRL(*this, name, wxTextCtrl));
+    // CT levels lie below 0 (a lung window at -600); a width never does.
+    SetDigitsOnly(*m_edtLevel, true);
     m_spnLevel.Attach(AttachStepArrows(*this, "IDC_DCM_LEVEL_SPIN"), *m_edtLevel);
     m_spnWidth.Attach(AttachStepArrows(*this, "IDC_DCM_WIDTH_SPIN"), *m_edtWidth);
     CentreOnParent();
@@ -113,22 +116,36 @@ void CDcmDialog::DoDataExchange(CDataExchange& dx)
     dx.Text("IDC_DCM_MESSAGE", m_strMessage);
     dx.Text("IDC_DCM_NEWY", m_nNewY, 1, kMaxDim);
     dx.Text("IDC_DCM_NEWX", m_nNewX, 1, kMaxDim);
-    dx.Text("IDC_DCM_LEVEL", m_nWindowLevel);
-    dx.Text("IDC_DCM_WIDTH", m_nWindowWidth);
+    if (dx.m_bSaveAndValidate && m_btnAuto->GetValue()) {
+        // Greyed by Auto, the window is not the user's to mend: taken when
+        // it holds integers, never refused.
+        std::int32_t v = 0;
+        if (DdxParseInt(m_edtLevel->GetValue().utf8_string(), v))
+            m_nWindowLevel = v;
+        if (DdxParseInt(m_edtWidth->GetValue().utf8_string(), v))
+            m_nWindowWidth = v;
+    } else {
+        dx.Text("IDC_DCM_LEVEL", m_nWindowLevel);
+        dx.Text("IDC_DCM_WIDTH", m_nWindowWidth);
+    }
     dx.Control("IDC_DCM_LEVEL_SPIN");
     dx.Control("IDC_DCM_WIDTH_SPIN");
     dx.Control("IDC_DCM_AUTO");
     dx.Check("IDC_DCM_AUTO", m_bAuto);
     dx.Control("IDC_DCM_LEVEL");
     dx.Control("IDC_DCM_WIDTH");
-    // A voxel size of 0 or less gives a volume without extent.
-    dx.TextAbove("IDC_DCM_SCALEX", m_fScaleX, 0.0f);
-    dx.TextAbove("IDC_DCM_SCALEY", m_fScaleY, 0.0f);
-    dx.TextAbove("IDC_DCM_SCALEZ", m_fScaleZ, 0.0f);
+    // A voxel size of 0 or less gives a volume without extent, one too large
+    // a volume longer than the scaling dialog can show. The scalings are
+    // those of the source pixels, whatever size the slices load at.
+    dx.TextAbove("IDC_DCM_SCALEX", m_fScaleX, 0.0f, MaxVoxelSize(m_nSourceX));
+    dx.TextAbove("IDC_DCM_SCALEY", m_fScaleY, 0.0f, MaxVoxelSize(m_nSourceY));
+    dx.TextAbove("IDC_DCM_SCALEZ", m_fScaleZ, 0.0f, MaxVoxelSize(m_nSlices));
 }
 
 void CDcmDialog::OnInitDialog(wxInitDialogEvent&)
 {
+    m_nSourceX = m_nNewX;
+    m_nSourceY = m_nNewY;
     UpdateData(false);
     const OpeningWindow w = FindOpeningWindow(m_pPreviewImage);
     m_spnLevel.SetRange(TruncToInt(w.min), TruncToInt(w.max));

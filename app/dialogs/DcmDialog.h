@@ -53,6 +53,9 @@ public:
     wxTextCtrl* m_edtLevel = nullptr;
     wxTextCtrl* m_edtWidth = nullptr;
     float m_fScaleX = 1.0f, m_fScaleY = 1.0f, m_fScaleZ = 1.0f;
+    // The slices the series loads as, set by the factory: with the image's
+    // size (the new X and Y it opens with) they bound the scalings.
+    std::int64_t m_nSlices = 1;
 
     // Previews drawn since the dialog opened.
     int PreviewsDrawn() const { return m_nPreviews; }
@@ -72,6 +75,7 @@ private:
     // valid pair when either is not a number or the width is below 1.
     void ShownWindow(int& level, int& width);
 
+    int m_nSourceX = 1, m_nSourceY = 1;
     int m_nLastLevel = 0, m_nLastWidth = 1;
     // The stand-in window of a uniform preview, while the user keeps it.
     bool m_bStandInWindow = false;

@@ -16,6 +16,7 @@ COptions3D::COptions3D(CVexilo* view)
       m_bUseQuads(m_pSettings->m_bUseQuads),
       m_nLatticePoints(m_pSettings->m_nLatticePoints)
 {
+    m_digitsOnly = {"IDC_OPT_LATTICE"};
 }
 
 void COptions3D::DoDataExchange(CDataExchange& dx)

@@ -21,6 +21,7 @@ COptionsGeneral::COptionsGeneral(CVexilo* view)
       m_fMinAlphaPercent(m_pSettings->m_fMinAlpha * 100.0f),
       m_nCalibIsoValue(m_pSettings->m_nCalibIsoValue)
 {
+    m_digitsOnly = {"IDC_OPT_CALIB_ISO"};
 }
 
 void COptionsGeneral::DoDataExchange(CDataExchange& dx)

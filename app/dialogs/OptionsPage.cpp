@@ -1,5 +1,6 @@
 #include "app/dialogs/OptionsPage.h"
 
+#include <wx/textctrl.h>
 #include <wx/xrc/xmlres.h>
 
 #include "app/dialogs/OptionsSheet.h"
@@ -21,6 +22,9 @@ bool COptionsPage::Create(wxWindow* parent, COptionsSheet* sheet)
     if (!wxXmlResource::Get()->LoadPanel(this, parent, m_strTemplate))
         return false;
     SetMinSize(ConvertDialogToPixels(wxSize(kPageWidth, kPageHeight)));
+    for (const char* name : m_digitsOnly)
+        if (auto* edit = XRCCTRL(*this, name, wxTextCtrl))
+            SetDigitsOnly(*edit);
     return true;
 }
 

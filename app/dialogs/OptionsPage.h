@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 #include "platform/wx/WxDataExchange.h"
 
@@ -39,6 +40,9 @@ protected:
     void DoDataExchange(CDataExchange&) override {}
     // Bound to the controls whose change alone enables Apply.
     void OnSettingChanged(wxCommandEvent& event);
+    // The page's integer edits, which take only digits from the keyboard
+    // once the page is created.
+    std::vector<const char*> m_digitsOnly;
 
 private:
     std::string m_strTemplate, m_strCaption;

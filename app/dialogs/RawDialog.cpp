@@ -7,6 +7,7 @@
 #include <wx/textctrl.h>
 #include <wx/xrc/xmlres.h>
 
+#include "data/VoxelSize.h"
 #include "platform/DataExchange.h"
 #include "platform/wx/StepArrows.h"
 
@@ -70,11 +71,13 @@ void CRawDialog::DoDataExchange(CDataExchange& dx)
     dx.Text("IDC_RAW_DIMZ", m_nDimZ, 1, kMaxDim);
     dx.Text("IDC_RAW_BITS", m_nBits);
     dx.Check("IDC_RAW_LITTLE_ENDIAN", m_bLittleEndian);
-    // A voxel size of 0 or less makes a volume without extent, and a
-    // negative offset would read before the file's start.
-    dx.TextAbove("IDC_RAW_SCALEX", m_fScaleX, 0.0f);
-    dx.TextAbove("IDC_RAW_SCALEY", m_fScaleY, 0.0f);
-    dx.TextAbove("IDC_RAW_SCALEZ", m_fScaleZ, 0.0f);
+    // A voxel size of 0 or less makes a volume without extent, one too large
+    // a volume longer than the scaling dialog can show (the dimensions, read
+    // just before, tell how long); a negative offset would read before the
+    // file's start.
+    dx.TextAbove("IDC_RAW_SCALEX", m_fScaleX, 0.0f, MaxVoxelSize(m_nDimX));
+    dx.TextAbove("IDC_RAW_SCALEY", m_fScaleY, 0.0f, MaxVoxelSize(m_nDimY));
+    dx.TextAbove("IDC_RAW_SCALEZ", m_fScaleZ, 0.0f, MaxVoxelSize(m_nDimZ));
     dx.Text("IDC_RAW_OFFSET", m_nOffset, 0, std::numeric_limits<std::int32_t>::max());
 }
 

@@ -1,5 +1,6 @@
 #include "app/dialogs/RgbDialog.h"
 
+#include <filesystem>
 #include <limits>
 #include <stdexcept>
 
@@ -9,6 +10,8 @@
 #include <wx/textctrl.h>
 #include <wx/xrc/xmlres.h>
 
+#include "data/SliceStackLoader.h"
+#include "data/VoxelSize.h"
 #include "platform/Prompter.h"
 
 namespace {
@@ -33,6 +36,24 @@ CRgbDialog::CRgbDialog(wxWindow* parent)
     CentreOnParent();
 }
 
+std::int64_t CRgbDialog::SliceCount(const std::string& folder)
+{
+    // An empty pattern would count the current folder.
+    return folder.empty() ? 0 : std::int64_t(FindSliceFiles(folder).size());
+}
+
+std::string CRgbDialog::FolderRefusal(const std::string& folder)
+{
+    if (folder.empty())
+        return "Please enter the folder containing the image files.";
+    std::error_code ec;
+    if (!std::filesystem::exists(folder, ec))
+        return "The folder \"" + folder + "\" does not exist.";
+    if (!std::filesystem::is_directory(folder, ec))
+        return "\"" + folder + "\" is not a folder.";
+    return {};
+}
+
 std::string CRgbDialog::SearchPattern(const std::string& folder)
 {
     if (!folder.empty() && folder.back() != '/')
@@ -47,9 +68,12 @@ void CRgbDialog::DoDataExchange(CDataExchange& dx)
     // would make a volume the loaders cannot hold or read.
     dx.Text("IDC_RGB_WIDTH", m_nWidth, 1, kMaxImageSize);
     dx.Text("IDC_RGB_HEIGHT", m_nHeight, 1, kMaxImageSize);
-    dx.TextAbove("IDC_RGB_PIXEL_WIDTH", m_fPixelWidth, 0.0f);
-    dx.TextAbove("IDC_RGB_PIXEL_HEIGHT", m_fPixelHeight, 0.0f);
-    dx.TextAbove("IDC_RGB_SEPARATION", m_fSeparation, 0.0f);
+    // Nor may a voxel size make the volume longer than the scaling dialog
+    // can show: the folder holds one slice per file.
+    const std::int64_t slices = dx.m_bSaveAndValidate ? SliceCount(m_strFolder) : 0;
+    dx.TextAbove("IDC_RGB_PIXEL_WIDTH", m_fPixelWidth, 0.0f, MaxVoxelSize(m_nWidth));
+    dx.TextAbove("IDC_RGB_PIXEL_HEIGHT", m_fPixelHeight, 0.0f, MaxVoxelSize(m_nHeight));
+    dx.TextAbove("IDC_RGB_SEPARATION", m_fSeparation, 0.0f, MaxVoxelSize(slices));
     dx.Check("IDC_RGB_GRAYSCALE", m_bGrayscale);
     m_btnGrayscale = &dx.Control<wxCheckBox>("IDC_RGB_GRAYSCALE");
     dx.Text("IDC_RGB_HEADER", m_nHeaderBytes, 0, std::numeric_limits<std::int32_t>::max());
@@ -99,6 +123,16 @@ void CRgbDialog::OnBrowse(wxCommandEvent&)
 
 void CRgbDialog::OnOK(wxCommandEvent&)
 {
+    // The loaders would take an empty folder for the current one, and a
+    // missing one for a pattern that finds nothing.
+    auto* edit = XRCCTRL(*this, "IDC_RGB_FOLDER", wxTextCtrl);
+    const std::string refusal = FolderRefusal(edit->GetValue().utf8_string());
+    if (!refusal.empty()) {
+        VxMessageBox(refusal, MB_OK | MB_ICONEXCLAMATION);
+        edit->SetFocus();
+        edit->SelectAll();
+        return;
+    }
     if (!UpdateData(true))
         return;
     m_strFolder = SearchPattern(m_strFolder);

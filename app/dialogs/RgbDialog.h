@@ -9,15 +9,21 @@ class wxCheckBox;
 // "Import RGB or VHP data": the folder of slice images, their size, the
 // voxel size, the data type (planar RGB images or 16-bit VHP slices after a
 // header) and whether colour is turned into grey. After OK the folder holds
-// the search pattern the slice loaders take.
+// the search pattern the slice loaders take; OK refuses a folder that is
+// not there.
 class CRgbDialog : public CDdxDialog {
 public:
     // Template 218 and the defaults below.
     explicit CRgbDialog(wxWindow* parent);
 
-    // The folder with one separator and "*.*" after it; an empty folder
-    // gives "*.*" (the current folder).
+    // The folder with one separator and "*.*" after it.
     static std::string SearchPattern(const std::string& folder);
+    // Why OK refuses the folder field's text (empty, missing or a file);
+    // empty for a folder.
+    static std::string FolderRefusal(const std::string& folder);
+    // The slices a folder or its search pattern gives: one per file; none
+    // for an empty field.
+    static std::int64_t SliceCount(const std::string& folder);
 
     std::string m_strFolder;
     std::int32_t m_nHeaderBytes = 0;

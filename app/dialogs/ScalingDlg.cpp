@@ -8,6 +8,7 @@
 #include "app/Vexilo.h"
 #include "app/dialogs/IntegerField.h"
 #include "data/Volume.h"
+#include "data/VoxelSize.h"
 #include "platform/Prompter.h"
 #include "res/ControlIds.h"
 
@@ -17,6 +18,9 @@ wxBEGIN_EVENT_TABLE(CScalingDlg, wxDialog)
     EVT_TEXT(IDC_SIZE_Y, CScalingDlg::OnSizeChanged)
     EVT_TEXT(IDC_SIZE_Z, CScalingDlg::OnSizeChanged)
 wxEND_EVENT_TABLE()
+
+// The import dialogs bound voxel sizes by the longest volume this dialog shows.
+static_assert(CScalingDlg::kMaxSize == kMaxVolumeExtent * 10.0);
 
 namespace {
 void SetTextIfChanged(wxWindow* window, const wxString& text)
@@ -114,10 +118,11 @@ void CScalingDlg::OnInitDialog(wxInitDialogEvent&)
     for (CUpDown* spin : {m_spinX, m_spinY, m_spinZ})
         if (spin)
             spin->SetRange(kMinSize, kMaxSize);
-    // In single precision, as the sizes were first worked out.
-    m_nSizeX = int(float(m_nDimX) * m_fScaleX * 10.0f);
-    m_nSizeY = int(float(m_nDimY) * m_fScaleY * 10.0f);
-    m_nSizeZ = int(float(m_nDimZ) * m_fScaleZ * 10.0f);
+    // In single precision, as the sizes were first worked out; held within
+    // what a size can be, whatever voxel size the volume came with.
+    m_nSizeX = TruncToInt32(float(m_nDimX) * m_fScaleX * 10.0f);
+    m_nSizeY = TruncToInt32(float(m_nDimY) * m_fScaleY * 10.0f);
+    m_nSizeZ = TruncToInt32(float(m_nDimZ) * m_fScaleZ * 10.0f);
     TransferDataToWindow();
     m_bReady = true;
 }

@@ -28,7 +28,7 @@ public:
     static float ScaleFor(int size, int dimension);
 
     static constexpr int kMinSize = 1;
-    static constexpr int kMaxSize = 100000;
+    static constexpr int kMaxSize = 100000; // kMaxVolumeExtent in tenths
 
     CVolume* m_pVolume = nullptr; // set by the caller: the view's current model
     CVexilo* m_pView = nullptr;

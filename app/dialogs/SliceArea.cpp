@@ -6,10 +6,11 @@
 #include <cstring>
 
 #include "data/Volume.h"
+#include "data/VoxelSize.h"
 
 SlicePlacement FitSlice(double width, double height, int voxelsWide, int voxelsHigh, SliceRounding rounding)
 {
-    if (!(width > 0) || !(height > 0)) {
+    if (!(width > 0) || !(height > 0) || !std::isfinite(width) || !std::isfinite(height)) {
         width = std::max(voxelsWide, 1);
         height = std::max(voxelsHigh, 1);
     }
@@ -31,8 +32,10 @@ int PickIndex(int p, int from, int span, int dim)
 {
     if (span <= 0 || dim <= 0)
         return 0;
-    const int index = int(double(p - from) / double(span) * dim + 0.5);
-    return std::clamp(index, 0, dim - 1);
+    // Clamped before it becomes an int: far off the image, a large axis
+    // would give an index beyond any int.
+    const double index = double(p - from) / double(span) * dim + 0.5;
+    return int(std::clamp(index, 0.0, double(dim - 1)));
 }
 
 void DrawSliceArea(const std::uint8_t* slice, int columns, int rows, const SlicePlacement& placement,
@@ -64,7 +67,7 @@ void CSliceArea::Init(CVolume* volume)
     const float scales[3] = {volume->m_fScaleX, volume->m_fScaleY, volume->m_fScaleZ};
     for (int a = 0; a < 3; ++a) {
         m_nDim[a] = std::max(dims[a], 0);
-        m_nExtent[a] = int(double(m_nDim[a]) * double(scales[a]) + 0.5);
+        m_nExtent[a] = TruncToInt32(double(m_nDim[a]) * double(scales[a]) + 0.5);
         m_nSlice[a] = m_nDim[a] / 2;
     }
     AllocPlaneBuffers();

@@ -71,8 +71,7 @@ void CSurfaceDlg::FreePlaneBuffers() { m_slice.FreePlaneBuffers(); }
 
 bool CSurfaceDlg::TransferDataToWindow()
 {
-    SetLabelIfChanged(FindWindow(IDC_POSITION_TEXT), m_strPosition);
-    SetLabelIfChanged(FindWindow(IDC_VALUE_TEXT), m_strValue);
+    ShowPickTexts();
     if (m_editIso) {
         const wxString iso = wxString::Format("%d", m_nIsoValue);
         if (m_editIso->GetValue() != iso)
@@ -88,9 +87,17 @@ bool CSurfaceDlg::TransferDataFromWindow()
 
 void CSurfaceDlg::ReadIsoValueQuietly()
 {
+    // Any integer is taken as typed, so that a redraw shows it again and
+    // Process refuses it if it is out of range.
     int value = 0;
-    if (m_editIso && ParseDialogInt(m_editIso->GetValue(), value) && value >= 0 && value <= kMaxIsoValue)
+    if (m_editIso && ParseDialogInt(m_editIso->GetValue(), value))
         m_nIsoValue = value;
+}
+
+void CSurfaceDlg::ShowPickTexts()
+{
+    SetLabelIfChanged(FindWindow(IDC_POSITION_TEXT), m_strPosition);
+    SetLabelIfChanged(FindWindow(IDC_VALUE_TEXT), m_strValue);
 }
 
 void CSurfaceDlg::OnInitDialog(wxInitDialogEvent&)
@@ -146,7 +153,9 @@ bool CSurfaceDlg::PickVoxel(int x, int y)
     m_nValue = m_pVolume ? m_pVolume->GetVoxel(v[0], v[1], v[2]) : 0;
     m_strPosition = wxString::Format("Position = (%d, %d, %d)", v[0], v[1], v[2]);
     m_strValue = wxString::Format("Value = %u", unsigned(m_nValue));
-    TransferDataToWindow();
+    // Not the iso field: what it holds stays as typed (a value being typed,
+    // or one that is not yet a number) until a click or Process.
+    ShowPickTexts();
     return true;
 }
 

@@ -52,9 +52,11 @@ public:
     int m_nIsoValue = 0;
 
 private:
-    // Reads the iso field quietly: a field that is not a valid value keeps
-    // the member, and the next exchange out puts the member back.
+    // Reads the iso field quietly: a field that is not an integer keeps the
+    // member, and its text stays.
     void ReadIsoValueQuietly();
+    // The position and value texts, without the iso field.
+    void ShowPickTexts();
     // Lays the controls around the drawing area, which keeps its pixels.
     void PlaceAroundArea();
     void ShowAxis(int axis);

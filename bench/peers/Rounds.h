@@ -45,18 +45,29 @@ inline void SetMemory(Memory m)
 
 inline const char* MemoryName() { return g_memory == Memory::Fresh ? "fresh" : "reused"; }
 
-// Reads [rounds] [fresh|reused] from the command line.
+// Reads [rounds] [fresh|reused] from the command line; --help prints the
+// usage and anything else refuses to run.
 inline int ParseArgs(int argc, char** argv, int defaultRounds)
 {
     int rounds = defaultRounds;
     Memory m = Memory::Fresh;
     for (int i = 1; i < argc; ++i) {
+        char* end = nullptr;
+        const long n = std::strtol(argv[i], &end, 10);
         if (std::strcmp(argv[i], "reused") == 0)
             m = Memory::Reused;
         else if (std::strcmp(argv[i], "fresh") == 0)
             m = Memory::Fresh;
-        else
-            rounds = std::max(1, std::atoi(argv[i]));
+        else if (end != argv[i] && *end == '\0' && n >= 1 && n <= INT_MAX)
+            rounds = int(n);
+        else {
+            const bool help = std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0;
+            if (!help)
+                std::fprintf(stderr, "%s: unknown argument %s\n", argv[0], argv[i]);
+            std::fprintf(help ? stdout : stderr, "usage: %s [ROUNDS (default %d)] [fresh|reused]\n", argv[0],
+                         defaultRounds);
+            std::exit(help ? 0 : 2);
+        }
     }
     SetMemory(m);
     return rounds;

@@ -116,6 +116,11 @@ void CDataExchange::Text(const char* name, float& value, float min, float max)
 
 void CDataExchange::TextAbove(const char* name, float& value, float min)
 {
+    TextAbove(name, value, min, std::numeric_limits<float>::max());
+}
+
+void CDataExchange::TextAbove(const char* name, float& value, float min, float max)
+{
     wxWindow& control = Prepare(name);
     if (!m_bSaveAndValidate) {
         PutText(control, DdxFormatFloat(value));
@@ -126,6 +131,9 @@ void CDataExchange::TextAbove(const char* name, float& value, float min)
         Refuse(kDdxNumberMessage);
     if (!(v > min))
         Refuse(DdxFloatAboveMessage(min));
+    const float shownMax = DdxShownAtMost(max);
+    if (!(v <= shownMax))
+        Refuse(DdxFloatRangeMessage(min, shownMax));
     value = v;
 }
 
@@ -160,23 +168,27 @@ bool UpdateData(wxWindow& window, bool saveAndValidate, const std::function<void
 }
 
 namespace {
-bool IsRefusedCharacter(int c) { return c != WXK_NONE && c >= ' ' && c != WXK_DELETE && (c < '0' || c > '9'); }
+bool IsRefusedCharacter(int c, bool minus)
+{
+    return c != WXK_NONE && c >= ' ' && c != WXK_DELETE && (c < '0' || c > '9') && !(minus && c == '-');
+}
 } // namespace
 
-void SetDigitsOnly(wxTextCtrl& edit)
+void SetDigitsOnly(wxTextCtrl& edit, bool minus)
 {
     // Refused at the key press: once GTK's input method has the key, the
     // edit has already given up its selection, and the next digit would go
     // beside the text it was meant to replace.
-    edit.Bind(wxEVT_KEY_DOWN, [](wxKeyEvent& event) {
+    edit.Bind(wxEVT_KEY_DOWN, [minus](wxKeyEvent& event) {
         const int c = event.GetUnicodeKey();
-        if (!event.HasAnyModifiers() && (IsRefusedCharacter(c) || (event.ShiftDown() && c >= '0' && c <= '9')))
+        if (!event.HasAnyModifiers() &&
+            (IsRefusedCharacter(c, minus) || (event.ShiftDown() && ((c >= '0' && c <= '9') || c == '-'))))
             return;
         event.Skip();
     });
     // What an input method composes still passes here.
-    edit.Bind(wxEVT_CHAR, [](wxKeyEvent& event) {
-        if (!event.HasAnyModifiers() && IsRefusedCharacter(event.GetUnicodeKey()))
+    edit.Bind(wxEVT_CHAR, [minus](wxKeyEvent& event) {
+        if (!event.HasAnyModifiers() && IsRefusedCharacter(event.GetUnicodeKey(), minus))
             return;
         event.Skip();
     });

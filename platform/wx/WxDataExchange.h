@@ -37,6 +37,9 @@ public:
     void Text(const char* name, float& value, float min, float max);
     // For fields whose bound itself is refused (a scale must be above 0).
     void TextAbove(const char* name, float& value, float min);
+    // The same with an upper bound, named as the field would show it and
+    // refused with the range message.
+    void TextAbove(const char* name, float& value, float min, float max);
     // 0 clear, 1 ticked.
     void Check(const char* name, std::int32_t& value);
 
@@ -71,9 +74,10 @@ protected:
 using CDdxDialog = CDdxWindow<wxDialog>;
 using CDdxPanel = CDdxWindow<wxPanel>;
 
-// An edit that takes only digits from the keyboard; other printable keys are
-// dropped. Pasted text is still refused by the exchange.
-void SetDigitsOnly(wxTextCtrl& edit);
+// An edit that takes only digits from the keyboard (and the minus sign when
+// `minus` is set); other printable keys are dropped. Pasted text is still
+// refused by the exchange.
+void SetDigitsOnly(wxTextCtrl& edit, bool minus = false);
 
 // An up-down control that sets its buddy edit's integer: its buttons and the
 // Up and Down keys in the edit step the number the edit shows (its own

@@ -34,6 +34,7 @@ protected:
         values.m_fScaleX = 0.5f;
         values.m_fScaleY = 0.7f;
         values.m_fScaleZ = 2.5f;
+        values.m_nSlices = 3;
         values.m_nWindowLevel = values.m_nWindowWidth = -7;
         values.m_pPreviewImage = preview;
         const bool ok = CAppDialogRunner().RunDcmDialog(values);
@@ -190,7 +191,9 @@ TEST_F(DcmDialogTest, PreviewRedrawsWhileTypingWithoutValidating)
 }
 
 // Sizes outside 1 .. 4096 and scalings of 0 or less keep the dialog open
-// with the range message on OK.
+// with the range message on OK; so do scalings that make the volume longer
+// than 10000 along an axis: 8 source pixels wide and high, 3 slices. The
+// bound the message names is taken, shrunk slices or not.
 TEST_F(DcmDialogTest, RefusedValuesKeepTheDialogOpen)
 {
     auto preview = Preview(ImageSpec{});
@@ -201,15 +204,59 @@ TEST_F(DcmDialogTest, RefusedValuesKeepTheDialogOpen)
             {"IDC_DCM_NEWY", "4097", "Please enter an integer between 1 and 4096.", "8"},
             {"IDC_DCM_SCALEY", "0", "Please enter a number greater than 0.", "1"},
             {"IDC_DCM_SCALEX", "1..2", "Please enter a number.", "1"},
+            {"IDC_DCM_SCALEX", "1e38", "Please enter a number between 0 and 1250.", "1"},
+            {"IDC_DCM_NEWX", "4", nullptr, nullptr},
+            {"IDC_DCM_SCALEX", "1250.01", "Please enter a number between 0 and 1250.", "1250"},
+            {"IDC_DCM_SCALEZ", "3333.34", "Please enter a number between 0 and 3333.33.", "3333.33"},
         };
         for (const RefusedEntry& c : cases) {
+            if (!c.message) {
+                ASSERT_TRUE(user.Type(Edit(d, c.field), c.typed));
+                continue;
+            }
             RefuseThenRepair(user, prompter, d, c);
             if (HasFatalFailure())
                 return;
         }
+        prompter.asked.clear();
         ASSERT_TRUE(user.Click(Child(d, "wxID_OK")));
+        EXPECT_TRUE(prompter.asked.empty());
     });
     EXPECT_TRUE(ok);
+    EXPECT_EQ(values.m_nNewX, 4);
+    EXPECT_EQ(values.m_fScaleX, 1250.0f);
+    EXPECT_EQ(values.m_fScaleZ, 3333.33f);
+}
+
+// With Auto ticked the greyed level and width are not read: what they hold
+// cannot stop OK. The level takes a minus sign (a CT lung window), the
+// width does not.
+TEST_F(DcmDialogTest, AutoSkipsTheGreyedWindowAndTheLevelTakesAMinus)
+{
+    auto preview = Preview(ImageSpec{});
+    ASSERT_TRUE(Run(preview.get(), [&](CDcmDialog& d) {
+        wxTextCtrl& level = Edit(d, "IDC_DCM_LEVEL");
+        ASSERT_TRUE(user.Focus(level));
+        level.SelectAll();
+        ASSERT_TRUE(user.Press(level, WXK_BACK));
+        EXPECT_EQ(GtkEntryText(level), "");
+        ASSERT_TRUE(user.Click(Child(d, "IDC_DCM_AUTO")));
+        EXPECT_FALSE(GtkSensitive(level));
+        ASSERT_TRUE(user.Click(Child(d, "wxID_OK")));
+        EXPECT_TRUE(prompter.asked.empty());
+    }));
+    EXPECT_EQ(values.m_bAuto, 1);
+
+    ASSERT_TRUE(Run(preview.get(), [&](CDcmDialog& d) {
+        ASSERT_TRUE(user.Type(Edit(d, "IDC_DCM_LEVEL"), "-600"));
+        EXPECT_EQ(Shown(d, "IDC_DCM_LEVEL"), "-600");
+        ASSERT_TRUE(user.Type(Edit(d, "IDC_DCM_WIDTH"), "-1500", "1500"));
+        ASSERT_TRUE(user.Click(Child(d, "wxID_OK")));
+        EXPECT_TRUE(prompter.asked.empty());
+    }));
+    EXPECT_EQ(values.m_bAuto, 0);
+    EXPECT_EQ(values.m_nWindowLevel, -600);
+    EXPECT_EQ(values.m_nWindowWidth, 1500);
 }
 
 // Ticking Auto greys out the level and width with their up-downs; clearing

@@ -208,6 +208,23 @@ TEST_F(OptionsSheetTest, OutOfRangeValuesKeepTheSheetOnTheirPage)
     EXPECT_FALSE(ok);
 }
 
+// The calibration value and the lattice size take digits only: letters and
+// signs typed are dropped as the keys come (before, they were refused only
+// at OK).
+TEST_F(OptionsSheetTest, IntegerEditsTakeDigitsOnly)
+{
+    const bool ok = Run([&](COptionsSheet& sheet) {
+        ASSERT_TRUE(user.Type(Child<wxTextCtrl>(*sheet.m_pGeneral, "IDC_OPT_CALIB_ISO"), "1x2-0", "120"));
+        ASSERT_TRUE(ShowPage(sheet, 2));
+        ASSERT_TRUE(user.Type(Child<wxTextCtrl>(*sheet.m_p3D, "IDC_OPT_LATTICE"), "a1-6e", "16"));
+        ASSERT_TRUE(user.Click(Child(sheet, "wxID_OK")));
+    });
+    ASSERT_TRUE(ok);
+    EXPECT_TRUE(prompter.asked.empty());
+    EXPECT_EQ(settings->m_nCalibIsoValue, 120);
+    EXPECT_EQ(settings->m_nLatticePoints, 16);
+}
+
 // Cancel after changes on every page writes nothing back.
 TEST_F(OptionsSheetTest, CancelKeepsTheSettings)
 {

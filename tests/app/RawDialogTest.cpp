@@ -171,6 +171,8 @@ TEST_F(RawDialogTest, RefusedFieldsKeepTheDialogOpenWithTheirMessage)
             {"IDC_RAW_SCALEX", "abc", true, "Please enter a number.", "abc", "1"},
             {"IDC_RAW_SCALEY", "0", true, "Please enter a number greater than 0.", "0", "1"},
             {"IDC_RAW_SCALEZ", "-1.5", true, "Please enter a number greater than 0.", "-1.5", "1"},
+            // 128 voxels of at most 78.125 keep the axis within 10000.
+            {"IDC_RAW_SCALEX", "1e38", true, "Please enter a number between 0 and 78.125.", "1e38", "78.125"},
         };
         for (const Case& c : cases) {
             SCOPED_TRACE(c.field);
@@ -200,6 +202,29 @@ TEST_F(RawDialogTest, RefusedFieldsKeepTheDialogOpenWithTheirMessage)
         // The offset's edit drops the minus sign and letters as they are typed.
         ASSERT_TRUE(user.Type(Edit(d, "IDC_RAW_OFFSET"), "-5x1", "51"));
     });
+}
+
+// The bound on a voxel size follows the dimension typed before it; at the
+// bound, OK hands it over.
+TEST_F(RawDialogTest, VoxelSizeBoundFollowsTheDimensions)
+{
+    const bool ok = Run(0, [&](CRawDialog& d) {
+        ASSERT_TRUE(user.Type(Edit(d, "IDC_RAW_DIMZ"), "512"));
+        ASSERT_TRUE(user.Type(Edit(d, "IDC_RAW_SCALEZ"), "20"));
+        ASSERT_TRUE(user.Click(Child(d, "wxID_OK")));
+        EXPECT_EQ(prompter.Texts(), std::vector<std::string>{"Please enter a number between 0 and 19.5312."});
+        EXPECT_TRUE(d.IsModal());
+        ASSERT_TRUE(user.Type(Edit(d, "IDC_RAW_SCALEZ"), "19.5312"));
+        ASSERT_TRUE(user.Type(Edit(d, "IDC_RAW_SCALEY"), "10000", "10000"));
+        ASSERT_TRUE(user.Type(Edit(d, "IDC_RAW_DIMY"), "1"));
+        WaitUntil([&] { return d.PendingUpdates() == 0; });
+        ASSERT_TRUE(user.Click(Child(d, "wxID_OK")));
+    });
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(values.m_nDimZ, 512);
+    EXPECT_EQ(values.m_fScaleZ, 19.5312f);
+    EXPECT_EQ(values.m_nDimY, 1);
+    EXPECT_EQ(values.m_fScaleY, 10000.0f);
 }
 
 // Cancel, Escape and the close box give the factory no values.

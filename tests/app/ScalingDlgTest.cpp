@@ -1,4 +1,5 @@
 #include <climits>
+#include <limits>
 
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
@@ -147,4 +148,16 @@ TEST_F(ScalingDlgTest, NothingBeforeItHasOpened)
     Open();
     EXPECT_TRUE(dlg->m_bReady);
     EXPECT_EQ(Field(IDC_SIZE_X).GetValue(), "2560");
+}
+
+// A volume that came with an absurd voxel size (older files, other tools)
+// shows sizes within 32 bits: the largest for one too long to count, 0 for
+// one that is not a number; the other axes as they are.
+TEST_F(ScalingDlgTest, AbsurdVoxelSizesShowWithinTheSizesRange)
+{
+    volume->SetVoxelSize(1e38f, std::numeric_limits<float>::quiet_NaN(), 2);
+    Open();
+    EXPECT_EQ(GtkEntryText(Field(IDC_SIZE_X)), "2147483647");
+    EXPECT_EQ(GtkEntryText(Field(IDC_SIZE_Y)), "0");
+    EXPECT_EQ(GtkEntryText(Field(IDC_SIZE_Z)), "2000");
 }

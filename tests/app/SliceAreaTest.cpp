@@ -1,4 +1,6 @@
+#include <cmath>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -41,6 +43,7 @@ TEST(SliceArea, FitKeepsThePhysicalAspect)
         {0, 0, 10, 20, SliceRounding::kTruncate, {139, 11, 256, 512}, "zero extents: the voxel counts"},
         {0, 40, 10, 20, SliceRounding::kTruncate, {139, 11, 256, 512}, "one zero extent: the voxel counts"},
         {1, 2000, 1, 2000, SliceRounding::kTruncate, {266, 11, 1, 512}, "never narrower than a pixel"},
+        {HUGE_VAL, 40, 10, 20, SliceRounding::kTruncate, {139, 11, 256, 512}, "an endless extent: the voxel counts"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
@@ -65,6 +68,8 @@ TEST(SliceArea, PickStaysInsideTheAxis)
         {14, 11, 512, 64, 0, "below the half"},
         {394, 139, 256, 10, 10 - 1, "the right-most pixel of a narrow image"},
         {100, 11, 0, 64, 0, "no span"},
+        {30000, 0, 1, 1 << 30, (1 << 30) - 1, "far past a huge axis: its last voxel"},
+        {-30000, 0, 1, 1 << 30, 0, "far before it: its first"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(PickIndex(c.p, c.from, c.span, c.dim), c.expected) << c.why;
@@ -183,4 +188,20 @@ TEST(SliceArea, PicksTheVoxelUnderThePointer)
         EXPECT_EQ((std::vector<int>(voxel, voxel + 3)), (std::vector<int>(c.expected, c.expected + 3)))
             << "axis " << c.axis << " at " << c.x << ", " << c.y;
     }
+}
+
+// The extents of a volume whatever its voxel size: one too long for an int
+// is the longest an int holds, one that is not a number 0; the fit then
+// falls back to the voxel counts where an extent is not positive.
+TEST(SliceArea, ExtentsHoldAnyVoxelSize)
+{
+    auto volume = MakePatterned(10, 20, 4, 8);
+    volume->SetVoxelSize(1e38f, std::numeric_limits<float>::quiet_NaN(), -1e38f);
+    CSliceArea area;
+    area.Init(volume.get());
+    EXPECT_EQ(area.Extent(0), std::numeric_limits<int>::max());
+    EXPECT_EQ(area.Extent(1), 0);
+    EXPECT_EQ(area.Extent(2), std::numeric_limits<int>::min());
+    area.SetAxis(2);
+    EXPECT_EQ(area.Fit(SliceRounding::kTruncate), (SlicePlacement{139, 11, 256, 512})) << "10 x 20 voxels";
 }

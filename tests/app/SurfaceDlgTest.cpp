@@ -7,6 +7,7 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include "DialogScript.h"
 #include "GuiTest.h"
 #include "ScreenPixels.h"
 #include "app/dialogs/SurfaceDlg.h"
@@ -262,25 +263,53 @@ TEST_F(SurfaceDlgTest, AxesAndScrolling)
 }
 
 // A typed iso value is taken when the mouse moves over the dialog; a redraw
-// before that puts the last value taken back.
+// before that puts the last value taken back. What is typed stays in the
+// field as the pointer moves, whatever it is: an integer is taken as it
+// stands (a redraw shows it again) and Process checks its range; an empty
+// field is not taken. Only a click on the slice sets the value.
 TEST_F(SurfaceDlgTest, TypedIsoValueSurvivesOnceTaken)
 {
     Open();
-    Iso().ChangeValue("77");
+    User user;
+    ASSERT_TRUE(user.Type(Iso(), "77"));
     ASSERT_TRUE(Click(*dlg->FindWindow(IDC_AXIS_Y)));
-    EXPECT_EQ(Iso().GetValue(), "0") << "not yet taken";
-    Iso().ChangeValue("77");
+    EXPECT_EQ(GtkEntryText(Iso()), "0") << "not yet taken";
+    ASSERT_TRUE(user.Type(Iso(), "77"));
     Pointer pointer(*dlg);
     ASSERT_TRUE(pointer.MoveTo(40, 40));
     EXPECT_EQ(dlg->m_nIsoValue, 77);
     ASSERT_TRUE(Click(*dlg->FindWindow(IDC_AXIS_Z)));
-    EXPECT_EQ(Iso().GetValue(), "77");
-    // A field that holds no valid value is not taken by a mouse move; the
-    // next redraw writes the value back.
-    Iso().ChangeValue("");
-    ASSERT_TRUE(pointer.MoveTo(44, 44));
+    EXPECT_EQ(GtkEntryText(Iso()), "77");
+
+    // Beyond 16 bits: kept over the (Z) slice and through a redraw, refused
+    // by Process with the range.
+    ASSERT_TRUE(user.Type(Iso(), "70000"));
+    ASSERT_TRUE(pointer.MoveTo(200, 200));
+    ASSERT_TRUE(pointer.MoveTo(204, 204));
+    EXPECT_EQ(GtkEntryText(Iso()), "70000");
+    EXPECT_EQ(dlg->m_nIsoValue, 70000);
+    ASSERT_TRUE(Click(*dlg->FindWindow(IDC_AXIS_Y)));
+    EXPECT_EQ(GtkEntryText(Iso()), "70000");
     EXPECT_TRUE(prompter.asked.empty());
-    EXPECT_EQ(dlg->m_nIsoValue, 77);
+    ASSERT_TRUE(Click(*dlg->FindWindow(IDC_PROCESS)));
+    EXPECT_EQ(prompter.Texts(), std::vector<std::string>{"Please enter an integer between 0 and 65535."});
+    EXPECT_EQ(GtkEntryText(Iso()), "70000");
+
+    // Emptied: no message over the (Y) slice, and the field stays empty.
+    prompter.asked.clear();
+    ASSERT_TRUE(user.Focus(Iso()));
+    Iso().SelectAll();
+    ASSERT_TRUE(user.Press(Iso(), WXK_BACK));
+    ASSERT_TRUE(pointer.MoveTo(200, 250));
+    ASSERT_TRUE(pointer.MoveTo(204, 254));
+    EXPECT_EQ(GtkEntryText(Iso()), "");
+    EXPECT_TRUE(prompter.asked.empty());
+
+    // A click on the slice sets it from the voxel under the pointer.
+    ASSERT_TRUE(pointer.Down());
+    ASSERT_TRUE(pointer.Up());
+    EXPECT_EQ(GtkEntryText(Iso()), std::to_string(dlg->m_nValue));
+    EXPECT_EQ(dlg->m_nIsoValue, dlg->m_nValue);
 }
 
 // Process takes the iso value; a text that is no integer, or one outside

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -8,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "AllocationWatch.h"
 #include "data/EndoscopeLoader.h"
 #include "data/EndoscopeModel.h"
 #include "data/LoaderFactory.h"
@@ -96,6 +98,28 @@ std::string Head3()
     const unsigned char id[16] = {0x26, 0x8F, 0xF2, 0xD2, 0xB4, 0x38, 0x94, 0x4F,
                                   0x85, 0x7A, 0x98, 0xE1, 0x6B, 0xF7, 0x5A, 0x93};
     return std::string(reinterpret_cast<const char*>(id), 16) + Record(97).Put(76, 7).bytes;
+}
+
+// Sensors 1 apart along u, but for one gap of 1e-6; the target lies on the
+// line beyond the last one. Its tube has the most rings a tube may have.
+CVector3 TinySegmentPath()
+{
+    const float k = 1.0f / std::sqrt(14.0f);
+    return {k, 2 * k, 3 * k};
+}
+std::string TinySegmentFrame()
+{
+    const CVector3 u = TinySegmentPath();
+    std::vector<float> lengths(15, 1.0f);
+    lengths[3] = 1e-6f;
+    std::vector<Sensor> sensors;
+    CVector3 p;
+    for (std::size_t i = 0; i < 16; ++i) {
+        sensors.push_back({true, p.x, p.y, p.z, -u.x, -u.y, -u.z});
+        if (i < 15)
+            p += u * lengths[i];
+    }
+    return FrameV(2, sensors, true, 10.0f, false, lengths);
 }
 
 int OpenDescriptors()
@@ -506,20 +530,8 @@ TEST(CEndoscopeModel, RebuildsWhenDirtyAndCapsSamples)
 // the other segments 4096 rings, over 400,000 vertices from 759 bytes.
 TEST(CEndoscopeModel, OneTinySegmentKeepsTheTubeBounded)
 {
-    // Sensors 1 apart along u, but for one gap of 1e-6; the target lies on
-    // the line beyond the last one.
-    const float k = 1.0f / std::sqrt(14.0f);
-    const CVector3 u(k, 2 * k, 3 * k);
-    std::vector<float> lengths(15, 1.0f);
-    lengths[3] = 1e-6f;
-    std::vector<Sensor> sensors;
-    CVector3 p;
-    for (std::size_t i = 0; i < 16; ++i) {
-        sensors.push_back({true, p.x, p.y, p.z, -u.x, -u.y, -u.z});
-        if (i < 15)
-            p += u * lengths[i];
-    }
-    const std::string file = Head2() + FrameV(2, sensors, true, 10.0f, false, lengths);
+    const CVector3 u = TinySegmentPath();
+    const std::string file = Head2() + TinySegmentFrame();
     ASSERT_EQ(file.size(), 759u);
 
     TempDir dir;
@@ -535,6 +547,63 @@ TEST(CEndoscopeModel, OneTinySegmentKeepsTheTubeBounded)
     EXPECT_GE(m.m_nRings, CEndoscopeModel::kMaxSamplesPerTube - 15);
     ASSERT_GT(m.m_nRings, 3);
     ExpectNear(m.m_pCentreline[m.m_nRings - 1], u * 1300.0f, 0.05f);
+}
+
+// The frame slider visits every frame of a long capture. Each tube is
+// bounded, but 2,000 of them kept once shown came to 2.8 GB: the built tubes
+// stay within their budget, and a frame shown again is built again, the same.
+TEST(CEndoscopeModel, EveryFrameShownKeepsTheBuiltTubesWithinTheirBudget)
+{
+    constexpr int kFrames = 2000;
+    std::string file = Head2();
+    const std::string frame = TinySegmentFrame();
+    for (int i = 0; i < kFrames; ++i)
+        file += frame;
+    ASSERT_EQ(file.size(), 105u + 654u * kFrames); // 1.3 MB
+
+    TempDir dir;
+    CModelSeries series;
+    ASSERT_TRUE(CEndoscopeLoader().Load(dir.Write("long.img", file), series));
+    ASSERT_EQ(series.size(), std::size_t(kFrames));
+
+    // Bytes held by the models' arrays, counted from their sizes.
+    const auto held = [&] {
+        std::size_t bytes = 0;
+        for (const auto& m : series) {
+            const auto& e = static_cast<const CEndoscopeModel&>(*m);
+            bytes += 2 * sizeof(CVector3) * std::size_t(e.m_nVertices) + sizeof(std::int32_t) * std::size_t(e.m_nIndices);
+            bytes += e.m_pCentreline ? sizeof(CVector3) * std::size_t(e.m_nRings + 1) : 0;
+            bytes += sizeof(CVector3) * e.m_lstSamples.capacity();
+        }
+        return bytes;
+    };
+    constexpr std::size_t kMiB = 1 << 20;
+    const std::size_t before = AllocationWatch::HeldBytes();
+    AllocationWatch::ResetPeak();
+    std::vector<CVector3> first;
+    std::size_t most = 0;
+    for (int i = 0; i < kFrames; ++i) {
+        CEndoscopeModel& m = Model(series, std::size_t(i));
+        m.UpdateCentre(); // as attaching the frame to the renderer does
+        ASSERT_GT(m.m_nRings, 3000) << "frame " << i << " is built";
+        if (i == 0)
+            first.assign(m.m_pVertices.get(), m.m_pVertices.get() + m.m_nVertices);
+        most = std::max(most, held());
+    }
+    const std::size_t peak = AllocationWatch::PeakHeldBytes() - before;
+    RecordProperty("peak_held_bytes", std::to_string(peak));
+    RecordProperty("most_held_by_models", std::to_string(most));
+    EXPECT_LE(most, CEndoscopeModel::kTubeBudgetBytes);
+    if (AllocationWatch::Active()) {
+        EXPECT_LT(peak, 400 * kMiB);
+    }
+
+    CEndoscopeModel& again = Model(series, 0);
+    EXPECT_TRUE(again.m_bDirty) << "the first frame's tube was released";
+    EXPECT_EQ(again.m_nVertices, 0);
+    again.UpdateCentre();
+    ASSERT_EQ(std::size_t(again.m_nVertices), first.size());
+    EXPECT_TRUE(std::equal(first.begin(), first.end(), again.m_pVertices.get()));
 }
 
 // The factory's rows for meshes and captures: the exact lower-case extension

@@ -202,6 +202,39 @@ TEST(COffLoader, TrianglesAndHarmlessPlacesForOtherFaces)
     }
 }
 
+// Writers separate the corner count from the indices by tabs as well as
+// spaces; only what follows the count is free, the count itself is exact.
+TEST(COffLoader, AnyWhiteSpaceAfterTheCornerCount)
+{
+    const std::string head = "OFF\n3 1\n0 0 0\n1 0 0\n0 1 0\n";
+    struct Case {
+        const char* what;
+        std::string face;
+        Indices indices;
+    };
+    const Case cases[] = {
+        {"one space", "3 2 1 0\n", {2, 1, 0}},
+        {"a tab", "3\t2 1 0\n", {2, 1, 0}},
+        {"tabs throughout", "3\t2\t1\t0\n", {2, 1, 0}},
+        {"two spaces", "3  2 1 0\n", {2, 1, 0}},
+        {"space and tab", "3 \t2 1 0\n", {2, 1, 0}},
+        {"vertical tab", "3\v2 1 0\n", {2, 1, 0}},
+        {"form feed", "3\f2 1 0\n", {2, 1, 0}},
+        {"carriage return", "3\r2 1 0\n", {2, 1, 0}},
+        {"no separator: 32 corners", "32 1 0\n", {0, 0, 0}},
+        {"comma", "3,2 1 0\n", {0, 0, 0}},
+        {"count alone on its line", "3\n", {0, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        CModelSeries series;
+        CMesh* m = LoadText<COffLoader>(dir, "a.off", head + c.face, series);
+        ASSERT_NE(m, nullptr);
+        EXPECT_EQ(IndicesOf(*m), c.indices);
+    }
+}
+
 TEST(COffLoader, UnparsedCoordinatesKeepThePreviousVertex)
 {
     TempDir dir;

@@ -137,3 +137,27 @@ TEST(DataExchange, RangeMessagesNameTheirBounds)
     EXPECT_EQ(std::string(kDdxIntegerMessage), "Please enter an integer.");
     EXPECT_EQ(std::string(kDdxNumberMessage), "Please enter a number.");
 }
+
+// A bound a message names is one the field shows as it is and takes back:
+// rounded down to six digits where showing it would round it up.
+TEST(DataExchange, ShownBoundsNeverExceedTheBound)
+{
+    struct Case {
+        float bound;
+        const char* shown;
+    };
+    const Case cases[] = {
+        {1250.0f, "1250"},           {78.125f, "78.125"},         {19.53125f, "19.5312"},
+        {10000.0f / 6.0f, "1666.66"}, {10000.0f / 3.0f, "3333.33"}, {0.999999999f, "1"},
+        {4.8828125f, "4.88281"},     {99999.95f, "99999.9"},      {1.0e-7f / 3.0f, "3.33333e-08"},
+        {0.0f, "0"},                 {-2.0f / 3.0f, "-0.666667"},
+    };
+    for (const Case& c : cases) {
+        const float shown = DdxShownAtMost(c.bound);
+        EXPECT_EQ(DdxFormatFloat(shown), c.shown) << c.bound;
+        EXPECT_LE(shown, c.bound) << c.bound;
+        float back = 0.0f;
+        ASSERT_TRUE(DdxParseFloat(c.shown, back));
+        EXPECT_EQ(back, shown) << c.bound;
+    }
+}

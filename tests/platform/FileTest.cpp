@@ -1,3 +1,8 @@
+#include <filesystem>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include "support/FaultInjection.h"
@@ -104,6 +109,61 @@ TEST(TempFiles, UniqueNamesWithPrefixInTempFolder)
     EXPECT_NE(a, b);
     EXPECT_EQ(dir.FilesStartingWith("~vx").size(), 2u);
     EXPECT_EQ(CreateTempFileName("~vx", dir.File("no-such-folder")), "");
+}
+
+// A process that was killed leaves its temporary files behind; the next one
+// removes those whose owner no longer runs, and nothing else.
+TEST(TempFiles, OrphansOfEndedProcessesAreRemoved)
+{
+    TempDir dir;
+    const std::string own = CreateOwnedTempFileName("~vx");
+    const std::string name = std::filesystem::path(own).filename().string();
+    const std::string pid = std::to_string(getpid());
+    ASSERT_EQ(name.rfind("~vx" + pid + "-", 0), 0u) << name;
+    ASSERT_EQ(name.size(), 3 + pid.size() + 7);
+
+    // A process that has ended: a child reaped before the files are made.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0)
+        _exit(0);
+    ASSERT_EQ(waitpid(child, nullptr, 0), child);
+    const std::string dead = std::to_string(child);
+    const std::string parent = std::to_string(getppid()); // a live process of another program
+
+    struct Case {
+        std::string name;
+        bool removed;
+    };
+    const Case cases[] = {
+        {"~vx" + dead + "-aB3dE9", true},
+        {"~vx" + dead + "-ZZZZZZ", true},
+        {"~vx" + pid + "-Qw3rty", false},   // this process
+        {"~vx" + parent + "-Qw3rty", false}, // a running one
+        {"~vx" + dead + "-aB3dE", false},    // not as mkstemp names: foreign
+        {"~vx" + dead + "-aB3dE99", false},
+        {"~vx" + dead + "-aB.dE9", false},
+        {"~vx" + dead + "aB3dE9", false},
+        {"~vx0" + dead + "-aB3dE9", false},
+        {"~vx-" + dead + "-aB3dE9", false},
+        {"~vxaB3dE9", false},       // made without an owner
+        {"~vx99999999999999999999-aB3dE9", false},
+        {"~dcm" + dead + "-aB3dE9", false}, // another prefix
+        {"x~vx" + dead + "-aB3dE9", false},
+    };
+    for (const Case& c : cases)
+        dir.Write(c.name, "data");
+    // A folder and a link named like orphans are not files to remove.
+    std::filesystem::create_directory(dir.File("~vx" + dead + "-Folder"));
+    std::filesystem::create_symlink(dir.File(cases[2].name), dir.File("~vx" + dead + "-Linked"));
+
+    EXPECT_EQ(RemoveOrphanedTempFiles("~vx"), 2);
+    for (const Case& c : cases)
+        EXPECT_EQ(std::filesystem::exists(dir.File(c.name)), !c.removed) << c.name;
+    EXPECT_TRUE(std::filesystem::exists(own));
+    EXPECT_TRUE(std::filesystem::is_directory(dir.File("~vx" + dead + "-Folder")));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.File("~vx" + dead + "-Linked")));
+    EXPECT_EQ(RemoveOrphanedTempFiles("~vx", dir.File("no-such-folder")), 0);
 }
 
 TEST(SafeSave, CommitReplacesTargetAndAbandonLeavesItUntouched)

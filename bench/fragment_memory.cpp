@@ -100,10 +100,28 @@ void* TakeRegion()
     return p;
 }
 
-int Usage(const char* self, bool asked)
+// The usage, on stdout for --help; after `fault` on stderr otherwise.
+int Usage(const char* self, const std::string& fault)
 {
-    std::fprintf(asked ? stdout : stderr, "usage: %s [--floor=MB] [--reserve=MB] [--cap=MB]\n", self);
-    return asked ? 0 : 2;
+    if (!fault.empty())
+        std::fprintf(stderr, "%s: %s\n", self, fault.c_str());
+    std::fprintf(fault.empty() ? stdout : stderr, "usage: %s [--floor=MB] [--reserve=MB] [--cap=MB]\n", self);
+    return fault.empty() ? 0 : 2;
+}
+
+// The MiB of "--name=N" in `arg`, false when it is no such option or N is
+// not a whole number.
+bool Option(const std::string& arg, const std::string& name, std::size_t& bytes, bool& bad)
+{
+    const std::string prefix = "--" + name + "=";
+    if (arg.rfind(prefix, 0) != 0)
+        return false;
+    const char* text = arg.c_str() + prefix.size();
+    char* end = nullptr;
+    const unsigned long long mib = std::strtoull(text, &end, 10);
+    bad = end == text || *end != '\0' || *text == '-';
+    bytes = std::size_t(mib) * kMiB;
+    return true;
 }
 
 } // namespace
@@ -113,15 +131,13 @@ int main(int argc, char** argv)
     std::size_t floor = 512 * kMiB, reserve = 3072 * kMiB, cap = 16384 * kMiB;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
-        auto mib = [&](std::size_t skip) { return std::size_t(std::strtoull(a.c_str() + skip, nullptr, 10)) * kMiB; };
-        if (a.rfind("--floor=", 0) == 0)
-            floor = mib(8);
-        else if (a.rfind("--reserve=", 0) == 0)
-            reserve = mib(10);
-        else if (a.rfind("--cap=", 0) == 0)
-            cap = mib(6);
-        else
-            return Usage(argv[0], a == "--help" || a == "-h");
+        bool bad = false;
+        if (a == "--help" || a == "-h")
+            return Usage(argv[0], "");
+        if (!Option(a, "floor", floor, bad) && !Option(a, "reserve", reserve, bad) && !Option(a, "cap", cap, bad))
+            return Usage(argv[0], "unknown option " + a);
+        if (bad)
+            return Usage(argv[0], "bad value in " + a);
     }
     if (std::FILE* f = std::fopen("/proc/self/oom_score_adj", "w")) {
         std::fputs("1000", f);

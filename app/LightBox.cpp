@@ -109,6 +109,15 @@ void CLightBox::SetModel(CModel* model)
     } else {
         m_pVolume = nullptr;
     }
+    if (!model) {
+        // Nothing loaded: the bars and the position text as at start-up, so
+        // no point of a volume that is gone is shown.
+        for (int axis = 0; axis < 3; ++axis) {
+            *Slice(axis) = 0;
+            if (CScrollBarNoKbd* bar = Bar(axis))
+                bar->SetScrollbar(0, 1, 1, 0);
+        }
+    }
     Invalidate();
 }
 
@@ -286,6 +295,11 @@ void CLightBox::Refresh()
 {
     UpdateExtents();
     DrawSliceViews(false);
+}
+
+void CLightBox::Refresh(bool eraseBackground, const wxRect* rect)
+{
+    wxScrolledWindow::Refresh(eraseBackground, rect);
 }
 
 void CLightBox::OnPaletteChanged()

@@ -42,7 +42,8 @@ public:
 
     // Attaches the model the view now shows (a volume; anything else or none
     // detaches), with the view's renderer: bars to 0 .. dim - 1 at the middle
-    // slice, the slice buffers made anew.
+    // slice, the slice buffers made anew. With no model at all the bars go
+    // back to 0 .. 0.
     void SetModel(CModel* model);
     // Bars to the volume's current point, then the panes drawn; updateModel
     // writes the point back (snapped to the voxels) and lets the view follow.
@@ -52,8 +53,10 @@ public:
     // After the renderer's palette was rewritten; only while the panes are
     // coloured by it.
     void OnPaletteChanged();
+    // wx's own, unchanged; declared so that the one above hides nothing.
+    void Refresh(bool eraseBackground, const wxRect* rect) override;
     // Asks for a paint that draws the panes anew (the view's "invalidate the
-    // light box"); wx's own Refresh is hidden by the one above.
+    // light box").
     void Invalidate();
 
     void UpdateExtents();

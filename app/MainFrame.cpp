@@ -18,6 +18,7 @@
 #include "app/Vexilo.h"
 #include "app/dialogs/SliderDlg.h"
 #include "data/DicomCodecs.h"
+#include "data/DicomLog.h"
 #include "res/CommandIds.h"
 
 namespace {
@@ -86,6 +87,7 @@ wxEND_EVENT_TABLE()
 CMainFrame::CMainFrame()
 {
     RegisterDicomCodecs();
+    RouteDicomLog();
 }
 
 CMainFrame::~CMainFrame()

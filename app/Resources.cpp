@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <vector>
 
-#include <wx/filename.h>
 #include <wx/stdpaths.h>
 #include <wx/xrc/xmlres.h>
 
@@ -13,14 +12,38 @@
 
 namespace fs = std::filesystem;
 
+namespace {
+bool HoldsResources(const fs::path& dir)
+{
+    std::error_code ec;
+    return fs::is_regular_file(dir / "MainFrame.xrc", ec);
+}
+} // namespace
+
+std::string ResourceDirFor(const std::string& executable, const std::string& buildTree)
+{
+    const fs::path bin = fs::path(executable).parent_path();
+#ifdef VEXILO_INSTALLED_RES_DIR
+    const fs::path installed = (bin / VEXILO_INSTALLED_RES_DIR).lexically_normal();
+    if (HoldsResources(installed))
+        return installed.string();
+#endif
+    if (!buildTree.empty() && HoldsResources(buildTree))
+        return buildTree;
+    return (bin / "res").string();
+}
+
 std::string ResourceDir()
 {
+    std::error_code ec;
+    std::string exe = fs::read_symlink("/proc/self/exe", ec).string();
+    if (ec)
+        exe = wxStandardPaths::Get().GetExecutablePath().ToStdString();
 #ifdef VEXILO_RES_DIR
-    if (fs::exists(fs::path(VEXILO_RES_DIR) / "MainFrame.xrc"))
-        return VEXILO_RES_DIR;
+    return ResourceDirFor(exe, VEXILO_RES_DIR);
+#else
+    return ResourceDirFor(exe, "");
 #endif
-    wxFileName exe(wxStandardPaths::Get().GetExecutablePath());
-    return (fs::path(exe.GetPath().ToStdString()) / "res").string();
 }
 
 bool LoadResources()

@@ -3,9 +3,15 @@
 
 #include <wx/bitmap.h>
 
-// The folder holding the XRC files and bitmaps: the source tree's res/ when
-// it is there (a build run from its tree), else res/ beside the executable.
+// The folder holding the XRC files and bitmaps, for this program's own
+// executable (see ResourceDirFor).
 std::string ResourceDir();
+
+// For the executable at that path: the installed share/vexilo of its prefix
+// (bin/../share/vexilo) when it holds the resources, else buildTree (the
+// source tree's res/ for a program run from its build) when that does, else
+// res/ beside the executable.
+std::string ResourceDirFor(const std::string& executable, const std::string& buildTree);
 
 // Gives every id name of res/CommandIds.h its wx id and loads all XRC files
 // of the resource folder. Must run before any window is built from XRC; false

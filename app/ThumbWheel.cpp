@@ -111,10 +111,23 @@ void CThumbWheel::DrawLabel(int x, int y, const wxString& text)
 {
     wxClientDC dc(this);
     dc.SetFont(m_font);
-    dc.SetTextForeground(*wxBLACK);
-    dc.SetTextBackground(m_crBack);
-    dc.SetBackgroundMode(wxBRUSHSTYLE_SOLID);
-    dc.DrawText(text, x, y);
+    const wxRect label(wxPoint(x, y), dc.GetTextExtent(text));
+    // The text's own background covers only its extent: a shorter label
+    // would leave the tail of a longer one ("7.27 FPSS"). The area of both
+    // is drawn off screen and put on the wheel in one go, so that it never
+    // shows empty.
+    const wxRect area = m_rcLabel.IsEmpty() ? label : label.Union(m_rcLabel);
+    wxBitmap bitmap(area.GetSize());
+    wxMemoryDC mem(bitmap);
+    mem.SetBackground(m_brBack);
+    mem.Clear();
+    mem.SetFont(m_font);
+    mem.SetTextForeground(*wxBLACK);
+    mem.SetTextBackground(m_crBack);
+    mem.SetBackgroundMode(wxBRUSHSTYLE_SOLID);
+    mem.DrawText(text, label.GetPosition() - area.GetPosition());
+    dc.Blit(area.GetPosition(), area.GetSize(), &mem, wxPoint(0, 0));
+    m_rcLabel = label;
 }
 
 void CThumbWheel::DrawWheel(wxDC* dc)

@@ -46,7 +46,8 @@ public:
     virtual bool Create(const wxString& text, long style, const wxRect& rect, wxWindow* parent, int id, int kind);
     // Places the wheel along its edge of a parent client area of this size.
     void Reposition(int width, int height);
-    // Writes `text` at (x, y) at once; the next paint of the wheel removes it.
+    // Writes `text` at (x, y) at once over the label written before, which
+    // goes; the next paint of the wheel removes it.
     void DrawLabel(int x, int y, const wxString& text);
     // The frame of the current angle at the image position; on the wheel's own
     // device context when none is given.
@@ -80,6 +81,10 @@ private:
     void OnLButtonUp(wxMouseEvent& event);
     void OnMouseMove(wxMouseEvent& event);
     void OnCaptureLost(wxMouseCaptureLostEvent& event);
+
+    // Where DrawLabel last wrote. A paint may have taken only part of it
+    // away, so it is kept.
+    wxRect m_rcLabel;
 
     wxDECLARE_EVENT_TABLE();
 };

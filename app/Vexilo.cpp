@@ -198,14 +198,16 @@ void CVexilo::Log(const std::string& line)
         m_pLog->AddLine(line);
 }
 
-void CVexilo::RenderScene()
+void CVexilo::RenderScene(wxDC* dc)
 {
     if (m_pModel) {
         const wxPoint cursor = ScreenToClient(wxGetMousePosition());
         m_pModel->m_qOrientation = m_transform.Update(cursor.x, cursor.y);
     }
-    if (!m_pRenderer)
+    if (!m_pRenderer) {
+        ClearWithoutRenderer(dc);
         return;
+    }
     if (m_bShowFps && ++s_nFpsFrames >= 10) {
         m_fFps = m_timer.GetRate(10);
         s_nFpsFrames = 0;
@@ -227,7 +229,25 @@ void CVexilo::RenderScene()
     }
 }
 
-void CVexilo::RedrawNow() { RenderScene(); }
+void CVexilo::ClearWithoutRenderer(wxDC* dc)
+{
+    // Nothing else draws on the canvas until a renderer is made (a loader's
+    // dialog may be up meanwhile), and the window system keeps whatever
+    // covered it last: a closed file chooser would stay in the view.
+    const wxColour background(m_crBackground & 0xFF, (m_crBackground >> 8) & 0xFF, (m_crBackground >> 16) & 0xFF);
+    auto clear = [&](wxDC& on) {
+        on.SetBackground(wxBrush(background));
+        on.Clear();
+    };
+    if (dc) {
+        clear(*dc);
+        return;
+    }
+    wxClientDC client(this);
+    clear(client);
+}
+
+void CVexilo::RedrawNow() { RenderScene(nullptr); }
 
 void CVexilo::Invalidate() { InvalidateWindowOnly(*this); }
 
@@ -239,7 +259,7 @@ void CVexilo::OnPaint(wxPaintEvent&)
         m_bPaintDeferred = true;
         return;
     }
-    RenderScene();
+    RenderScene(&dc);
 }
 
 void CVexilo::OnEraseBackground(wxEraseEvent& event)
@@ -331,6 +351,9 @@ void CVexilo::OnResetView()
         MakeRendererCurrent();
         m_pRenderer->ResetCamera();
     }
+    // The reset camera looks from outside the volume with its near plane
+    // there: a flight goes on through its own.
+    ReapplyFlyThroughCamera();
     if (CStereoDlg* stereo = StereoWindow())
         stereo->UpdateFrustums();
     Invalidate();
@@ -366,8 +389,7 @@ void CVexilo::CloseModel()
     m_nPickedPlane = -1;
     m_bLeftButton = m_bRightButton = false;
     m_bShowTrajectory = false;
-    ExitRenderMode();
-    m_nRenderMode = kRenderNormal;
+    SetRenderMode(kRenderNormal);
     wxGetApp().m_bContinuousRedraw = m_bShowFps;
     DestroyWindow(m_pXfrDlg);
     DeleteFlyThroughCamera();
@@ -380,5 +402,12 @@ void CVexilo::CloseModel()
         for (std::unique_ptr<CModel>& model : *m_pModels)
             model.reset();
         m_pModels.reset();
+    }
+    m_nFrames = 0;
+    m_nFrame = 0;
+    m_nFrameShown = -1;
+    if (!IsBeingDeleted()) {
+        SetFrameTitle(std::string());
+        GiveModelToLightBox(nullptr);
     }
 }

@@ -30,6 +30,7 @@ class CStereoDlg;
 class CStereoToolsDlg;
 struct ViewFacts;
 class CVolume;
+class wxDC;
 
 // Pane (0,1) of the main frame: the 3D view. It is the GL canvas the
 // renderer draws into, framed by four thumb-wheels; it owns the series of
@@ -77,7 +78,9 @@ public:
     // Leaves the current render mode; the caller sets the next one.
     void ExitRenderMode();
     // Drops the series, its renderer, the fly-through camera and every
-    // modeless window but the log window. The caller makes a new renderer.
+    // modeless window but the log window; the title, the frame pane and the
+    // light box then show that nothing is loaded, as at start-up. The
+    // caller makes a new renderer.
     void CloseModel();
 
     // The stereo windows and the cut-plane window (VexiloStereo.cpp).
@@ -160,6 +163,7 @@ public:
     float m_fFps = 0.0f;
     bool m_bShowFps = false;
     int m_nPickedPlane = -1;
+    // Mirrored into the renderer; SetRenderMode alone writes both.
     int m_nRenderMode = kRenderNormal;
     CThumbWheel m_wheelX, m_wheelY, m_wheelZ, m_wheelZoom;
     std::array<int, 4> m_nLastWheel{};
@@ -172,8 +176,11 @@ private:
     // The creation step: native window, wheels, empty renderer, timer.
     bool OnCreate();
     // One frame through the renderer, with the trackball, the frame-rate
-    // readout and the fly-through step.
-    void RenderScene();
+    // readout and the fly-through step; `dc` is the paint's, null for a
+    // frame drawn at once.
+    void RenderScene(wxDC* dc);
+    // The canvas in the background colour, on `dc` or on a client DC.
+    void ClearWithoutRenderer(wxDC* dc);
     // The renderer's context made current on this window: the renderer
     // changes its GL state between frames too.
     bool MakeRendererCurrent();
@@ -192,18 +199,27 @@ private:
         }
     }
 
-    // Load steps shared by Open and Import.
-    // Adopts `series` with its first model as frame 1; false (and no series)
-    // when it is null or empty.
-    bool TakeSeries(std::unique_ptr<CModelSeries> series);
+    // Load steps shared by Open and Import. The open series stays until a
+    // new one has loaded.
+    // Whether a loader's series has a model to show.
+    static bool Usable(const CModelSeries* series);
+    // Closes the open series and adopts `series` (usable) with its first
+    // model as frame 1.
+    void TakeSeries(std::unique_ptr<CModelSeries> series);
+    // An open or import that gave nothing leaves the open model, its
+    // renderer, title, slider and light box as they were; only a failure is
+    // reported.
+    void KeepOpenModel(bool cancelled);
     void SetFrameTitle(const std::string& name);
     void SetSliderRange();
     // The renderer for the model just taken; the message when none fits.
     void MakeRendererForModel(bool colour);
     std::unique_ptr<CRenderer> MakeColourRenderer(CModel* model);
-    // The steps of Open and Import between the busy box and FinishLoad.
-    void LoadFile(const std::string& path);
-    void ImportFolder(const CRgbDialogValues& values);
+    // The loaders' part of Open and Import, under the wait cursor; null when
+    // nothing loaded (`cancelled` when the user ended the open in a
+    // loader's dialog).
+    std::unique_ptr<CModelSeries> ReadFile(const std::string& path, bool& cancelled);
+    std::unique_ptr<CModelSeries> ReadFolder(const CRgbDialogValues& values);
     // An empty renderer when there is none, whatever went wrong before.
     void EnsureRenderer() noexcept;
     // Whatever the load gave: a renderer, the log lines, the view reset and
@@ -213,6 +229,9 @@ private:
     // The fly-through camera's steps; nothing while there is no camera.
     bool PollFlyThrough(float seconds);
     void MoveCameraToCurrentPoint();
+    // The camera's planes and look-at into the renderer again, after
+    // something reset the renderer's own camera.
+    void ReapplyFlyThroughCamera();
     // The camera for the renderer, this view and the current volume; false
     // when none was made.
     bool MakeFlyThroughCamera();
@@ -222,8 +241,9 @@ private:
     void UseFlyThroughJoystick();
 
     // Render modes, display and navigation (VexiloModeCommands.cpp).
-    // Modes 0 to 3: leaves the current one, sets `mode` in the view and the
-    // renderer and tells the renderer.
+    // Every change of the render mode goes through here: leaves the current
+    // one, sets `mode` in the view and the renderer (when there is one) and
+    // tells the renderer and the stereo window.
     void SetRenderMode(int mode);
     // What the update rules of these commands look at.
     ViewFacts Facts();
@@ -333,6 +353,9 @@ private:
     // synchronous work is over.
     bool m_bYielding = false;
     bool m_bPaintDeferred = false;
+    // A loader runs, perhaps with its dialogs up, while the open model is
+    // still shown: keys typed into them do not fly the camera.
+    bool m_bLoading = false;
 
     wxDECLARE_EVENT_TABLE();
 };

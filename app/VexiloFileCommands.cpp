@@ -1,5 +1,6 @@
 // The 3D view's commands that bring data in and write it out.
 #include <cctype>
+#include <utility>
 
 #include <wx/slider.h>
 #include <wx/utils.h>
@@ -16,6 +17,7 @@
 #include "platform/Prompter.h"
 #include "render/RendererFactory.h"
 #include "render/Tex2DRgbRenderer.h"
+#include "res/CommandIds.h"
 
 namespace {
 constexpr char kOpenFilter[] = "Vexilo files (*.vxq)|*.vxq|Raw volume data (*.raw)|*.raw|OBJ meshes (*.obj)|*.obj|"
@@ -64,23 +66,41 @@ CVolume* AsVolume(CModel* model) { return model && model->IsVolume() ? static_ca
 CMesh* AsMesh(CModel* model) { return model && model->IsMesh() ? static_cast<CMesh*>(model) : nullptr; }
 } // namespace
 
-bool CVexilo::TakeSeries(std::unique_ptr<CModelSeries> series)
+bool CVexilo::Usable(const CModelSeries* series)
 {
     // A loader may succeed with no frame at all; there is no model to show.
-    if (!series || series->empty())
-        return false;
+    return series && !series->empty();
+}
+
+void CVexilo::TakeSeries(std::unique_ptr<CModelSeries> series)
+{
+    // Only now, with the new series in hand, does the open one go; its
+    // voxels waited in their swap file meanwhile.
+    CloseModel();
     m_pModels = std::move(series);
     m_nFrames = int(m_pModels->size());
     m_nFrame = 1;
     m_nFrameShown = -1;
     m_pModel = m_pModels->front().get();
-    return true;
+}
+
+void CVexilo::KeepOpenModel(bool cancelled)
+{
+    if (cancelled) {
+        // The user ended the open: nothing to report, nothing to wait for.
+        CloseStatusBox();
+        return;
+    }
+    VxMessageBox("Unknown file format!", kFailure);
+    Log("**** Model not loaded ****");
+    // The next frame closes the busy box.
+    Invalidate();
 }
 
 void CVexilo::SetFrameTitle(const std::string& name)
 {
     if (CMainFrame* frame = Frame())
-        frame->SetTitle(wxString::FromUTF8("Vexilo - [" + name + "]"));
+        frame->SetTitle(name.empty() ? wxString(kFrameTitle) : wxString::FromUTF8("Vexilo - [" + name + "]"));
 }
 
 void CVexilo::SetSliderRange()
@@ -143,8 +163,18 @@ void CVexilo::OnFileOpen(wxCommandEvent&)
         return;
     ShowStatus("Loading data ... please wait", true);
     Log("Loading file: " + FileName(path));
+    bool cancelled = false;
+    std::unique_ptr<CModelSeries> series = ReadFile(path, cancelled);
+    if (!Usable(series.get())) {
+        KeepOpenModel(cancelled);
+        return;
+    }
     try {
-        LoadFile(path);
+        TakeSeries(std::move(series));
+        SetFrameTitle(FileName(path));
+        SetSliderRange();
+        CloseStatusBox();
+        MakeRendererForModel(false);
     } catch (...) {
         EnsureRenderer();
         throw;
@@ -152,30 +182,21 @@ void CVexilo::OnFileOpen(wxCommandEvent&)
     FinishLoad();
 }
 
-void CVexilo::LoadFile(const std::string& path)
+std::unique_ptr<CModelSeries> CVexilo::ReadFile(const std::string& path, bool& cancelled)
 {
+    wxBusyCursor wait;
+    // The open model stays on screen while the loader and its dialogs run.
+    const bool loading = std::exchange(m_bLoading, true);
     std::unique_ptr<CModelSeries> series;
-    {
-        wxBusyCursor wait;
-        const std::string extension = LowerExtension(path);
-        CloseModel();
-        GiveModelToLightBox(nullptr);
-        try {
-            series = LoadModelFile(path, extension);
-        } catch (...) {
-            // A loader that throws has failed like one that returns nothing;
-            // what it made goes with the series.
-            series.reset();
-        }
+    try {
+        series = LoadModelFile(path, LowerExtension(path), &cancelled);
+    } catch (...) {
+        // A loader that throws has failed like one that returns nothing;
+        // what it made went with the series.
+        series.reset();
     }
-    if (!TakeSeries(std::move(series))) {
-        VxMessageBox("Unknown file format!", kFailure);
-    } else {
-        SetFrameTitle(FileName(path));
-        SetSliderRange();
-        CloseStatusBox();
-        MakeRendererForModel(false);
-    }
+    m_bLoading = loading;
+    return series;
 }
 
 void CVexilo::OnImportRgb(wxCommandEvent&)
@@ -185,44 +206,14 @@ void CVexilo::OnImportRgb(wxCommandEvent&)
         return;
     ShowStatus("Importing data ... please wait", true);
     Log("Loading data : " + values.m_strFolder);
-    try {
-        ImportFolder(values);
-    } catch (...) {
-        EnsureRenderer();
-        throw;
-    }
-    FinishLoad();
-}
-
-void CVexilo::ImportFolder(const CRgbDialogValues& values)
-{
     const bool rgb = values.m_nDataType == 0;
-    auto series = std::make_unique<CModelSeries>();
-    {
-        wxBusyCursor wait;
-        CloseModel();
-        GiveModelToLightBox(nullptr);
-        bool ok = false;
-        try {
-            if (rgb)
-                ok = CRgbStackLoader(values.m_nWidth, values.m_nHeight, values.m_fPixelWidth, values.m_fPixelHeight,
-                                     values.m_fSeparation)
-                         .Load(values.m_strFolder, *series);
-            else
-                ok = CSliceStackLoader(values.m_nHeaderBytes, values.m_nWidth, values.m_nHeight,
-                                       values.m_fPixelWidth, values.m_fPixelHeight, values.m_fSeparation)
-                         .Load(values.m_strFolder, *series);
-        } catch (...) {
-            ok = false;
-        }
-        // A folder that gave no volume fails as an unreadable file does.
-        if (!ok)
-            series.reset();
-        CMessageLog::ShowStatus("Importing data ... please wait", true);
+    std::unique_ptr<CModelSeries> series = ReadFolder(values);
+    if (!Usable(series.get())) {
+        KeepOpenModel(false);
+        return;
     }
-    if (!TakeSeries(std::move(series))) {
-        VxMessageBox("Unknown file format!", kFailure);
-    } else {
+    try {
+        TakeSeries(std::move(series));
         SetFrameTitle(values.m_strFolder);
         SetSliderRange();
         CloseStatusBox();
@@ -231,7 +222,37 @@ void CVexilo::ImportFolder(const CRgbDialogValues& values)
             if (auto* colour = dynamic_cast<CRgbVolume*>(m_pModel))
                 colour->DropColour();
         MakeRendererForModel(rgb && !grey);
+    } catch (...) {
+        EnsureRenderer();
+        throw;
     }
+    FinishLoad();
+}
+
+std::unique_ptr<CModelSeries> CVexilo::ReadFolder(const CRgbDialogValues& values)
+{
+    auto series = std::make_unique<CModelSeries>();
+    wxBusyCursor wait;
+    const bool loading = std::exchange(m_bLoading, true);
+    bool ok = false;
+    try {
+        if (values.m_nDataType == 0)
+            ok = CRgbStackLoader(values.m_nWidth, values.m_nHeight, values.m_fPixelWidth, values.m_fPixelHeight,
+                                 values.m_fSeparation)
+                     .Load(values.m_strFolder, *series);
+        else
+            ok = CSliceStackLoader(values.m_nHeaderBytes, values.m_nWidth, values.m_nHeight, values.m_fPixelWidth,
+                                   values.m_fPixelHeight, values.m_fSeparation)
+                     .Load(values.m_strFolder, *series);
+    } catch (...) {
+        ok = false;
+    }
+    m_bLoading = loading;
+    // A folder that gave no volume fails as an unreadable file does.
+    if (!ok)
+        series.reset();
+    CMessageLog::ShowStatus("Importing data ... please wait", true);
+    return series;
 }
 
 void CVexilo::OnFileSaveAs(wxCommandEvent&)
@@ -311,4 +332,9 @@ void CVexilo::OnExportOff(wxCommandEvent&)
 
 void CVexilo::OnUpdateModelLoaded(wxUpdateUIEvent& event) { event.Enable(m_pModel != nullptr); }
 void CVexilo::OnUpdateExportRaw(wxUpdateUIEvent& event) { event.Enable(AsVolume(m_pModel) != nullptr); }
-void CVexilo::OnUpdateExportMesh(wxUpdateUIEvent& event) { event.Enable(AsMesh(m_pModel) != nullptr); }
+// The text exports write triangles only.
+void CVexilo::OnUpdateExportMesh(wxUpdateUIEvent& event)
+{
+    const CMesh* mesh = AsMesh(m_pModel);
+    event.Enable(mesh && mesh->m_nPrimitive == kGlTriangles);
+}

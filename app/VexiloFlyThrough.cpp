@@ -30,11 +30,20 @@ void CVexilo::UseFlyThroughJoystick()
 
 bool CVexilo::PollFlyThrough(float seconds)
 {
-    if (!m_pFlyThrough)
+    if (!m_pFlyThrough || m_bLoading)
         return false;
     // The step loads the camera into the renderer's modelview.
     MakeRendererCurrent();
     return m_pFlyThrough->Poll(seconds);
+}
+
+void CVexilo::ReapplyFlyThroughCamera()
+{
+    if (!m_pFlyThrough)
+        return;
+    MakeRendererCurrent();
+    m_pFlyThrough->ApplyPerspective();
+    m_pFlyThrough->ApplyCamera();
 }
 
 void CVexilo::MoveCameraToCurrentPoint()

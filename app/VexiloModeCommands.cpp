@@ -21,13 +21,15 @@ CMesh* AsMesh(CModel* model) { return model && model->IsMesh() ? static_cast<CMe
 
 void CVexilo::SetRenderMode(int mode)
 {
-    if (!m_pRenderer)
-        return;
     ExitRenderMode();
+    // The renderer draws by its own copy; the view's decides input and the
+    // commands' rules.
     m_nRenderMode = mode;
-    m_pRenderer->m_nRenderMode = mode;
-    MakeRendererCurrent();
-    m_pRenderer->OnModeChanged();
+    if (m_pRenderer) {
+        m_pRenderer->m_nRenderMode = mode;
+        MakeRendererCurrent();
+        m_pRenderer->OnModeChanged();
+    }
     if (CStereoDlg* stereo = StereoWindow())
         stereo->UpdateFrustums();
     Invalidate();
@@ -50,13 +52,7 @@ void CVexilo::OnFlyThrough(wxCommandEvent&)
 {
     if (m_nRenderMode == kRenderFlyThrough || !m_pRenderer)
         return;
-    // Out of the mode before, as every mode command leaves it (the cut-plane
-    // window goes).
-    ExitRenderMode();
-    m_nRenderMode = kRenderFlyThrough;
-    m_pRenderer->m_nRenderMode = kRenderFlyThrough;
-    MakeRendererCurrent();
-    m_pRenderer->OnModeChanged();
+    SetRenderMode(kRenderFlyThrough);
     for (CThumbWheel* wheel : {&m_wheelX, &m_wheelY, &m_wheelZ}) {
         wheel->m_bEnabled = false;
         wheel->Refresh();

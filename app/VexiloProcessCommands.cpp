@@ -320,15 +320,8 @@ void CVexilo::ReplaceCurrentVolume(std::unique_ptr<CVolume> volume)
     // Everything that points at the old volume lets go of it before it goes:
     // the fly-through camera, the editor of its histogram, the renderer with
     // its transfer function, the stereo window and the light box.
-    if (m_nRenderMode == kRenderFlyThrough) {
-        ExitRenderMode();
-        m_nRenderMode = kRenderNormal;
-        if (m_pRenderer) {
-            m_pRenderer->m_nRenderMode = kRenderNormal;
-            MakeRendererCurrent();
-            m_pRenderer->OnModeChanged();
-        }
-    }
+    if (m_nRenderMode == kRenderFlyThrough)
+        SetRenderMode(kRenderNormal);
     CloseXfrDialog();
     std::unique_ptr<CModel>& slot = m_pModels->at(std::size_t(m_nFrame - 1));
     std::unique_ptr<CModel> old = std::move(slot);
@@ -346,9 +339,12 @@ void CVexilo::ReplaceCurrentVolume(std::unique_ptr<CVolume> volume)
 
 void CVexilo::PointStereoWindowAt(CModel* model)
 {
-    // The stereo window keeps its own pointer to the model it draws.
-    if (CStereoDlg* stereo = StereoWindow())
+    // The stereo window keeps its own pointer to the model it draws, and its
+    // eyes from the camera the renderer took for it.
+    if (CStereoDlg* stereo = StereoWindow()) {
         stereo->m_pModel = model;
+        stereo->UpdateFrustums();
+    }
 }
 
 // Scaling.
@@ -418,14 +414,7 @@ void CVexilo::ShowPlannedTrajectory()
         return;
     volume->m_bShowTrajectory = true;
     m_bShowTrajectory = true;
-    ExitRenderMode();
-    m_nRenderMode = kRenderNormal;
-    if (m_pRenderer) {
-        m_pRenderer->m_nRenderMode = kRenderNormal;
-        MakeRendererCurrent();
-        m_pRenderer->OnModeChanged();
-    }
-    Invalidate();
+    SetRenderMode(kRenderNormal);
 }
 
 void CVexilo::OnShowTrajectory(wxCommandEvent&)

@@ -8,8 +8,9 @@
 // Two series: a phantom of 512 files of 512 x 512 (one real CT slice scaled
 // up, all 16 bits stored), and a real T1 MRI head of 62 files of 128 x 128
 // from insighttoolkit5-examples. Reported per volume: the best wall-clock time
-// of each, the CPU time of all their threads in the same rounds (median), the
-// best and the median of the per-round ratios loader / bare.
+// of each, the CPU time of all their threads in the same rounds (median), and
+// loader / bare as the best time over the best time and as the median of the
+// per-round ratios, on the wall clock and in CPU time.
 //
 //   build/bench/bench_dicom            (VEXILO_BUILD_BENCH=ON)
 #include <benchmark/benchmark.h>
@@ -34,6 +35,7 @@
 #include <dcmtk/dcmimgle/dcmimage.h>
 #include <dcmtk/oflog/oflog.h>
 
+#include "Ratio.h"
 #include "data/AppSettings.h"
 #include "data/DicomLoader.h"
 #include "data/Volume.h"
@@ -216,13 +218,6 @@ bool LoadSeries(const CSeries& s, int threads, int& centre, int& width)
     return volume != nullptr && volume->m_nDimZ == s.files;
 }
 
-double Median(std::vector<double> x)
-{
-    std::sort(x.begin(), x.end());
-    const std::size_t n = x.size();
-    return n % 2 ? x[n / 2] : (x[n / 2 - 1] + x[n / 2]) / 2;
-}
-
 struct Times {
     double wall, cpu; // milliseconds; cpu of every thread of the process
 };
@@ -252,46 +247,38 @@ void LoaderAgainstBareLoop(benchmark::State& state, CSeries& (*series)(), int ro
         return;
     }
     BareLoop(s, threads, centre, width);
-    std::vector<Times> ours, bare;
-    std::vector<double> ratios, cpuRatios;
+    std::vector<double> ourWall, bareWall, ourCpu, bareCpu;
     bool failed = false;
     for (auto _ : state) {
         for (int round = 0; round < rounds; ++round) {
-            Times t[2];
+            Times t[2]{};
             for (int k = 0; k < 2; ++k) {
                 if ((k ^ round) & 1)
                     t[1] = Measure([&] { BareLoop(s, threads, centre, width); });
                 else
                     t[0] = Measure([&] { failed |= !LoadSeries(s, threads, centre, width); });
             }
-            ours.push_back(t[0]);
-            bare.push_back(t[1]);
-            ratios.push_back(t[0].wall / t[1].wall);
-            cpuRatios.push_back(t[0].cpu / t[1].cpu);
+            ourWall.push_back(t[0].wall);
+            bareWall.push_back(t[1].wall);
+            ourCpu.push_back(t[0].cpu);
+            bareCpu.push_back(t[1].cpu);
         }
     }
     if (failed) {
         state.SkipWithError("load failed");
         return;
     }
-    const auto best = [](const std::vector<Times>& v) {
-        return std::min_element(v.begin(), v.end(), [](const Times& a, const Times& b) { return a.wall < b.wall; })
-            ->wall;
-    };
-    const auto cpu = [](const std::vector<Times>& v) {
-        std::vector<double> c;
-        for (const Times& t : v)
-            c.push_back(t.cpu);
-        return Median(c);
-    };
+    const bench::Ratio wall = bench::CompareRounds(ourWall, bareWall);
+    const bench::Ratio cpu = bench::CompareRounds(ourCpu, bareCpu);
     state.counters["files"] = s.files;
-    state.counters["loader_ms"] = best(ours);
-    state.counters["bare_ms"] = best(bare);
-    state.counters["loader_cpu_ms"] = cpu(ours);
-    state.counters["bare_cpu_ms"] = cpu(bare);
-    state.counters["ratio_best"] = *std::min_element(ratios.begin(), ratios.end());
-    state.counters["ratio_median"] = Median(ratios);
-    state.counters["cpu_ratio_median"] = Median(cpuRatios);
+    state.counters["loader_ms"] = bench::Best(ourWall);
+    state.counters["bare_ms"] = bench::Best(bareWall);
+    state.counters["loader_cpu_ms"] = bench::Median(ourCpu);
+    state.counters["bare_cpu_ms"] = bench::Median(bareCpu);
+    state.counters["ratio"] = wall.best;
+    state.counters["ratio_median"] = wall.median;
+    state.counters["cpu_ratio"] = cpu.best;
+    state.counters["cpu_ratio_median"] = cpu.median;
 }
 
 void BM_PhantomSeries(benchmark::State& state) { LoaderAgainstBareLoop(state, Phantom, 7); }
@@ -305,6 +292,8 @@ int main(int argc, char** argv)
 {
     OFLog::configure(OFLogger::ERROR_LOG_LEVEL);
     benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 2;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

@@ -14,6 +14,7 @@
 #include <benchmark/benchmark.h>
 
 #include "Phantoms.h"
+#include "Ratio.h"
 #include "data/Histogram.h"
 #include "data/PlaneView.h"
 #include "data/Volume.h"
@@ -71,13 +72,6 @@ std::uint64_t ReadOnce(const CVolume& v)
     return acc[0] ^ acc[1] ^ acc[2] ^ acc[3];
 }
 
-// Of an even number of timings.
-double Median(std::vector<double> x)
-{
-    std::sort(x.begin(), x.end());
-    return (x[x.size() / 2 - 1] + x[x.size() / 2]) / 2;
-}
-
 // Reading the voxels once, for scale: the floor of any one-pass operation.
 void BM_MemoryRead(benchmark::State& state)
 {
@@ -108,8 +102,7 @@ void BM_HistogramOverMemoryRead(benchmark::State& state)
     CVolume& v = state.range(0) ? CtVolume() : Volume();
     using Clock = std::chrono::steady_clock;
     const auto ms = [](Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); };
-    double readBest = 1e30, histBest = 1e30;
-    std::vector<double> ratios, hists;
+    std::vector<double> reads, hists;
     CHistogram h;
     for (auto _ : state) {
         for (int round = 0; round < 20; ++round) {
@@ -123,18 +116,17 @@ void BM_HistogramOverMemoryRead(benchmark::State& state)
                     benchmark::DoNotOptimize(ReadOnce(v));
                 t[hist] = ms(Clock::now() - t0);
             }
-            readBest = std::min(readBest, t[0]);
-            histBest = std::min(histBest, t[1]);
-            ratios.push_back(t[1] / t[0]);
+            reads.push_back(t[0]);
             hists.push_back(t[1]);
         }
         benchmark::DoNotOptimize(h.m_counts[0]);
     }
-    state.counters["read_ms"] = readBest;
-    state.counters["hist_ms"] = histBest;
-    state.counters["ratio"] = histBest / readBest;
-    state.counters["hist_median_ms"] = Median(hists);
-    state.counters["ratio_median"] = Median(ratios);
+    const bench::Ratio r = bench::CompareRounds(hists, reads);
+    state.counters["read_ms"] = bench::Best(reads);
+    state.counters["hist_ms"] = bench::Best(hists);
+    state.counters["ratio"] = r.best;
+    state.counters["hist_median_ms"] = bench::Median(hists);
+    state.counters["ratio_median"] = r.median;
 }
 
 // The voxel pass alone on each path (0 portable, 1 AVX2).
@@ -264,8 +256,7 @@ void BM_CacheOverPlainWrite(benchmark::State& state)
     const bool settle = state.range(0) != 0;
     using Clock = std::chrono::steady_clock;
     const auto ms = [](Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); };
-    double plainBest = 1e30, cacheBest = 1e30;
-    std::vector<double> ratios;
+    std::vector<double> plains, caches;
     for (auto _ : state) {
         CPlainWrite plain(v);
         for (int round = 0; round < 10; ++round) {
@@ -281,17 +272,17 @@ void BM_CacheOverPlainWrite(benchmark::State& state)
                     plain.Rebuild();
                 t[cache] = ms(Clock::now() - t0);
             }
-            plainBest = std::min(plainBest, t[0]);
-            cacheBest = std::min(cacheBest, t[1]);
-            ratios.push_back(t[1] / t[0]);
+            plains.push_back(t[0]);
+            caches.push_back(t[1]);
         }
     }
     v.CloseCache(true);
-    state.counters["plain_ms"] = plainBest;
-    state.counters["cache_ms"] = cacheBest;
-    state.counters["ratio"] = cacheBest / plainBest;
-    state.counters["ratio_median"] = Median(ratios);
-    state.counters["ratio_worst"] = *std::max_element(ratios.begin(), ratios.end());
+    const bench::Ratio r = bench::CompareRounds(caches, plains);
+    state.counters["plain_ms"] = bench::Best(plains);
+    state.counters["cache_ms"] = bench::Best(caches);
+    state.counters["ratio"] = r.best;
+    state.counters["ratio_median"] = r.median;
+    state.counters["ratio_worst"] = bench::Worst(bench::Ratios(caches, plains));
 }
 } // namespace
 

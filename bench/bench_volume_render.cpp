@@ -8,8 +8,9 @@
 // Run alone it is a Google Benchmark program. With --compare[=ROUNDS] the
 // three are timed in one process on the same volume, 10 frames each per
 // round in a rotated order, and the figures are printed side by side with
-// the ratio to the 2D renderer taken within each round; --whole adds the
-// 3D renderer drawing whole slices, its empty space included.
+// the ratio to the 2D renderer (best over best, and the median of the ratios
+// taken within each round); --whole adds the 3D renderer drawing whole
+// slices, its empty space included.
 //
 // The peer comparison with VTK's GPU ray-cast mapper is
 // bench/peers/vtk_volume_render.py, which starts this program with
@@ -33,6 +34,7 @@
 #include "GlxWindow.h"
 #include "Phantoms.h"
 #include "PngWriter.h"
+#include "Ratio.h"
 #include "data/AppSettings.h"
 #include "data/Quaternion.h"
 #include "peers/Rounds.h"
@@ -165,8 +167,9 @@ int Compare(int rounds, bool whole)
                 kFrames, rounds, std::getenv("LP_NUM_THREADS") ? std::getenv("LP_NUM_THREADS") : "(default)");
     std::printf("2D: %s\n3D: %s\n\n", flat.Renderer().m_pszDescription.c_str(),
                 solid.Renderer().m_pszDescription.c_str());
-    std::printf("%-6s %-30s %8s %9s %12s %13s\n", "mode", "renderer", "fps", "best fps", "cpu ms/frame",
+    std::printf("%-6s %-30s %8s %9s %12s %15s\n", "mode", "renderer", "fps", "best fps", "cpu ms/frame",
                 "fps / 2D fps");
+    std::printf("%-6s %-30s %8s %9s %12s %15s\n", "", "", "", "", "", "best  median");
     auto* tex3D = dynamic_cast<CTex3DRenderer*>(&solid.Renderer());
     auto side = [&](bool quads, bool trimmed) {
         return [=] {
@@ -188,13 +191,13 @@ int Compare(int rounds, bool whole)
         }
         const auto samples = peers::Alternate(who, rounds);
         for (std::size_t i = 0; i < who.size(); ++i) {
-            // The 2D renderer's time over this one's, round by round: this
-            // one's frame rate over the 2D one's.
-            const std::vector<double> fpsRatio = peers::Ratios(samples[0].wall, samples[i].wall);
-            std::printf("%-6s %-30s %8.2f %9.2f %12.0f %13.2f\n", mode == kRenderMip ? "mip" : "normal",
+            // The 2D renderer's time over this one's: this one's frame rate
+            // over the 2D one's.
+            const bench::Ratio fps = bench::CompareRounds(samples[0].wall, samples[i].wall);
+            std::printf("%-6s %-30s %8.2f %9.2f %12.0f %7.2f %7.2f\n", mode == kRenderMip ? "mip" : "normal",
                         who[i].name.c_str(), kFrames / peers::Median(samples[i].wall),
                         kFrames / peers::Best(samples[i].wall), 1000 * peers::Median(samples[i].cpu) / kFrames,
-                        peers::Median(fpsRatio));
+                        fps.best, fps.median);
         }
     }
     return 0;
@@ -251,17 +254,49 @@ int Serve(const std::string& dump)
 
 int main(int argc, char** argv)
 {
+    // Its own modes first; anything else is Google Benchmark's, which answers
+    // --help and refuses what it does not know.
+    const char* usage = "  %s --compare[=ROUNDS] [--whole]   the renderers side by side, frame rates\n"
+                        "  %s --serve=DUMP                   writes the volume to DUMP, then draws on command\n";
+    int rounds = 0;
+    bool compare = false, whole = false;
+    const char* serve = nullptr;
+    std::vector<char*> rest{argv[0]};
     for (int i = 1; i < argc; ++i) {
-        if (std::strncmp(argv[i], "--serve=", 8) == 0)
-            return Serve(argv[i] + 8);
-        if (std::strncmp(argv[i], "--compare", 9) == 0) {
-            bool whole = false;
-            for (int k = 1; k < argc; ++k)
-                whole = whole || std::strcmp(argv[k], "--whole") == 0;
-            return Compare(argv[i][9] == '=' ? std::max(1, std::atoi(argv[i] + 10)) : 7, whole);
+        const std::string a = argv[i];
+        if (a == "--whole")
+            whole = true;
+        else if (a == "--compare")
+            compare = true;
+        else if (a.rfind("--compare=", 0) == 0) {
+            char* end = nullptr;
+            rounds = int(std::strtol(argv[i] + 10, &end, 10));
+            compare = true;
+            if (*end != '\0' || rounds < 1) {
+                std::fprintf(stderr, "%s: bad value in %s\n", argv[0], argv[i]);
+                return 2;
+            }
+        } else if (a.rfind("--serve=", 0) == 0 && a.size() > 8)
+            serve = argv[i] + 8;
+        else {
+            if (a == "--help" || a == "-h")
+                std::printf(usage, argv[0], argv[0]);
+            rest.push_back(argv[i]);
         }
     }
-    benchmark::Initialize(&argc, argv);
+    if (serve && !compare && !whole && rest.size() == 1)
+        return Serve(serve);
+    if (compare && !serve && rest.size() == 1)
+        return Compare(rounds > 0 ? rounds : 7, whole);
+    if (serve || compare || whole) {
+        std::fprintf(stderr, "%s: --serve and --compare go alone (--whole with --compare)\n", argv[0]);
+        std::fprintf(stderr, usage, argv[0], argv[0]);
+        return 2;
+    }
+    int restCount = int(rest.size());
+    benchmark::Initialize(&restCount, rest.data());
+    if (benchmark::ReportUnrecognizedArguments(restCount, rest.data()))
+        return 2;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

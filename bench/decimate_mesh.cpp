@@ -87,11 +87,30 @@ int Run(const char* vertexPath, const char* indexPath, double percent, const cha
 
 int main(int argc, char** argv)
 {
+    const char* usage = "usage: %s torus DIR | run VERTICES INDICES PERCENT OUT_PREFIX\n";
+    // An option is never taken for a file to write: this tool has none
+    // beyond --help.
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--help" || a == "-h") {
+            std::printf(usage, argv[0]);
+            return 0;
+        }
+        if (a.size() > 1 && a[0] == '-') {
+            std::fprintf(stderr, "%s: unknown option %s\n", argv[0], argv[i]);
+            std::fprintf(stderr, usage, argv[0]);
+            return 2;
+        }
+    }
     const std::string what = argc > 1 ? argv[1] : "";
+    char* end = nullptr;
     if (what == "torus" && argc == 3)
         return Torus(argv[2]);
-    if (what == "run" && argc == 6)
-        return Run(argv[2], argv[3], std::atof(argv[4]), argv[5]);
-    std::fprintf(stderr, "usage: %s torus DIR | run VERTICES INDICES PERCENT OUT_PREFIX\n", argv[0]);
+    if (what == "run" && argc == 6) {
+        const double percent = std::strtod(argv[4], &end);
+        if (*end == '\0' && end != argv[4] && percent > 0 && percent <= 100)
+            return Run(argv[2], argv[3], percent, argv[5]);
+    }
+    std::fprintf(stderr, usage, argv[0]);
     return 2;
 }

@@ -2,13 +2,14 @@
 // the frame as a PNG, to look at what the renderers draw.
 //   render_snapshot OUT.png [--file=PATH | --raw=PATH:WxHxD] [--scale=SX,SY,SZ]
 //                   [--mode=0..4] [--turn=DEGREES] [--size=WxH] [--3d]
-//                   [--shells] [--lattice=N] [--eye=X,Y,Z]
+//                   [--shells] [--lattice=N] [--eye=X,Y,Z] [--look=X,Y,Z]
 // Without --file or --raw the 256^3 chest phantom of the benchmarks is
 // drawn; a file is loaded through the loader factory (DICOM, native, ...),
 // a raw one as 8-bit voxels, x fastest, with the voxel size of --scale. --3d lets the
 // factory take 3D textures, --shells draws them as shells of an N x N
 // lattice instead of flat quads. Mode 4 starts the fly-through camera at
-// the point of --eye (the centre by default), looking down -z.
+// the point of --eye (the centre by default), looking down -z or along
+// --look.
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -42,47 +43,86 @@ public:
     bool ChooseColour(COLORREF&) override { return false; }
     bool BrowseFolder(const std::string&, std::string&) override { return false; }
 };
+
+const char kUsage[] =
+    "usage: %s OUT.png [--file=PATH | --raw=PATH:WxHxD] [--scale=SX,SY,SZ] [--mode=0..4]\n"
+    "                  [--turn=DEGREES] [--size=WxH] [--3d] [--shells] [--lattice=N] [--eye=X,Y,Z]\n"
+    "                  [--look=X,Y,Z]\n";
+
+// sscanf of a whole option value: every field read and nothing left over.
+template <class... T> bool Scan(const std::string& text, const char* format, T*... fields)
+{
+    int used = -1;
+    const std::string withEnd = std::string(format) + "%n";
+    return std::sscanf(text.c_str(), withEnd.c_str(), fields..., &used) == int(sizeof...(T)) &&
+           used == int(text.size());
+}
 } // namespace
 
 int main(int argc, char** argv)
 {
     CYesPrompter prompter;
     SetPrompter(&prompter);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s OUT.png [--file=PATH] [--mode=N] [--turn=DEG] [--size=WxH]\n", argv[0]);
-        return 2;
-    }
-    std::string out = argv[1], file, raw;
+    std::string out, file, raw;
     int rawX = 0, rawY = 0, rawZ = 0;
     float sx = 1, sy = 1, sz = 1;
-    CVector3 eye;
+    CVector3 eye, look(0, 0, -1);
     int mode = 0, width = 800, height = 600;
     float turn = 30.0f;
-    for (int i = 2; i < argc; ++i) {
+    // Any fault in the arguments ends here, before a file is written.
+    auto usage = [&](const std::string& fault) {
+        if (!fault.empty())
+            std::fprintf(stderr, "%s: %s\n", argv[0], fault.c_str());
+        std::fprintf(fault.empty() ? stdout : stderr, kUsage, argv[0]);
+        return fault.empty() ? 0 : 2;
+    };
+    for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
-        if (a.rfind("--file=", 0) == 0)
-            file = a.substr(7);
-        else if (a.rfind("--mode=", 0) == 0)
-            mode = std::atoi(a.c_str() + 7);
-        else if (a.rfind("--turn=", 0) == 0)
-            turn = float(std::atof(a.c_str() + 7));
-        else if (a.rfind("--size=", 0) == 0)
-            std::sscanf(a.c_str() + 7, "%dx%d", &width, &height);
-        else if (a.rfind("--raw=", 0) == 0) {
-            const std::size_t colon = a.rfind(':');
-            raw = a.substr(6, colon - 6);
-            std::sscanf(a.c_str() + colon + 1, "%dx%dx%d", &rawX, &rawY, &rawZ);
-        } else if (a.rfind("--eye=", 0) == 0)
-            std::sscanf(a.c_str() + 6, "%f,%f,%f", &eye.x, &eye.y, &eye.z);
-        else if (a.rfind("--scale=", 0) == 0)
-            std::sscanf(a.c_str() + 8, "%f,%f,%f", &sx, &sy, &sz);
+        const std::size_t eq = a.find('=');
+        const std::string value = eq == std::string::npos ? "" : a.substr(eq + 1);
+        const std::string name = a.substr(0, eq);
+        bool ok = true;
+        if (a == "--help" || a == "-h")
+            return usage("");
+        if (a.empty() || a[0] != '-') {
+            if (!out.empty())
+                return usage("one output file only: " + a);
+            out = a;
+        } else if (name == "--file") {
+            file = value;
+            ok = !file.empty();
+        } else if (name == "--mode")
+            ok = Scan(value, "%d", &mode) && mode >= 0 && mode <= 4;
+        else if (name == "--turn")
+            ok = Scan(value, "%f", &turn);
+        else if (name == "--size")
+            ok = Scan(value, "%dx%d", &width, &height) && width > 0 && height > 0;
+        else if (name == "--raw") {
+            const std::size_t colon = value.rfind(':');
+            raw = value.substr(0, colon);
+            ok = colon != std::string::npos && !raw.empty() &&
+                 Scan(value.substr(colon + 1), "%dx%dx%d", &rawX, &rawY, &rawZ) && rawX > 0 && rawY > 0 && rawZ > 0;
+        } else if (name == "--eye")
+            ok = Scan(value, "%f,%f,%f", &eye.x, &eye.y, &eye.z);
+        else if (name == "--look")
+            ok = Scan(value, "%f,%f,%f", &look.x, &look.y, &look.z);
+        else if (name == "--scale")
+            ok = Scan(value, "%f,%f,%f", &sx, &sy, &sz);
         else if (a == "--3d")
             CAppSettings::GetInstance()->m_bUse3DTextures = true;
         else if (a == "--shells")
             CAppSettings::GetInstance()->m_bUseQuads = false;
-        else if (a.rfind("--lattice=", 0) == 0)
-            CAppSettings::GetInstance()->m_nLatticePoints = std::atoi(a.c_str() + 10);
+        else if (name == "--lattice") {
+            int& lattice = CAppSettings::GetInstance()->m_nLatticePoints;
+            ok = Scan(value, "%d", &lattice) && lattice > 0;
+        }
+        else
+            return usage("unknown option " + a);
+        if (!ok)
+            return usage("bad value in " + a);
     }
+    if (out.empty())
+        return usage("no output file");
 
     std::unique_ptr<CModelSeries> series;
     std::unique_ptr<CVolume> phantom;
@@ -142,6 +182,16 @@ int main(int argc, char** argv)
         auto* volume = static_cast<CVolume*>(model);
         volume->SetEntryPoint(eye, -1, -1, -1);
         camera = std::make_unique<CFlyThrough>(renderer.get(), ViewButtons{&left, &right}, volume);
+        // Up stays as near to +y as the direction lets it.
+        look.Normalize();
+        CVector3 side = Cross(look, CVector3(0, 1, 0));
+        if (side.Length() < 1e-3f)
+            side = Cross(look, CVector3(0, 0, 1));
+        side.Normalize();
+        camera->m_vDir = look;
+        camera->m_vRight = side;
+        camera->m_vUp = Cross(side, look);
+        camera->ApplyCamera();
     }
     renderer->BeginFrame(&surface, 0, nullptr);
     renderer->Render(&surface, true);

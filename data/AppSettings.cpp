@@ -1,15 +1,5 @@
 #include "data/AppSettings.h"
 
-#include <algorithm>
-#include <cmath>
-
-float ClampContourParameter(float value, ContourParameterRange range, float fallback)
-{
-    if (std::isnan(value))
-        return fallback;
-    return std::clamp(value, range.min, range.max);
-}
-
 CAppSettings* CAppSettings::s_pInstance = nullptr;
 
 CAppSettings* CAppSettings::GetInstance()

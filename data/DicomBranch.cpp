@@ -12,6 +12,18 @@
 #include "platform/Prompter.h"
 
 namespace {
+// Unreadable files leave black slices in a volume that otherwise loaded; one
+// message after the load says so, the log names each.
+std::string UnreadableMessage(const std::vector<UnreadableSlice>& unreadable)
+{
+    const std::string& path = unreadable.front().path;
+    const std::string name = path.substr(CDicomLoader::GetFolder(path).size());
+    if (unreadable.size() == 1)
+        return "1 slice could not be read and is left black!\n\nUnreadable file: " + name;
+    return FormatString("%zu slices could not be read and are left black!\n\nFirst unreadable file: %s",
+                        unreadable.size(), name.c_str());
+}
+
 std::unique_ptr<CModelSeries> OpenDicom(const std::string& path)
 {
     const int answer = VxMessageBox("Do you wish to scan for matching DICOM files in the same folder?\n\n"
@@ -52,7 +64,10 @@ std::unique_ptr<CModelSeries> OpenDicom(const std::string& path)
         loader.m_nBits = depth;
     preview.reset();
 
-    return RunModelLoader(loader, path);
+    std::unique_ptr<CModelSeries> series = RunModelLoader(loader, path);
+    if (series && !loader.m_lstUnreadable.empty())
+        VxMessageBox(UnreadableMessage(loader.m_lstUnreadable), MB_OK | MB_ICONEXCLAMATION);
+    return series;
 }
 } // namespace
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include <dcmtk/dcmdata/dcdeftag.h>
@@ -12,8 +13,10 @@
 #include <dcmtk/dcmdata/dcpixseq.h>
 #include <dcmtk/dcmdata/dcpxitem.h>
 #include <dcmtk/dcmdata/dcuid.h>
+#include <dcmtk/dcmdata/dcvr.h>
 #include <dcmtk/dcmdata/dcxfer.h>
 
+#include "data/DicomLog.h"
 #include "platform/TempFile.h"
 
 namespace {
@@ -319,6 +322,28 @@ bool EncapsulatedFits(DcmPixelData& pixels, std::uint64_t bytes, std::uint64_t f
     }
     return true;
 }
+
+// Big-endian pixel data of VR OW reach memory as 16-bit words, each in
+// machine order; a 32-bit value then holds its two words the wrong way round
+// for the toolkit's image classes, which read it as one machine-order value.
+// Swapping each pair gives the value the file stores.
+void JoinBigEndianWords(DcmDataset& dataset)
+{
+    Uint16 bitsAllocated = 0;
+    if (!DcmXfer(dataset.getOriginalXfer()).isBigEndian() ||
+        dataset.findAndGetUint16(DCM_BitsAllocated, bitsAllocated).bad() || bitsAllocated != 32)
+        return;
+    DcmElement* pixels = nullptr;
+    if (dataset.findAndGetElement(DCM_PixelData, pixels, OFFalse).bad() || !pixels || pixels->getVR() != EVR_OW ||
+        pixels->getLengthField() == DCM_UndefinedLength)
+        return;
+    Uint16* words = nullptr;
+    if (pixels->getUint16Array(words).bad() || !words)
+        return;
+    const unsigned long count = pixels->getLength() / 2;
+    for (unsigned long i = 0; i + 1 < count; i += 2)
+        std::swap(words[i], words[i + 1]);
+}
 } // namespace
 
 DicomMarker ReadDicomMarker(const std::string& path)
@@ -344,6 +369,10 @@ void CDicomFile::RemoveCopy()
 
 bool CDicomFile::Read(const std::string& path, const DcmTagKey& stop)
 {
+    // Attributes stored with VR UN (Pixel Spacing, Slice Location, Instance
+    // Number ...) would otherwise give their bytes as hexadecimal text and no
+    // number at all. Process-wide; set before the first file is read.
+    [[maybe_unused]] static const bool s_bUnknownVRsConverted = (dcmEnableUnknownVRConversion.set(OFTrue), true);
     RemoveCopy();
     m_pFile = std::make_unique<DcmFileFormat>();
     std::string source = path;
@@ -365,10 +394,19 @@ bool CDicomFile::Read(const std::string& path, const DcmTagKey& stop)
             source = m_strCopy;
         }
     }
-    return m_pFile
-        ->loadFileUntilTag(OFFilename(source.c_str()), EXS_Unknown, EGL_noChange, kMaxReadLength, ERM_autoDetect,
-                           stop)
-        .good();
+    // Every file read up to a stop tag gets the toolkit's warning that it
+    // stopped; what else it would say of the header, the full read of a file
+    // that is loaded says again.
+    std::optional<CDicomLogMute> mute;
+    if (stop != DCM_UndefinedTagKey)
+        mute.emplace();
+    if (m_pFile
+            ->loadFileUntilTag(OFFilename(source.c_str()), EXS_Unknown, EGL_noChange, kMaxReadLength, ERM_autoDetect,
+                               stop)
+            .bad())
+        return false;
+    JoinBigEndianWords(*Dataset());
+    return true;
 }
 
 std::unique_ptr<DcmFileFormat> CDicomFile::Release()

@@ -39,7 +39,9 @@ public:
     // unchanged, long values deferred and the read mode detected; with a stop
     // tag, the top level only up to that tag. False when the toolkit refuses
     // the file, or when it could be read only by trusting its declared
-    // lengths. A second read replaces the first.
+    // lengths. A second read replaces the first. Values stored with VR UN
+    // come back with their dictionary VR, and 32-bit big-endian pixel data
+    // as the values the file holds.
     bool Read(const std::string& path, const DcmTagKey& stop = DCM_UndefinedTagKey);
 
     DcmFileFormat& File() { return *m_pFile; }

@@ -10,6 +10,7 @@
 #include <functional>
 #include <limits>
 #include <mutex>
+#include <numeric>
 #include <system_error>
 #include <thread>
 
@@ -21,6 +22,7 @@
 
 #include "data/AppSettings.h"
 #include "data/DicomFile.h"
+#include "data/DicomLog.h"
 #include "data/Histogram.h"
 #include "data/MessageLog.h"
 #include "data/Volume.h"
@@ -413,8 +415,8 @@ bool CDicomLoader::Probe(const std::string& path, int& files, int& width, int& h
     if (!CAppSettings::GetInstance()->m_bScanDicomFolder || m_lstSlices.empty())
         UseSingleFile(path);
 
-    std::int64_t span = std::int64_t(m_nLastInstance) - m_nFirstInstance;
-    m_nSlices = span / (m_nInstanceStep == 0 ? 1 : m_nInstanceStep) + 1;
+    const std::vector<std::int64_t> places = PlaceSlices();
+    m_nSlices = places.empty() ? 0 : *std::max_element(places.begin(), places.end()) + 1;
     // Zero means no spacing was stored; the other unusable values are faults.
     m_fVoxelZ = UsableSize(m_fVoxelZ, m_nSlices, 'z');
 
@@ -504,6 +506,30 @@ void CDicomLoader::ScanFolder(const std::string& folder, const std::string& stud
     m_bRangeScanned = false;
 }
 
+std::vector<std::int64_t> CDicomLoader::PlaceSlices() const
+{
+    const std::int64_t divisor = m_nInstanceStep > 1 ? m_nInstanceStep : 1;
+    std::vector<std::int64_t> places;
+    places.reserve(m_lstSlices.size());
+    for (const DicomSlice& s : m_lstSlices)
+        places.push_back((std::int64_t(s.instance) - m_nFirstInstance) / divisor);
+    std::vector<std::int64_t> sorted = places;
+    std::sort(sorted.begin(), sorted.end());
+    if (std::adjacent_find(sorted.begin(), sorted.end()) == sorted.end())
+        return places;
+    // The step is the smallest distance from the first number only, so gaps
+    // elsewhere (18, 180, 181, 182: step 162) or repeated numbers would make
+    // files overwrite each other.
+    std::vector<std::size_t> order(m_lstSlices.size());
+    std::iota(order.begin(), order.end(), std::size_t(0));
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return m_lstSlices[a].instance < m_lstSlices[b].instance;
+    });
+    for (std::size_t rank = 0; rank < order.size(); ++rank)
+        places[order[rank]] = std::int64_t(rank);
+    return places;
+}
+
 void CDicomLoader::ScanValueRange()
 {
     if (m_bRangeScanned)
@@ -566,51 +592,32 @@ std::unique_ptr<CDicomVolume> CDicomLoader::ReadVolume()
         return nullptr;
 
     const std::size_t sliceBytes = std::size_t(ComputeVolumeSize(m_nWidth, m_nHeight, 1, bits).bytes);
-    const std::int64_t divisor = m_nInstanceStep > 1 ? m_nInstanceStep : 1;
     const int count = int(m_lstSlices.size());
-    // Which entries go to each slice, in list order: of several, the last
-    // that renders is what the slice keeps, as if each overwrote the one
-    // before. Settled before reading, so that the threads' finishing order
-    // cannot change it.
-    struct Placed {
+    const std::vector<std::int64_t> places = PlaceSlices();
+    struct Target {
         std::int64_t index;
         int entry;
     };
-    std::vector<Placed> placed;
-    placed.reserve(std::size_t(count));
-    for (int i = 0; i < count; ++i) {
-        const std::int64_t index = (std::int64_t(m_lstSlices[std::size_t(i)].instance) - m_nFirstInstance) / divisor;
-        if (index >= 0 && index < m_nSlices)
-            placed.push_back({index, i});
-    }
-    std::stable_sort(placed.begin(), placed.end(), [](const Placed& a, const Placed& b) { return a.index < b.index; });
-    struct Target {
-        std::int64_t index;
-        std::size_t first, end; // its entries in `placed`
-    };
     std::vector<Target> targets;
+    targets.reserve(std::size_t(count));
+    for (int i = 0; i < count; ++i) {
+        const std::int64_t index = places[std::size_t(i)];
+        if (index >= 0 && index < m_nSlices)
+            targets.push_back({index, i});
+    }
+    std::sort(targets.begin(), targets.end(), [](const Target& a, const Target& b) { return a.index < b.index; });
     // The busy text of entry e follows once the first ready[e] targets are
     // read (0 for an entry left out).
     std::vector<std::size_t> ready(std::size_t(count), 0);
-    for (std::size_t p = 0; p < placed.size(); ++p) {
-        if (targets.empty() || targets.back().index != placed[p].index)
-            targets.push_back({placed[p].index, p, p});
-        targets.back().end = p + 1;
-        ready[std::size_t(placed[p].entry)] = targets.size();
-    }
+    for (std::size_t t = 0; t < targets.size(); ++t)
+        ready[std::size_t(targets[t].entry)] = t + 1;
 
     const float minAlpha = volume->m_pSettings->m_fMinAlpha;
     CSliceHistogram histogram(voxels, sliceBytes, bits / 8, m_nSlices, minAlpha);
     CSliceReaders readers(targets.size(), DecodeThreads(), [&](std::size_t t) {
-        const Target& target = targets[t];
-        std::uint8_t* slice = voxels + std::size_t(target.index) * sliceBytes;
+        std::uint8_t* slice = voxels + std::size_t(targets[t].index) * sliceBytes;
         try {
-            for (std::size_t p = target.end; p-- > target.first;) {
-                const SliceOutcome outcome =
-                    RenderSlice(m_lstSlices[std::size_t(placed[p].entry)].path, slice, sliceBytes, bits);
-                if (outcome != SliceOutcome::untouched)
-                    return outcome == SliceOutcome::written;
-            }
+            return RenderSlice(m_lstSlices[std::size_t(targets[t].entry)].path, slice, sliceBytes, bits);
         } catch (...) {
             // Out of memory in the toolkit: this slice stays zero.
             std::memset(slice, 0, sliceBytes);
@@ -622,9 +629,21 @@ std::unique_ptr<CDicomVolume> CDicomLoader::ReadVolume()
         for (; shown < count && (shown == 0 || ready[std::size_t(shown - 1)] <= targetsRead); ++shown)
             CMessageLog::ShowStatus(FormatString("Loading slice %d of %d ...", shown + 1, count).c_str(), true);
     };
+    m_lstUnreadable.clear();
     showUpTo(0);
     for (std::size_t t = 0; t < targets.size(); ++t) {
-        histogram.Add(targets[t].index, readers.Wait(t));
+        const bool written = readers.Wait(t);
+        histogram.Add(targets[t].index, written);
+        // The toolkit's own words on the file come first.
+        FlushDicomLog();
+        if (!written) {
+            const std::string& path = m_lstSlices[std::size_t(targets[t].entry)].path;
+            m_lstUnreadable.push_back({targets[t].index, path});
+            CMessageLog::Log(FormatString("Slice %lld of %lld could not be read: %s",
+                                          static_cast<long long>(targets[t].index + 1),
+                                          static_cast<long long>(m_nSlices),
+                                          path.substr(GetFolder(path).size()).c_str()));
+        }
         showUpTo(t + 1);
     }
 
@@ -634,18 +653,18 @@ std::unique_ptr<CDicomVolume> CDicomLoader::ReadVolume()
     return volume;
 }
 
-CDicomLoader::SliceOutcome CDicomLoader::RenderSlice(const std::string& path, std::uint8_t* target,
-                                                     std::size_t sliceBytes, int bits) const
+bool CDicomLoader::RenderSlice(const std::string& path, std::uint8_t* target, std::size_t sliceBytes,
+                               int bits) const
 {
     CDicomFile dicom;
     if (!dicom.Read(path))
-        return SliceOutcome::untouched;
+        return false;
     DcmDataset* dataset = dicom.Dataset();
     dataset->loadAllDataIntoMemory();
     dataset->chooseRepresentation(dataset->getOriginalXfer(), nullptr);
     const std::unique_ptr<DicomImage> made = MakeImage(dicom);
     if (!made || !ImageUsable(*made) || !made->isMonochrome())
-        return SliceOutcome::untouched;
+        return false;
     DicomImage& image = *made;
     // Every file is brought to the size being loaded, not just when the user
     // asked for another size: a file of the series with its own size would
@@ -656,7 +675,7 @@ CDicomLoader::SliceOutcome CDicomLoader::RenderSlice(const std::string& path, st
         scaled.reset(image.createScaledImage(static_cast<unsigned long>(m_nWidth),
                                              static_cast<unsigned long>(m_nHeight), 1, 0));
         if (!scaled || scaled->getWidth() != unsigned(m_nWidth) || scaled->getHeight() != unsigned(m_nHeight))
-            return SliceOutcome::untouched;
+            return false;
         source = scaled.get();
     }
     if (m_bWindowValid)
@@ -664,11 +683,11 @@ CDicomLoader::SliceOutcome CDicomLoader::RenderSlice(const std::string& path, st
     // The toolkit's rows then columns, one or two bytes in machine order, are
     // exactly the layout of one slice: render straight into it.
     if (source->getOutputDataSize(bits) != sliceBytes)
-        return SliceOutcome::untouched;
+        return false;
     if (source->getOutputData(target, sliceBytes, bits, 0, 0))
-        return SliceOutcome::written;
+        return true;
     std::memset(target, 0, sliceBytes); // no half-rendered slice
-    return SliceOutcome::cleared;
+    return false;
 }
 
 int CDicomLoader::DecodeThreads() const

@@ -18,6 +18,12 @@ struct DicomSlice {
     std::string path;
 };
 
+// A slice left zero because its file could not be read or rendered.
+struct UnreadableSlice {
+    std::int64_t slice = 0; // from 0
+    std::string path;
+};
+
 // Turns one DICOM file, or every file of its folder with the same study and
 // series, into one CDicomVolume with a slice per file in instance order.
 // All parsing, decompression and rendering is the toolkit's; this class
@@ -70,12 +76,18 @@ public:
     // Slices read at once; 0 chooses from the hardware. Any number gives the
     // same volume.
     int m_nDecodeThreads = 0;
+    // What the last load could not read, in slice order; each is also logged.
+    std::vector<UnreadableSlice> m_lstUnreadable;
+
+    // The slice of each entry of the slice list: instance number less the
+    // first, over the step; where that would put two files into one slice,
+    // one slice per file in instance order instead.
+    std::vector<std::int64_t> PlaceSlices() const;
 
 private:
-    enum class SliceOutcome { untouched, written, cleared };
     // Renders one file into one slice; reads only the loader's settings, so
-    // that several slices may be rendered at once.
-    SliceOutcome RenderSlice(const std::string& path, std::uint8_t* target, std::size_t sliceBytes, int bits) const;
+    // that several slices may be rendered at once. False leaves the slice zero.
+    bool RenderSlice(const std::string& path, std::uint8_t* target, std::size_t sliceBytes, int bits) const;
     int DecodeThreads() const;
     void UseSingleFile(const std::string& path);
     // Widens the value range over every listed file. The range only feeds the

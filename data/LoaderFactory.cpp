@@ -11,13 +11,18 @@
 #include "platform/File.h"
 
 namespace {
-using LoaderMaker = std::unique_ptr<CModelLoader> (*)(const std::string& path);
+// A maker sets `cancelled` when the user cancelled its dialog.
+using LoaderMaker = std::unique_ptr<CModelLoader> (*)(const std::string& path, bool& cancelled);
 
-template <class Loader> std::unique_ptr<CModelLoader> Make(const std::string&) { return std::make_unique<Loader>(); }
+template <class Loader> std::unique_ptr<CModelLoader> Make(const std::string&, bool&)
+{
+    return std::make_unique<Loader>();
+}
 
 // The dialog is shown even for a file that cannot be opened (it then shows a
-// size of 0); Cancel chooses no loader, so the DICOM default follows.
-std::unique_ptr<CModelLoader> MakeRawLoader(const std::string& path)
+// size of 0). Cancel ends the open: the user said this is no file to read,
+// so the DICOM default is not tried on it.
+std::unique_ptr<CModelLoader> MakeRawLoader(const std::string& path, bool& cancelled)
 {
     CRawDialogValues values;
     CFile f;
@@ -28,8 +33,10 @@ std::unique_ptr<CModelLoader> MakeRawLoader(const std::string& path)
         }
         f.Close();
     }
-    if (!DialogRunner().RunRawDialog(values))
+    if (!DialogRunner().RunRawDialog(values)) {
+        cancelled = true;
         return nullptr;
+    }
     return std::make_unique<CRawLoader>(values);
 }
 
@@ -66,14 +73,20 @@ std::unique_ptr<CModelSeries> RunModelLoader(CModelLoader& loader, const std::st
     return series;
 }
 
-std::unique_ptr<CModelSeries> LoadModelFile(const std::string& path, const std::string& extension)
+std::unique_ptr<CModelSeries> LoadModelFile(const std::string& path, const std::string& extension,
+                                            bool* cancelled)
 {
+    bool userCancelled = false;
     std::unique_ptr<CModelLoader> loader;
     for (const LoaderEntry& entry : kLoaders)
         if (extension == entry.extension) {
-            loader = entry.make(path);
+            loader = entry.make(path, userCancelled);
             break;
         }
+    if (cancelled)
+        *cancelled = userCancelled;
+    if (userCancelled)
+        return nullptr;
     if (!loader)
         return LoadDicomFile(path);
     return RunModelLoader(*loader, path);

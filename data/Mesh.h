@@ -32,7 +32,8 @@ public:
     bool IsMesh() const override { return true; }
     bool IsVolume() const override { return false; }
     std::string GetInfo() override;
-    // Triangle exports as text; indices taken three at a time.
+    // Triangle exports as text, indices taken three at a time; false, with
+    // no file made, for an index list that is not whole triangles.
     bool SaveOFF(const std::string& path);
     bool SaveSMF(const std::string& path);
     // Brings the bounds up to date; the base keeps the stored bounds.

@@ -3,8 +3,16 @@
 #include "data/SafeWrite.h"
 
 namespace {
-// Whole triples only: a trailing partial triple of a non-triangle list would
-// read past the indices.
+// Both formats take the index list three at a time; a quad list read so
+// would give faces joining the wrong corners, so anything but whole
+// triangles is refused before a file is made.
+bool WholeTriangles(const CMesh& m)
+{
+    if (m.m_nIndices <= 0)
+        return true;
+    return m.m_pIndices && m.m_nPrimitive == kGlTriangles && m.m_nIndices % 3 == 0;
+}
+
 template <class Fn> void ForEachTriple(const CMesh& m, Fn&& fn)
 {
     if (!m.m_pIndices)
@@ -18,6 +26,8 @@ int VertexCount(const CMesh& m) { return m.m_pVertices ? m.m_nVertices : 0; }
 
 bool CMesh::SaveOFF(const std::string& path)
 {
+    if (!WholeTriangles(*this))
+        return false;
     return SaveTextSafely(path, [this](CTextWriter& out) {
         if (m_bDirty)
             UpdateBounds();
@@ -33,6 +43,8 @@ bool CMesh::SaveOFF(const std::string& path)
 
 bool CMesh::SaveSMF(const std::string& path)
 {
+    if (!WholeTriangles(*this))
+        return false;
     return SaveTextSafely(path, [this](CTextWriter& out) {
         if (m_bDirty)
             UpdateBounds();

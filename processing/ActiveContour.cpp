@@ -96,7 +96,7 @@ void CActiveContour::RemoveNode(CContourNode* node)
 
 void CActiveContour::Resample()
 {
-    const float len = m_fSegmentLength;
+    const float len = m_contour.m_fSegmentLength;
     // A length that is not positive would split gaps for ever.
     if (!m_pHead || !(len > 0.0f))
         return;
@@ -157,7 +157,8 @@ void CActiveContour::Resample()
 
 int CActiveContour::MaxNodes() const
 {
-    const double bound = 2.0 * double(std::max(m_nWidth, 1)) * double(std::max(m_nHeight, 1)) / double(m_fSegmentLength);
+    const double bound =
+        2.0 * double(std::max(m_nWidth, 1)) * double(std::max(m_nHeight, 1)) / double(m_contour.m_fSegmentLength);
     return int(std::clamp(bound, 16.0, double(kMaxNodes)));
 }
 
@@ -225,15 +226,16 @@ void CActiveContour::Step()
 
     const float hiX = float(std::max(0, w - 2));
     const float hiY = float(std::max(0, h - 2));
+    const ContourParameters& cp = m_contour;
     do {
         float* p = n->m_afPosition;
         float* v = n->m_afVelocity;
-        p[0] += m_fDelta * v[0];
-        p[1] += m_fDelta * v[1];
+        p[0] += cp.m_fDelta * v[0];
+        p[1] += cp.m_fDelta * v[1];
         for (int i = 0; i < 2; ++i)
-            v[i] += (m_fInternalWeight * n->m_afInternalForce[i] + m_fExternalWeight * n->m_afImageForce[i] +
-                     m_fDampingWeight * v[i]) /
-                    m_fPointMass * m_fDelta;
+            v[i] += (cp.m_fInternalWeight * n->m_afInternalForce[i] + cp.m_fExternalWeight * n->m_afImageForce[i] +
+                     cp.m_fDampingWeight * v[i]) /
+                    cp.m_fPointMass * cp.m_fDelta;
         ClampAxis(p[0], v[0], hiX);
         ClampAxis(p[1], v[1], hiY);
         n = Next(n);

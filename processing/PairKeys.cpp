@@ -24,7 +24,10 @@ static_assert(offsetof(Quadric, b2) == offsetof(Quadric, a2) + 4 * sizeof(double
               offsetof(Quadric, cd) == offsetof(Quadric, b2) + 4 * sizeof(double));
 static_assert(offsetof(DecimVertex, position) + 16 <= sizeof(DecimVertex));
 
+// Each kernel function carries its lane count's instruction set as VX_LANES,
+// a function attribute (clang ignores GCC's target pragma).
 namespace lanes2 {
+#define VX_LANES
 constexpr int N = 2;
 typedef double D __attribute__((vector_size(16)));
 typedef float F __attribute__((vector_size(8)));
@@ -32,6 +35,7 @@ typedef std::int64_t MD __attribute__((vector_size(16)));
 inline D ToD(const F& v) { return __builtin_convertvector(v, D); }
 inline F ToF(const D& v) { return __builtin_convertvector(v, F); }
 #include "processing/PairKeysLanes.inc"
+#undef VX_LANES
 
 void Keys(const DecimVertex* v, DecimPair* const* pairs)
 {
@@ -51,20 +55,19 @@ void Keys(const DecimVertex* v, DecimPair* const* pairs)
 } // namespace lanes2
 
 #ifdef VX_PAIR_KEYS_AVX2
-#pragma GCC push_options
-#pragma GCC target("avx2")
 namespace lanes4 {
+#define VX_LANES __attribute__((target("avx2")))
 constexpr int N = 4;
 typedef double D __attribute__((vector_size(32)));
 typedef float F __attribute__((vector_size(16)));
 typedef std::int64_t MD __attribute__((vector_size(32)));
 // The compiler's generic conversion of four floats takes five instructions.
-inline D ToD(const F& v) { return _mm256_cvtps_pd(v); }
-inline F ToF(const D& v) { return _mm256_cvtpd_ps(v); }
+VX_LANES inline D ToD(const F& v) { return _mm256_cvtps_pd(v); }
+VX_LANES inline F ToF(const D& v) { return _mm256_cvtpd_ps(v); }
 #include "processing/PairKeysLanes.inc"
 
 // Four rows of four doubles to four columns.
-inline void Columns(const __m256d* r, __m256d out[4])
+VX_LANES inline void Columns(const __m256d* r, __m256d out[4])
 {
     const __m256d t0 = _mm256_unpacklo_pd(r[0], r[1]), t1 = _mm256_unpackhi_pd(r[0], r[1]);
     const __m256d t2 = _mm256_unpacklo_pd(r[2], r[3]), t3 = _mm256_unpackhi_pd(r[2], r[3]);
@@ -76,7 +79,7 @@ inline void Columns(const __m256d* r, __m256d out[4])
 
 // Each pair's two quadrics summed as rows, then the rows turned into one
 // vector per entry; the positions likewise.
-void Keys(const DecimVertex* v, DecimPair* const* pairs)
+VX_LANES void Keys(const DecimVertex* v, DecimPair* const* pairs)
 {
     __m256d lo[4], mid[4];
     __m128d hi[4];
@@ -103,8 +106,8 @@ void Keys(const DecimVertex* v, DecimPair* const* pairs)
                    _mm256_unpackhi_pd(u, w), p1[0], p1[1], p1[2], p2[0], p2[1], p2[2]};
     KeysOf(q, pairs);
 }
+#undef VX_LANES
 } // namespace lanes4
-#pragma GCC pop_options
 #endif
 
 } // namespace

@@ -55,7 +55,8 @@ void CRSnake::Step()
             g[1] = std::clamp(g[1], 0.0f, hiY);
         }
         if (energy) {
-            const float t = node->m_fT - m_fExternalWeight * m_fDelta * (energyAt(node->m_afB) - energyAt(node->m_afA));
+            const float step = m_contour.m_fExternalWeight * m_contour.m_fDelta;
+            const float t = node->m_fT - step * (energyAt(node->m_afB) - energyAt(node->m_afA));
             node->m_fT = std::isfinite(t) ? std::clamp(t, 0.0f, 1.0f) : 0.5f;
         }
         node->m_bStale = true;

@@ -2,19 +2,13 @@
 
 #include "data/AppSettings.h"
 
+// The settings' fields can be written by anyone, not only through the
+// settings dialog's checked fields; a contour takes only values it can run
+// with. Out of range goes to the nearer bound, NaN to the default.
 CSnake::CSnake(CSliceImage* image, int width, int height)
-    : m_pImage(image), m_nWidth(width), m_nHeight(height)
+    : m_pImage(image), m_nWidth(width), m_nHeight(height),
+      m_contour(ClampContourParameters(CAppSettings::GetInstance()->m_contour))
 {
-    // The settings' fields can be written by anyone, not only through the
-    // settings dialog's checked fields; a contour takes only values it can
-    // run with. Out of range goes to the nearer bound, NaN to the default.
-    const CAppSettings* s = CAppSettings::GetInstance();
-    m_fSegmentLength = ClampContourParameter(s->m_fSegmentLength, kSegmentLengthRange, m_fSegmentLength);
-    m_fExternalWeight = ClampContourParameter(s->m_fExternalWeight, kContourWeightRange, m_fExternalWeight);
-    m_fInternalWeight = ClampContourParameter(s->m_fInternalWeight, kContourWeightRange, m_fInternalWeight);
-    m_fDampingWeight = ClampContourParameter(s->m_fDampingWeight, kContourWeightRange, m_fDampingWeight);
-    m_fPointMass = ClampContourParameter(s->m_fPointMass, kPointMassRange, m_fPointMass);
-    m_fDelta = ClampContourParameter(s->m_fDelta, kDeltaRange, m_fDelta);
 }
 
 CSnake::~CSnake()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/ContourParameters.h"
+
 class CSliceImage;
 
 // A node of a contour; positions are pixel coordinates (x column, y row).
@@ -36,12 +38,7 @@ public:
     CSnakeNode* m_pHead = nullptr;
     CSnakeNode* m_pTail = nullptr;
     int m_nCount = 0;
-    float m_fSegmentLength = 10.0f;
-    float m_fExternalWeight = 3.0f;
-    float m_fInternalWeight = 4.0f;
-    float m_fDampingWeight = -1.0f;
-    float m_fPointMass = 1.0f;
-    float m_fDelta = 0.005f;
+    ContourParameters m_contour;
 
 protected:
     // Links `node` (owned from now on) after `after`; null `after` appends

@@ -610,7 +610,14 @@ void CWatershed::FloodLevels()
                 if (queue.items[at] != kFictitious)
                     prefetch(queue.items[at]);
             }
-            stack.Push(p);
+            // The stack only resets the distances when the level is done. A
+            // cell is taken again only where its distance wrapped to 0, and
+            // by then it is no longer masked; pushed once, every cell of the
+            // level fits, where a push for each time taken could overrun the
+            // stack on a plateau wider than 255 cells and leave a distance
+            // standing into the next level.
+            if (std::uint8_t(cell[p]) == kMask)
+                stack.Push(p);
 
             // The labels of the neighbours already reached (distance below
             // the current one) decide p; in neighbour order the rules come

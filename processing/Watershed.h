@@ -1,4 +1,5 @@
 #pragma once
+#include <cassert>
 #include <cstdint>
 #include <memory>
 
@@ -23,14 +24,19 @@ public:
     // Ends one distance step in the queue; never a cell index.
     static constexpr std::int32_t kFictitious = -1;
 
+    // Neither can fill, so a push is never dropped. The stack takes each
+    // cell at most once (per level in the flood), and only interior cells
+    // are flooded. The queue holds two distance steps of one level's front;
+    // a cell is queued again only where its one-byte distance wraps to 0,
+    // so the front stays far below the cell count that is its capacity.
     struct Stack {
         LargeArray<std::int32_t> items;
         std::int32_t capacity = 0;
         std::int32_t count = 0;
         void Push(std::int32_t v)
         {
-            if (count < capacity)
-                items[count++] = v;
+            assert(count < capacity);
+            items[count++] = v;
         }
         std::int32_t Pop() { return items[--count]; }
     };
@@ -42,8 +48,7 @@ public:
         std::int32_t write = 0;
         void Push(std::int32_t v)
         {
-            if (count >= capacity)
-                return;
+            assert(count < capacity);
             items[write] = v;
             if (++write == capacity)
                 write = 0;

@@ -14,7 +14,7 @@ CFlyThrough::CFlyThrough(CRenderer* renderer, const ViewButtons& view, CVolume* 
     : m_view(view), m_pRenderer(renderer), m_pVolume(volume), m_pLookAt(&renderer->m_CameraLookAt)
 {
     m_fRadius = volume->GetSize();
-    m_pRenderer->SetPerspective(m_pRenderer->m_dFovY, 1.0, double(m_fRadius) + 1.0, 0.0);
+    ApplyPerspective();
     m_vEye = volume->m_vEntry;
     ApplyCamera();
     JoystickState state;
@@ -27,6 +27,11 @@ CFlyThrough::CFlyThrough(CRenderer* renderer, const ViewButtons& view, CVolume* 
 }
 
 CFlyThrough::~CFlyThrough() = default;
+
+void CFlyThrough::ApplyPerspective()
+{
+    m_pRenderer->SetPerspective(m_pRenderer->m_dFovY, 1.0, double(m_fRadius) + 1.0, 0.0);
+}
 
 void CFlyThrough::ApplyCamera()
 {

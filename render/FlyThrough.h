@@ -32,6 +32,9 @@ public:
     // The look-at from the eye, its direction and up, loaded into the
     // modelview.
     void ApplyCamera();
+    // Near 1 and far radius + 1 at the renderer's field of view, so that
+    // an eye inside the volume sees all of it.
+    void ApplyPerspective();
     // One step of `dt` seconds; true when the camera moved. A dt that is
     // not finite counts as no time.
     bool Poll(float dt);

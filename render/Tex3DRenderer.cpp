@@ -149,9 +149,14 @@ void CTex3DRenderer::OnOptionsChanged()
 {
     const std::int32_t n = std::clamp(m_pSettings->m_nLatticePoints, 8, kMaxLattice);
     if (n != m_nLatticePoints) {
+        // Both lattices and the texture anew, as for the model first
+        // attached; but the volume is the same, so the camera and the
+        // cut-plane box stay as the user left them (a fly-through eye
+        // inside the volume included).
         m_nLatticePoints = n;
-        AttachModel(m_pVolume);
+        BuildVolumeLattice();
         ComputeShellGrid();
+        m_bTexturesDirty = true;
     }
     m_pSettings->m_nLatticePoints = n;
     CVolumeRenderer::OnOptionsChanged();
@@ -433,28 +438,46 @@ void CTex3DRenderer::DrawSlices()
     CVector3 lo, hi;
     if (trim)
         OccupiedBounds(lo, hi);
+    // Narrowed to the frustum, the slices stand where the view axis crosses
+    // them, not at the volume's centre: a fly-through eye looks from
+    // anywhere inside the volume, and sees farther than mid depth, so there
+    // they take the frustum's size at the farthest slice in view.
+    const float axisX = -tx, axisY = -ty;
+    const double widen = m_nRenderMode == kRenderFlyThrough ? FlyThroughWidening(tz) : 1.0;
+    const double width = m_dFrustumWidth * widen, height = m_dFrustumHeight * widen;
     if (m_pSettings->m_bUseQuads) {
         float x0 = m_fFirstSlice, x1 = m_fLastSlice, y0 = m_fFirstSlice, y1 = m_fLastSlice;
-        if (m_dFrustumWidth < m_fRadius) {
-            x0 = float(-m_dFrustumWidth / 2.0);
-            x1 = float(m_dFrustumWidth / 2.0);
+        if (width < m_fRadius) {
+            x0 = axisX + float(-width / 2.0);
+            x1 = axisX + float(width / 2.0);
         }
-        if (m_dFrustumHeight < m_fRadius) {
-            y0 = float(-m_dFrustumHeight / 2.0);
-            y1 = float(m_dFrustumHeight / 2.0);
+        if (height < m_fRadius) {
+            y0 = axisY + float(-height / 2.0);
+            y1 = axisY + float(height / 2.0);
         }
         if (trim)
             DrawTrimmedQuads(m, lo, hi, x0, x1, y0, y1, n, step);
         else
             DrawQuads(x0, x1, y0, y1, n, step);
     } else {
-        const bool whole = m_dFrustumWidth >= m_fRadius && m_dFrustumHeight >= m_fRadius;
+        const bool whole = width >= m_fRadius && height >= m_fRadius;
         const Lattice& lattice = whole ? m_aVolumeLattice : m_aViewLattice;
+        const LatticePlace place = whole ? LatticePlace{} : LatticePlace{float(widen), axisX, axisY};
         if (trim)
-            DrawTrimmedShells(m, lo, hi, lattice, n, step);
+            DrawTrimmedShells(m, lo, hi, lattice, place, n, step);
         else
-            DrawShells(lattice, n, step);
+            DrawShells(lattice, place, n, step);
     }
+}
+
+double CTex3DRenderer::FlyThroughWidening(float centreZ) const
+{
+    // The frustum grows with depth: from inside the volume the farthest
+    // slice in view may lie well beyond mid depth, where the narrowing is
+    // measured.
+    const double mid = m_dNear + (m_dFar - m_dNear) * 0.5;
+    const double farthest = std::min(m_dFar, double(-centreZ) + double(m_fRadius) * 0.5);
+    return mid > 0.0 ? std::max(1.0, farthest / mid) : 1.0;
 }
 
 void CTex3DRenderer::DrawTrimmedQuads(const GLfloat rotation[16], const CVector3& lo, const CVector3& hi, float x0,
@@ -483,7 +506,7 @@ void CTex3DRenderer::DrawTrimmedQuads(const GLfloat rotation[16], const CVector3
 }
 
 void CTex3DRenderer::DrawTrimmedShells(const GLfloat rotation[16], const CVector3& lo, const CVector3& hi,
-                                       const Lattice& lattice, int n, float step)
+                                       const Lattice& lattice, const LatticePlace& place, int n, float step)
 {
     const CGlDispatch& gl = Gl();
     const int N = m_nLatticePoints;
@@ -514,7 +537,7 @@ void CTex3DRenderer::DrawTrimmedShells(const GLfloat rotation[16], const CVector
                 Point3 v[4];
                 for (int c = 0; c < 4; ++c) {
                     const LatticePoint& q = lattice[std::size_t(corners[c])];
-                    v[c] = {q.x, q.y, d - q.sag};
+                    v[c] = {q.x * place.scale + place.dx, q.y * place.scale + place.dy, d - q.sag};
                 }
                 // The patch lies inside its corners' bounds: a quad whose
                 // bounds miss the box draws only zeros, one inside it is
@@ -562,7 +585,7 @@ void CTex3DRenderer::DrawQuads(float x0, float x1, float y0, float y1, int n, fl
     gl.End();
 }
 
-void CTex3DRenderer::DrawShells(const Lattice& lattice, int n, float step)
+void CTex3DRenderer::DrawShells(const Lattice& lattice, const LatticePlace& place, int n, float step)
 {
     const CGlDispatch& gl = Gl();
     const int N = m_nLatticePoints;
@@ -571,7 +594,7 @@ void CTex3DRenderer::DrawShells(const Lattice& lattice, int n, float step)
         gl.Begin(GL_QUADS);
         auto vertex = [&](int p) {
             const LatticePoint& q = lattice[std::size_t(p)];
-            gl.Vertex3f(q.x, q.y, d - q.sag);
+            gl.Vertex3f(q.x * place.scale + place.dx, q.y * place.scale + place.dy, d - q.sag);
         };
         for (int i = 0; i < N - 1; ++i)
             for (int j = 0; j < N - 1; ++j) {

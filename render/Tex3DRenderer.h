@@ -53,8 +53,8 @@ public:
     void OnModeChanged() override;
     // The view-frustum lattice for the current projection.
     void ComputeShellGrid() override;
-    // The lattice size from the settings, 8..32; a change re-attaches the
-    // volume (and so rebuilds its texture).
+    // The lattice size from the settings, 8..32; a change rebuilds both
+    // lattices and the texture, and keeps the camera and the cut faces.
     void OnOptionsChanged() override;
     // The box as the 2D family takes it, the texture scale, the slice
     // depths and the whole-volume lattice of the new radius.
@@ -122,19 +122,29 @@ protected:
     virtual bool ZeroTexelIsClear() const;
 
 private:
+    // Where a lattice stands across the slices: its points scaled, then
+    // moved by (dx, dy).
+    struct LatticePlace {
+        float scale = 1.0f, dx = 0.0f, dy = 0.0f;
+    };
+
     void ProxyTest();
+    // How much wider than at mid depth the frustum is where the farthest
+    // slice in view lies, at least 1; `centreZ` is the volume centre's eye
+    // z.
+    double FlyThroughWidening(float centreZ) const;
     void FillStaging(const std::uint8_t* voxels, int voxelBytes);
     void BuildVolumeLattice();
     void FindOccupiedBox();
     // The model-space box outside which every sample is zero.
     void OccupiedBounds(CVector3& lo, CVector3& hi) const;
     void DrawQuads(float x0, float x1, float y0, float y1, int n, float step);
-    void DrawShells(const Lattice& lattice, int n, float step);
+    void DrawShells(const Lattice& lattice, const LatticePlace& place, int n, float step);
     // The same, only where the slices cross the box lo..hi, with `rotation`
     // the modelview that took model points to the slices' frame.
     void DrawTrimmedQuads(const GLfloat rotation[16], const CVector3& lo, const CVector3& hi, float x0, float x1,
                           float y0, float y1, int n, float step);
     void DrawTrimmedShells(const GLfloat rotation[16], const CVector3& lo, const CVector3& hi, const Lattice& lattice,
-                           int n, float step);
+                           const LatticePlace& place, int n, float step);
 };
 

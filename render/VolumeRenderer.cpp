@@ -65,14 +65,22 @@ void CVolumeRenderer::ComputeBoxGeometry()
     m_vBoxMax = half;
     m_vBoxMin = half * -1.0f;
     const float box[6] = {-half.x, half.x, -half.y, half.y, -half.z, half.z};
+    const float radius = m_pVolume->GetSize();
+    // A rebuild of the volume in the box the view was fitted to (a table
+    // edit, new voxel values, options) changes only how it looks: the zoom
+    // and the cut faces the user set stay.
+    const bool fitted = m_bViewFitted && std::equal(box, box + 6, m_fBox) && radius == m_fRadius;
     std::copy(box, box + 6, m_fBox);
-    m_fRadius = m_pVolume->GetSize();
+    m_fRadius = radius;
+    if (fitted)
+        return;
     // The fly-through camera owns the look-at and the perspective in mode 4:
     // a texture rebuild there (options, a table edit) must not put the eye
     // back outside the volume until the next camera step.
     if (m_nRenderMode != kRenderFlyThrough)
         ResetCamera();
     SetClipExtents(m_fRadius / 2.0, half.x, half.y, half.z);
+    m_bViewFitted = true;
 }
 
 void CVolumeRenderer::RebuildOnTableChange()
@@ -156,6 +164,7 @@ void CVolumeRenderer::SetModel(CModel* model)
 {
     m_pVolume = model && model->IsVolume() ? static_cast<CVolume*>(model) : nullptr;
     m_bTexturesMissing = false;
+    m_bViewFitted = false;
 }
 
 void CVolumeRenderer::OnOptionsChanged()
@@ -180,6 +189,10 @@ void CVolumeRenderer::LineState()
     gl.Disable(GL_CULL_FACE);
     gl.Enable(GL_LINE_SMOOTH);
     gl.Enable(GL_POLYGON_SMOOTH);
+    // A build just before may have left a texture target on, and the
+    // classes without a lookup stage switch nothing off themselves.
+    gl.Disable(GL_TEXTURE_2D);
+    gl.Disable(GL_TEXTURE_3D);
     EnableTexturing(false);
 }
 

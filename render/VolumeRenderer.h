@@ -84,7 +84,8 @@ protected:
     // GL objects are deleted in the context that made them.
     void MakeOwnContextCurrent();
     // Spacing, box, radius, camera and clip extents from the volume, as
-    // both texture families take them.
+    // both texture families take them; the camera and the clip extents only
+    // when the box or the model changed since they were last fitted.
     void ComputeBoxGeometry();
     // A table edit of the classes that colour on upload: the next frame
     // rebuilds; without textures the next build reads the new table anyway.
@@ -120,6 +121,10 @@ protected:
     }
 
 private:
+    // The camera and the cut-plane box were fitted to m_fBox of the model
+    // now attached.
+    bool m_bViewFitted = false;
+
     void LineState();
     void CompositingBlend();
     void DrawTrajectory();

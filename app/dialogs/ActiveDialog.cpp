@@ -43,23 +43,19 @@ CActiveDialog::CActiveDialog(wxWindow* parent)
 
 void CActiveDialog::DoDataExchange(CDataExchange& dx)
 {
-    dx.Text("IDC_ACTIVE_SEGMENT_LENGTH", m_fSegmentLength, kSegmentLengthRange.min, kSegmentLengthRange.max);
-    dx.Text("IDC_ACTIVE_EXTERNAL", m_fExternalWeight, kContourWeightRange.min, kContourWeightRange.max);
-    dx.Text("IDC_ACTIVE_INTERNAL", m_fInternalWeight, kContourWeightRange.min, kContourWeightRange.max);
-    dx.Text("IDC_ACTIVE_DAMPING", m_fDampingWeight, kContourWeightRange.min, kContourWeightRange.max);
-    dx.Text("IDC_ACTIVE_MASS", m_fPointMass, kPointMassRange.min, kPointMassRange.max);
-    dx.Text("IDC_ACTIVE_DELTA", m_fDelta, kDeltaRange.min, kDeltaRange.max);
+    ContourParameters& c = m_contour;
+    dx.Text("IDC_ACTIVE_SEGMENT_LENGTH", c.m_fSegmentLength, kSegmentLengthRange.min, kSegmentLengthRange.max);
+    dx.Text("IDC_ACTIVE_EXTERNAL", c.m_fExternalWeight, kContourWeightRange.min, kContourWeightRange.max);
+    dx.Text("IDC_ACTIVE_INTERNAL", c.m_fInternalWeight, kContourWeightRange.min, kContourWeightRange.max);
+    dx.Text("IDC_ACTIVE_DAMPING", c.m_fDampingWeight, kContourWeightRange.min, kContourWeightRange.max);
+    dx.Text("IDC_ACTIVE_MASS", c.m_fPointMass, kPointMassRange.min, kPointMassRange.max);
+    dx.Text("IDC_ACTIVE_DELTA", c.m_fDelta, kDeltaRange.min, kDeltaRange.max);
 }
 
 void CActiveDialog::OnInitDialog(wxInitDialogEvent&)
 {
     const CAppSettings* s = CAppSettings::GetInstance();
-    m_fSegmentLength = s->m_fSegmentLength;
-    m_fExternalWeight = s->m_fExternalWeight;
-    m_fInternalWeight = s->m_fInternalWeight;
-    m_fDampingWeight = s->m_fDampingWeight;
-    m_fPointMass = s->m_fPointMass;
-    m_fDelta = s->m_fDelta;
+    m_contour = s->m_contour;
     m_nImageDisplayed = s->m_nImageDisplayed;
     m_nContourType = s->m_nContourType;
     CheckRadio(*this, kImageRadios, "IDC_IMAGE_NONE", m_nImageDisplayed);
@@ -73,12 +69,7 @@ void CActiveDialog::OnOK(wxCommandEvent&)
     if (!UpdateData(true))
         return;
     CAppSettings* s = CAppSettings::GetInstance();
-    s->m_fSegmentLength = m_fSegmentLength;
-    s->m_fExternalWeight = m_fExternalWeight;
-    s->m_fInternalWeight = m_fInternalWeight;
-    s->m_fDampingWeight = m_fDampingWeight;
-    s->m_fPointMass = m_fPointMass;
-    s->m_fDelta = m_fDelta;
+    s->m_contour = m_contour;
     s->m_nImageDisplayed = m_nImageDisplayed;
     s->m_nContourType = m_nContourType;
     s->m_bRSnake = m_nContourType == 1;

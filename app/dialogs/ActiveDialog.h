@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 
+#include "data/ContourParameters.h"
 #include "platform/wx/WxDataExchange.h"
 
 // "Active contour settings": the six contour parameters, the image kind the
@@ -16,12 +17,7 @@ public:
     // 1 R-Snake. Values outside check no radio.
     std::int32_t m_nImageDisplayed = 0;
     std::int32_t m_nContourType = 0;
-    float m_fSegmentLength = 10.0f;
-    float m_fExternalWeight = 3.0f;
-    float m_fInternalWeight = 4.0f;
-    float m_fDampingWeight = -1.0f;
-    float m_fPointMass = 1.0f;
-    float m_fDelta = 0.005f;
+    ContourParameters m_contour;
 
 protected:
     void DoDataExchange(CDataExchange& dx) override;

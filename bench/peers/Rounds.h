@@ -25,6 +25,8 @@
 #include <string>
 #include <vector>
 
+#include "../Ratio.h"
+
 namespace peers {
 
 enum class Memory { Fresh, Reused };
@@ -43,18 +45,29 @@ inline void SetMemory(Memory m)
 
 inline const char* MemoryName() { return g_memory == Memory::Fresh ? "fresh" : "reused"; }
 
-// Reads [rounds] [fresh|reused] from the command line.
+// Reads [rounds] [fresh|reused] from the command line; --help prints the
+// usage and anything else refuses to run.
 inline int ParseArgs(int argc, char** argv, int defaultRounds)
 {
     int rounds = defaultRounds;
     Memory m = Memory::Fresh;
     for (int i = 1; i < argc; ++i) {
+        char* end = nullptr;
+        const long n = std::strtol(argv[i], &end, 10);
         if (std::strcmp(argv[i], "reused") == 0)
             m = Memory::Reused;
         else if (std::strcmp(argv[i], "fresh") == 0)
             m = Memory::Fresh;
-        else
-            rounds = std::max(1, std::atoi(argv[i]));
+        else if (end != argv[i] && *end == '\0' && n >= 1 && n <= INT_MAX)
+            rounds = int(n);
+        else {
+            const bool help = std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0;
+            if (!help)
+                std::fprintf(stderr, "%s: unknown argument %s\n", argv[0], argv[i]);
+            std::fprintf(help ? stdout : stderr, "usage: %s [ROUNDS (default %d)] [fresh|reused]\n", argv[0],
+                         defaultRounds);
+            std::exit(help ? 0 : 2);
+        }
     }
     SetMemory(m);
     return rounds;
@@ -116,24 +129,9 @@ inline std::vector<Samples> Alternate(const std::vector<Contender>& who, int rou
     return s;
 }
 
-inline double Median(std::vector<double> v)
-{
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    const std::size_t n = v.size();
-    return n % 2 ? v[n / 2] : 0.5 * (v[n / 2 - 1] + v[n / 2]);
-}
-
-inline double Best(const std::vector<double>& v) { return v.empty() ? 0 : *std::min_element(v.begin(), v.end()); }
-
-inline std::vector<double> Ratios(const std::vector<double>& ours, const std::vector<double>& peer)
-{
-    std::vector<double> r;
-    for (std::size_t i = 0; i < ours.size() && i < peer.size(); ++i)
-        r.push_back(peer[i] > 0 ? ours[i] / peer[i] : 0);
-    return r;
-}
+using bench::Best;
+using bench::Median;
+using bench::Ratios;
 
 inline void PrintHeader()
 {
@@ -143,16 +141,17 @@ inline void PrintHeader()
                 "median", "ours  peer");
 }
 
-// One line per (volume, peer): median and best times, the best and median
-// of the per-round ratios ours / peer on the wall clock, and the median of
-// the per-round ratios of CPU time, and the median page faults of a run.
+// One line per (volume, peer): median and best times; ours / peer on the
+// wall clock as the best time over the best time and as the median of the
+// per-round ratios; the median of the per-round ratios of CPU time; and the
+// median page faults of a run.
 inline void PrintRow(const std::string& volume, const std::string& peer, const Samples& ours, const Samples& other,
                      const std::string& check)
 {
-    const auto r = Ratios(ours.wall, other.wall);
+    const bench::Ratio r = bench::CompareRounds(ours.wall, other.wall);
     std::printf("%-30s %-34s %8.1f %6.1f %8.1f %6.1f %6.3f %6.3f %6.3f %7.0f %7.0f  %s\n", volume.c_str(),
                 peer.c_str(), 1e3 * Median(ours.wall), 1e3 * Best(ours.wall), 1e3 * Median(other.wall),
-                1e3 * Best(other.wall), Best(r), Median(r), Median(Ratios(ours.cpu, other.cpu)), Median(ours.faults),
+                1e3 * Best(other.wall), r.best, r.median, Median(Ratios(ours.cpu, other.cpu)), Median(ours.faults),
                 Median(other.faults), check.c_str());
     std::fflush(stdout);
 }

@@ -25,19 +25,15 @@ struct Contour {
 Contour Read()
 {
     const CAppSettings* s = CAppSettings::GetInstance();
-    return {s->m_fSegmentLength, s->m_fExternalWeight, s->m_fInternalWeight, s->m_fDampingWeight, s->m_fPointMass,
-            s->m_fDelta,         s->m_nImageDisplayed,  s->m_nContourType,     s->m_bRSnake};
+    const ContourParameters& k = s->m_contour;
+    return {k.m_fSegmentLength, k.m_fExternalWeight, k.m_fInternalWeight, k.m_fDampingWeight, k.m_fPointMass,
+            k.m_fDelta,         s->m_nImageDisplayed, s->m_nContourType,    s->m_bRSnake};
 }
 
 void Write(const Contour& c)
 {
     CAppSettings* s = CAppSettings::GetInstance();
-    s->m_fSegmentLength = c.length;
-    s->m_fExternalWeight = c.external;
-    s->m_fInternalWeight = c.internal;
-    s->m_fDampingWeight = c.damping;
-    s->m_fPointMass = c.mass;
-    s->m_fDelta = c.delta;
+    s->m_contour = {c.length, c.external, c.internal, c.damping, c.mass, c.delta};
     s->m_nImageDisplayed = c.image;
     s->m_nContourType = c.type;
     s->m_bRSnake = c.rsnake;

@@ -5,8 +5,13 @@
 #include <wx/eventfilter.h>
 #include <wx/stattext.h>
 
+#include "DialogScript.h"
 #include "ViewFixture.h"
+#include "app/AppDialogRunner.h"
+#include "app/LightBox.h"
+#include "app/MainFrame.h"
 #include "app/dialogs/MessageDlg.h"
+#include "app/dialogs/RawDialog.h"
 #include "app/dialogs/StatusDlg.h"
 #include "data/LoaderFactory.h"
 
@@ -19,6 +24,22 @@ constexpr char kDownsample[] = "Do you want to downsample to 8 bits per voxel wh
 std::unique_ptr<CModelSeries> LoadBack(const std::string& path, const std::string& extension)
 {
     return LoadModelFile(path, extension);
+}
+
+// Pixels of `rect` in which two pictures differ.
+int Differing(const wxImage& a, const wxImage& b, const wxRect& rect)
+{
+    int n = 0;
+    for (int y = rect.GetTop(); y <= rect.GetBottom(); ++y)
+        for (int x = rect.GetLeft(); x <= rect.GetRight(); ++x)
+            n += !(PixelAt(a, x, y) == PixelAt(b, x, y));
+    return n;
+}
+
+std::string FramePaneText(CMainFrame& frame)
+{
+    frame.UpdateStatusIndicators();
+    return frame.GetStatusBar()->GetStatusText(1).utf8_string();
 }
 
 int Count(const std::string& text, const std::string& prefix)
@@ -164,11 +185,13 @@ TEST_F(ViewTest, SaveAsAndExportsWriteFilesThatLoadBack)
 TEST_F(ViewTest, SaveAndExportFailuresAreReported)
 {
     const std::string nowhere = dir.File("no/such/folder/file");
+    const std::string quads = view_files::QuadBox(dir, "box.vxq");
     struct Case {
         const char* what;
         std::string open;
         int command;
         const char* text;
+        std::string target = {}; // where the file goes, when not into no folder
     };
     const Case cases[] = {
         {"save without a model", "", ID_FILE_SAVE_AS, "Unable to save data - check model exists!"},
@@ -181,23 +204,32 @@ TEST_F(ViewTest, SaveAndExportFailuresAreReported)
          "Unable to save data - check model exists!"},
         {"smf into no folder", view_files::Octahedron(dir, "m.vxq"), ID_FILE_EXPORT_SMF,
          "Unable to export data - check model exists!"},
+        // The commands are greyed for quads; reached anyway, they say so.
+        {"OFF export of quads", quads, ID_FILE_EXPORT_OFF, "Unable to export data - check model exists!",
+         dir.File("box.off")},
+        {"SMF export of quads", quads, ID_FILE_EXPORT_SMF, "Unable to export data - check model exists!",
+         dir.File("box.smf")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         if (!c.open.empty())
             Open(c.open);
         prompter.asked.clear();
-        prompter.files = {c.open.empty() ? dir.File("x.vxq") : nowhere};
+        prompter.files = {!c.target.empty() ? c.target : c.open.empty() ? dir.File("x.vxq") : nowhere};
         Command(c.command);
         ASSERT_EQ(prompter.Texts(), std::vector<std::string>{c.text});
         EXPECT_EQ(prompter.asked[0].style, kFailure);
+        if (!c.target.empty()) {
+            EXPECT_FALSE(std::filesystem::exists(c.target));
+        }
     }
 }
 
 // Enabled by the current model, as GTK shows the menu: Save As with any
-// model, the raw export with a volume, the mesh exports with a mesh,
+// model, the raw export with a volume, the mesh exports with a mesh of
+// triangles only (quads, as of a box or an endoscope tube, are greyed),
 // Information with a model and a renderer; Open, Import, the log commands
-// always.
+// always. A failed load changes none of them.
 TEST_F(ViewTest, FileCommandsEnabledByTheModel)
 {
     struct Case {
@@ -209,7 +241,9 @@ TEST_F(ViewTest, FileCommandsEnabledByTheModel)
         {"nothing loaded", "", false, false, false},
         {"a mesh", view_files::Octahedron(dir, "m.vxq"), true, false, true},
         {"a volume", view_files::Volume(dir, "v.vxq", 8), true, true, false},
-        {"a failed load", dir.Write("bad.vxq", "junk"), false, false, false},
+        {"a failed load after the volume", dir.Write("bad.vxq", "junk"), true, true, false},
+        {"a box of quads", view_files::QuadBox(dir, "box.vxq"), true, false, false},
+        {"an endoscope tube", view_files::Capture(dir, "scan.img", 1), true, false, false},
     };
     wxMenuBar* bar = frame->GetMenuBar();
     auto sensitive = [&](int id) {
@@ -286,17 +320,20 @@ TEST_F(ViewTest, ImportBuildsTheFolderVolume)
         runner.rgbAnswers = {{true, values}};
         CMessageLog::GetExisting()->m_lines.clear();
         prompter.asked.clear();
+        CModel* before = view->m_pModel;
         Command(ID_FILE_IMPORT);
         ASSERT_EQ(LogLines().front(), "Loading data : " + c.folder);
         ASSERT_NE(view->m_pRenderer, nullptr);
-        EXPECT_EQ(LogLines().back(), "Renderer : " + view->m_pRenderer->m_pszDescription);
         if (!c.loads) {
+            // The open model stays, as after a failed Open.
             EXPECT_EQ(prompter.Texts(), std::vector<std::string>{"Unknown file format!"});
-            EXPECT_EQ(view->m_pModel, nullptr);
-            EXPECT_EQ(LogLines()[LogLines().size() - 2], "**** Model not loaded ****");
+            EXPECT_EQ(view->m_pModel, before);
+            EXPECT_EQ(view->m_pRenderer->m_pModel, before);
+            EXPECT_EQ(LogLines().back(), "**** Model not loaded ****");
             EXPECT_EQ(frame->GetTitle(), "Vexilo - [before.vxq]");
             continue;
         }
+        EXPECT_EQ(LogLines().back(), "Renderer : " + view->m_pRenderer->m_pszDescription);
         EXPECT_EQ(frame->GetTitle(), "Vexilo - [" + c.folder + "]");
         auto* volume = dynamic_cast<CVolume*>(view->m_pModel);
         ASSERT_NE(volume, nullptr);
@@ -340,4 +377,131 @@ TEST_F(ViewTest, BusyBoxShowsDuringTheLoad)
     EXPECT_NE(std::find(watch.painted.begin(), watch.painted.end(), "Loading data ... please wait"),
               watch.painted.end());
     EXPECT_EQ(view->m_pStatusDlg, nullptr);
+}
+
+namespace {
+// What the user sees of the open volume: the 3D view's picture, the light
+// box on the screen, its position text, the title and the frame pane.
+struct OnScreen {
+    wxImage canvas, lightBox;
+    std::string position, title, framePane;
+    std::vector<double> bars;
+};
+} // namespace
+
+// With a volume open, turned and its slices moved: Escape in the raw import
+// dialog ends the open there, with no DICOM question and no message, and a
+// file no reader can read ends in "Unknown file format!". Either way the
+// volume stays open with its renderer, title, frame pane, light box and
+// picture, pixel for pixel, and its slices.
+TEST_F(ViewTest, CancelledOrFailedOpenKeepsTheVolumeOnScreen)
+{
+    // The program's own dialogs, answered through the X server.
+    CAppDialogRunner program;
+    struct RunnerScope {
+        IDialogRunner* previous;
+        ~RunnerScope() { SetDialogRunner(previous); }
+    } scope{SetDialogRunner(&program)};
+    Open(view_files::Volume(dir, "head.vxq", 8));
+    auto* volume = dynamic_cast<CVolume*>(view->m_pModel);
+    ASSERT_NE(volume, nullptr);
+    CRenderer* renderer = view->m_pRenderer.get();
+    ASSERT_NE(renderer->m_pszDescription, "Mesh rendering using OpenGL vertex array");
+    CLightBox* box = frame->GetLightBox();
+    view->m_transform.RotateY(0.4f);
+    box->m_sbX->Report(SB_LINEDOWN, 0);
+    box->m_sbZ->Report(SB_TOP, 0);
+    // A busy box left open closes with the first frame; the picture is the
+    // frame after.
+    auto shown = [&] {
+        OnScreen s;
+        EXPECT_TRUE(DrawFrame());
+        s.canvas = Canvas();
+        EXPECT_TRUE(PaintCounter(*box).PaintNow());
+        s.lightBox = GrabWindow(*box);
+        s.position = GtkLabelText(*box->m_txtPosition);
+        for (CScrollBarNoKbd* bar : {box->m_sbX, box->m_sbY, box->m_sbZ})
+            s.bars.push_back(GtkRangeValue(*bar));
+        s.title = frame->GetTitle().utf8_string();
+        s.framePane = FramePaneText(*frame);
+        return s;
+    };
+    const OnScreen before = shown();
+    ASSERT_EQ(before.position, "X = 5, Y = 4, Z = 0");
+    ASSERT_GT(CountOtherThan(before.canvas, Inside(), Rgb{0, 0, 0}), 500);
+
+    const std::string raw = dir.Write("scan.raw", std::string(4096, '\x40'));
+    struct Case {
+        const char* what;
+        std::string path;
+        bool escape;
+        std::vector<std::string> asked;
+        std::vector<std::string> logged;
+    };
+    const Case cases[] = {
+        {"Escape in the raw dialog", raw, true, {}, {"Loading file: scan.raw"}},
+        {"a file no reader reads", dir.Write("notes.txt", "hello"), false,
+         {"Do you wish to scan for matching DICOM files in the same folder?\n\n"
+          "If you click No, only the selected file will be loaded",
+          "Unknown file format!"},
+         {"Loading file: notes.txt", "**** Model not loaded ****"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ModalScript<CRawDialog> escape([&](CRawDialog& d) {
+            User user;
+            ASSERT_TRUE(user.Focus(Edit(d, "IDC_RAW_DIMX")));
+            wxUIActionSimulator().Char(WXK_ESCAPE);
+            EXPECT_TRUE(WaitUntil([&] { return !d.IsModal(); }));
+        });
+        prompter.asked.clear();
+        prompter.answers = {IDNO};
+        CMessageLog::GetExisting()->m_lines.clear();
+        Open(c.path);
+        EXPECT_EQ(escape.shown, c.escape ? 1 : 0);
+        EXPECT_EQ(prompter.Texts(), c.asked);
+        EXPECT_EQ(LogLines(), c.logged);
+        EXPECT_EQ(view->m_pModel, volume);
+        EXPECT_EQ(view->m_pRenderer.get(), renderer);
+        EXPECT_EQ(box->m_pVolume, volume);
+        const OnScreen after = shown();
+        EXPECT_EQ(view->m_pStatusDlg, nullptr);
+        EXPECT_EQ(after.title, "Vexilo - [head.vxq]");
+        EXPECT_EQ(after.framePane, "Frame 1 of 1");
+        EXPECT_EQ(after.position, before.position);
+        EXPECT_EQ(Differing(after.canvas, before.canvas, Inside()), 0) << "the 3D view";
+        // The panes as the screen shows them; the bars as GTK holds them.
+        for (const PixelRect& r : box->m_rcPane) {
+            const wxPoint at = box->CalcScrolledPosition(wxPoint(r.left, r.top));
+            EXPECT_EQ(Differing(after.lightBox, before.lightBox, wxRect(at, wxSize(r.Width(), r.Height()))), 0)
+                << "light-box pane at " << r.top;
+        }
+        EXPECT_EQ(after.bars, before.bars);
+    }
+}
+
+// Once the model is closed nothing is loaded, and the title, the frame pane
+// and the light box show it as at start-up, not the file that was open.
+TEST_F(ViewTest, ClosedModelShowsNothingLoaded)
+{
+    Open(view_files::Volume(dir, "head.vxq", 8));
+    CLightBox* box = frame->GetLightBox();
+    ASSERT_TRUE(PaintCounter(*box).PaintNow());
+    ASSERT_EQ(GtkLabelText(*box->m_txtPosition), "X = 4, Y = 4, Z = 4");
+    view->CloseModel();
+    EXPECT_EQ(frame->GetTitle(), "Vexilo");
+    EXPECT_EQ(FramePaneText(*frame), "Frame 0 of 0");
+    ASSERT_TRUE(PaintCounter(*box).PaintNow());
+    EXPECT_EQ(GtkLabelText(*box->m_txtPosition), "X = 0, Y = 0, Z = 0");
+    EXPECT_EQ(box->m_pVolume, nullptr);
+    for (int i = 0; i < 3; ++i) {
+        int other = 0;
+        const PixelRect& r = box->m_rcPane[i];
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x) {
+                const RgbColour c = box->m_picture[i].At(x, y);
+                other += !(c == kLightBoxBlack) && !(c == kLetterYellow);
+            }
+        EXPECT_EQ(other, 0) << "pane " << i + 1 << " shows only black and its letters";
+    }
 }

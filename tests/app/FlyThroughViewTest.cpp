@@ -1,4 +1,5 @@
 #include <cmath>
+#include <functional>
 
 #include "ViewFixture.h"
 #include "platform/Clock.h"
@@ -106,4 +107,166 @@ TEST_F(FlyThroughViewTest, LeavingDeletesTheCamera)
     EXPECT_NEAR(view->m_pRenderer->m_CameraLookAt.eye.z, 1.75f * view->m_pRenderer->m_fRadius, 1e-4);
     // A diagonal of 13.9 puts the near plane behind the eye: 0.001.
     EXPECT_EQ(view->m_pRenderer->m_dNear, 0.001) << "the renderer's own near plane, not the camera's 1";
+}
+
+namespace {
+// A raw dialog that stays up while the view draws a frame with Left held,
+// as a user typing into its fields does, and is then cancelled.
+class CFrameDuringRawDialog : public CScriptedDialogRunner {
+public:
+    explicit CFrameDuringRawDialog(std::function<void()> during) : m_during(std::move(during)) {}
+    bool RunRawDialog(CRawDialogValues&) override
+    {
+        m_during();
+        return false;
+    }
+
+private:
+    std::function<void()> m_during;
+};
+} // namespace
+
+// A cancelled open leaves the flight as it was: the mode, the camera and
+// where it looks. Keys held while the loader's dialog is up are the
+// dialog's, so the frames drawn meanwhile do not turn the camera; after it
+// they do again.
+TEST_F(FlyThroughViewTest, CancelledOpenKeepsFlyingAndDialogKeysDoNotSteer)
+{
+    CFlyThrough* camera = view->m_pFlyThrough.get();
+    const CVector3 look = camera->m_vDir;
+    int framesDuring = 0;
+    CFrameDuringRawDialog dialog([&] {
+        keys.down = {VxKey::Left};
+        clock.Advance(0.5);
+        framesDuring += DrawFrame();
+        keys.down.clear();
+    });
+    SetDialogRunner(&dialog);
+    Open(dir.File("scan.raw"));
+    SetDialogRunner(&runner);
+    EXPECT_EQ(framesDuring, 1);
+    EXPECT_TRUE(prompter.asked.empty());
+    EXPECT_EQ(view->m_pModel, volume);
+    EXPECT_EQ(view->m_nRenderMode, kRenderFlyThrough);
+    EXPECT_EQ(view->m_pFlyThrough.get(), camera);
+    EXPECT_EQ(camera->m_vDir, look);
+
+    keys.down = {VxKey::Left};
+    clock.Advance(0.5);
+    ASSERT_TRUE(DrawFrame());
+    keys.down.clear();
+    EXPECT_FALSE(camera->m_vDir == look);
+}
+
+namespace {
+// The view flying inside a closed box of 64 x 32 x 16 voxels (walls two
+// voxels thick of 200, the inside empty), entered through the command, the
+// eye off the centre. The box is large enough that the renderer's own
+// camera puts its near plane 72 units out, far beyond an eye inside.
+class FlightInABoxTest : public ViewTest {
+protected:
+    void SetUp() override
+    {
+        SetClock(&clock);
+        ViewTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        m_use3D = CAppSettings::GetInstance()->m_bUse3DTextures;
+        m_lattice = CAppSettings::GetInstance()->m_nLatticePoints;
+    }
+    void TearDown() override
+    {
+        CAppSettings::GetInstance()->m_bUse3DTextures = m_use3D;
+        CAppSettings::GetInstance()->m_nLatticePoints = m_lattice;
+        keys.down.clear();
+        ViewTest::TearDown();
+        SetClock(nullptr);
+    }
+    void Fly(bool use3D)
+    {
+        CAppSettings::GetInstance()->m_bUse3DTextures = use3D;
+        CAppSettings::GetInstance()->m_nLatticePoints = 8;
+        auto box = std::make_unique<CNativeVolume>(64, 32, 16, 8);
+        for (int z = 0; z < 16; ++z)
+            for (int y = 0; y < 32; ++y)
+                for (int x = 0; x < 64; ++x) {
+                    const bool wall = x < 2 || x >= 62 || y < 2 || y >= 30 || z < 2 || z >= 14;
+                    box->SetVoxel(x, y, z, wall ? 200 : 0);
+                }
+        box->SetVoxelSize(1, 1, 1);
+        const std::string path = dir.File("box.vxq");
+        ASSERT_TRUE(box->Save(path));
+        Open(path);
+        ASSERT_NE(view->m_pModel, nullptr);
+        ASSERT_TRUE(DrawFrame());
+        Command(ID_MODE_FLYTHROUGH);
+        ASSERT_NE(view->m_pFlyThrough, nullptr);
+        // Where the light box would put it: 20 units right of the centre
+        // and 5 up, looking down -z.
+        static_cast<CVolume*>(view->m_pModel)->SetEntryPoint({20, 5, 0}, -1, -1, -1);
+        view->SetCameraFromLightBox();
+    }
+    // Canvas pixels inside the wheels that show a wall.
+    int Lit()
+    {
+        const wxImage image = Canvas();
+        const wxRect r = Inside();
+        return r.GetWidth() * r.GetHeight() - CountDark(image, r);
+    }
+    int All() const { return Inside().GetWidth() * Inside().GetHeight(); }
+    // A tenth of a second of the Left key: the camera turns and draws.
+    void Turn()
+    {
+        keys.down = {VxKey::Left};
+        clock.Advance(0.1);
+        ASSERT_TRUE(DrawFrame());
+        keys.down.clear();
+    }
+
+    CManualClock clock;
+    CSettableKeyState keys;
+    CSettableJoysticks sticks;
+    CInputScope input{&keys, &sticks};
+
+private:
+    bool m_use3D = false;
+    std::int32_t m_lattice = 8;
+};
+} // namespace
+
+// Whatever resets the renderer's camera during a flight, the view goes on
+// drawing through the flight's eye and planes, before the camera's next
+// step and after it: a new lattice size applied from the options with 3D
+// textures, and "Reset to default view" with either texture family.
+TEST_F(FlightInABoxTest, ResetsKeepDrawingThroughTheFlight)
+{
+    struct Case {
+        bool use3D;
+        std::function<void(CVexilo&)> reset;
+        const char* why;
+    };
+    const Case cases[] = {
+        {true,
+         [](CVexilo& v) {
+             CAppSettings::GetInstance()->m_nLatticePoints = 16;
+             v.ApplyOptions();
+         },
+         "3D textures, lattice 8 -> 16"},
+        {true, [this](CVexilo&) { Command(ID_VIEW_RESET); }, "3D textures, reset to default view"},
+        {false, [this](CVexilo&) { Command(ID_VIEW_RESET); }, "2D textures, reset to default view"},
+    };
+    for (const Case& c : cases) {
+        Fly(c.use3D);
+        if (HasFatalFailure())
+            return;
+        ASSERT_GT(Lit(), All() * 95 / 100) << c.why << ": the flight, before";
+        c.reset(*view);
+        const CVector3 eye = view->m_pFlyThrough->m_vEye;
+        EXPECT_GT(Lit(), All() * 95 / 100) << c.why << ": right after";
+        EXPECT_EQ(view->m_pRenderer->m_dNear, 1.0) << c.why;
+        EXPECT_EQ(view->m_pRenderer->m_CameraLookAt.eye, eye) << c.why;
+        Turn();
+        EXPECT_GT(Lit(), All() * 95 / 100) << c.why << ": after the next step";
+        Command(ID_MODE_NORMAL);
+    }
 }

@@ -3,6 +3,7 @@
 
 #include <dcmtk/config/osconfig.h>
 #include <dcmtk/dcmdata/dccodec.h>
+#include <dcmtk/oflog/oflog.h>
 #include <wx/aui/auibar.h>
 #include <wx/dcclient.h>
 #include <wx/menu.h>
@@ -15,6 +16,7 @@
 #include "GuiTest.h"
 #include "app/LightBox.h"
 #include "app/dialogs/SliderDlg.h"
+#include "data/MessageLog.h"
 #include "res/CommandIds.h"
 #include "support/ScriptedPrompter.h"
 
@@ -520,6 +522,17 @@ TEST_F(FrameTest, DicomDecodersLiveWithTheFrame)
     CloseFrame();
     EXPECT_FALSE(CanDecode(EXS_RLELossless));
     EXPECT_FALSE(CanDecode(EXS_JPEGProcess1));
+}
+
+// What the toolkit warns of goes to the message log, not to the terminal.
+TEST_F(FrameTest, DicomToolkitWarningsGoToTheMessageLog)
+{
+    ::testing::internal::CaptureStderr();
+    OFLOG_WARN(OFLog::getLogger("dcmtk.dcmdata"), "Length of element is not a multiple of 2");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    ASSERT_NE(CMessageLog::GetExisting(), nullptr);
+    ASSERT_FALSE(CMessageLog::GetExisting()->m_lines.empty());
+    EXPECT_EQ(CMessageLog::GetExisting()->m_lines.back(), "DCMTK warning: Length of element is not a multiple of 2");
 }
 
 // An exception out of a command handler is reported and the program goes on.

@@ -383,6 +383,59 @@ TEST_F(StereoTest, WindowShowsThePair)
     EXPECT_EQ(stereo->m_nViewWidth, 150);
 }
 
+// A command that puts a new volume in the current one's place (trim, or the
+// sub-volume of the cut-planes) with the stereo window open: the window
+// draws the new volume in the mode the view is left in, through the camera
+// the renderer took for it; what the screen shows is the pair drawn afresh
+// from that camera. Trimming from fly-through leaves it for the normal view.
+TEST_F(StereoTest, ReplacedVolumeShowsInThePairInTheNewMode)
+{
+    struct Case {
+        const char* what;
+        int modeCommand, command;
+        int modeAfter;
+    };
+    const Case cases[] = {
+        {"trim from fly-through", ID_MODE_FLYTHROUGH, ID_EDIT_TRIM, kRenderNormal},
+        {"trim in MPR", ID_MODE_MPR, ID_EDIT_TRIM, kRenderMpr},
+        {"sub-volume in the cut-plane mode", ID_MODE_CUTPLANES, ID_EDIT_SUBVOLUME, kRenderCutPlanes},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        OpenStereo();
+        SizeCanvas(2 * 150 + 1, 150);
+        Command(c.modeCommand);
+        if (view->CutPlaneWindow()) {
+            // Off the stereo window, whose pixels are read; the box loses
+            // its far half in x.
+            view->CutPlaneWindow()->Move(frame->GetScreenPosition() + wxPoint(0, 400));
+            view->m_pRenderer->MoveFace0(-12);
+        }
+        CModel* old = view->m_pModel;
+        ASSERT_TRUE(Paint());
+        prompter.answers = {IDYES};
+        Command(c.command);
+        ASSERT_NE(view->m_pModel, old);
+        EXPECT_EQ(view->m_nRenderMode, c.modeAfter);
+        EXPECT_EQ(view->m_pRenderer->m_nRenderMode, c.modeAfter);
+        ASSERT_EQ(view->StereoWindow(), stereo);
+        EXPECT_EQ(stereo->m_pModel, view->m_pModel);
+        // The view's frame first, as the command asks for it: it rebuilds the
+        // textures and then asks the stereo window for its pair.
+        ASSERT_TRUE(DrawFrame());
+        const wxImage shown = Screen();
+        stereo->UpdateFrustums();
+        const wxImage fresh = Screen();
+        EXPECT_GT(CountOtherThan(fresh, wxRect(0, 0, 300, 150), Rgb{0, 0, 0}), 1000);
+        int differ = 0;
+        for (int y = 0; y < 150; ++y)
+            for (int x = 0; x < 301; ++x)
+                differ += !(PixelAt(shown, x, y) == PixelAt(fresh, x, y));
+        EXPECT_EQ(differ, 0) << "the pair as the renderer's camera gives it";
+        wxGetApp().m_bContinuousRedraw = false;
+    }
+}
+
 // A window too small for a pair keeps the pair it had.
 TEST_F(StereoTest, CollapsedCanvasKeepsTheFrustums)
 {

@@ -226,6 +226,39 @@ TEST_F(WheelTest, DrawLabelUntilTheNextPaint)
     EXPECT_EQ(CountOtherThan(Paint(w), where, kBack), 0);
 }
 
+// A label over a longer one leaves only itself: what the wheel shows equals
+// the same label written on a freshly painted wheel.
+TEST_F(WheelTest, ShorterLabelLeavesNothingOfTheLongerOne)
+{
+    CThumbWheel& w = *wheels[1];
+    const wxRect where(300, 5, 80, 13);
+    ASSERT_GT(w.GetClientSize().x, where.GetRight());
+    const struct {
+        const char* before;
+        const char* after;
+    } cases[] = {
+        {"17.27 FPS", "7.27 FPS"},
+        {"100.00 FPS", "9.50 FPS"},
+        {"12.34 FPS", "56.78 FPS"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.after);
+        Paint(w);
+        w.DrawLabel(300, 5, c.after);
+        const wxImage alone = GrabWindow(w);
+        Paint(w);
+        w.DrawLabel(300, 5, c.before);
+        w.DrawLabel(300, 5, c.after);
+        const wxImage over = GrabWindow(w);
+        int differing = 0;
+        for (int y = where.GetTop(); y <= where.GetBottom(); ++y)
+            for (int x = where.GetLeft(); x <= where.GetRight(); ++x)
+                differing += !(PixelAt(over, x, y) == PixelAt(alone, x, y));
+        EXPECT_GT(CountDark(alone, where), 10);
+        EXPECT_EQ(differing, 0) << "over " << c.before;
+    }
+}
+
 // Kinds outside 1..4 make no wheel.
 TEST(ThumbWheel, UnknownKindFailsCreation)
 {

@@ -41,6 +41,27 @@ inline std::string Octahedron(const TempDir& dir, const std::string& name)
     return path;
 }
 
+// A unit box of six quads, as a native mesh file.
+inline std::string QuadBox(const TempDir& dir, const std::string& name)
+{
+    COffMesh mesh;
+    mesh.m_nPrimitive = kGlQuads;
+    CVector3* v = mesh.SetVertexCount(8);
+    for (int i = 0; i < 8; ++i)
+        v[i] = {float(i & 1), float((i >> 1) & 1), float(i >> 2)};
+    const int quads[6][4] = {{0, 1, 3, 2}, {4, 6, 7, 5}, {0, 4, 5, 1}, {2, 3, 7, 6}, {0, 2, 6, 4}, {1, 5, 7, 3}};
+    std::int32_t* idx = mesh.SetIndexCount(24);
+    for (int q = 0; q < 6; ++q)
+        for (int k = 0; k < 4; ++k)
+            idx[4 * q + k] = quads[q][k];
+    mesh.m_nPolygons = 6;
+    mesh.ComputeNormals();
+    mesh.m_bDirty = true;
+    const std::string path = dir.File(name);
+    EXPECT_TRUE(mesh.Save(path));
+    return path;
+}
+
 // A patterned volume of 8 x 8 x 8 voxels as a native volume file.
 inline std::string Volume(const TempDir& dir, const std::string& name, int bits)
 {

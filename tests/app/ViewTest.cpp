@@ -1,5 +1,7 @@
 #include <cmath>
 
+#include <wx/frame.h>
+#include <wx/panel.h>
 #include <wx/slider.h>
 #include <wx/statusbr.h>
 
@@ -10,6 +12,7 @@
 #include "data/Quaternion.h"
 #include "platform/Clock.h"
 #include "support/ManualClock.h"
+#include "support/VolumeScenes.h"
 #include "render/RendererFactory.h"
 
 namespace {
@@ -106,10 +109,8 @@ TEST_F(ViewTest, OpenNativeMeshShowsIt)
     EXPECT_GT(CountOtherThan(Canvas(), Inside(), kBlack), 2000);
 }
 
-// Open of a native volume and of a real DICOM file: title and log lines.
-// The stand-in factory has no volume renderer: then the message, the
-// model kept with the empty renderer; with a volume renderer the canvas
-// shows the volume.
+// Open of a native volume and of a real DICOM file: title and log lines, a
+// volume renderer from the factory, and the canvas shows the volume.
 TEST_F(ViewTest, OpenVolumesShowThem)
 {
     struct Case {
@@ -133,17 +134,44 @@ TEST_F(ViewTest, OpenVolumesShowThem)
         const std::vector<std::string> want = {"Loading file: " + c.name, "Model : " + view->m_pModel->GetInfo(),
                                                "Renderer : " + view->m_pRenderer->m_pszDescription};
         EXPECT_EQ(LogLines(), want);
-        if (view->m_pRenderer->m_pszDescription == kMeshRenderer) {
-            ASSERT_FALSE(prompter.asked.empty());
-            EXPECT_EQ(prompter.asked.back().text, "No renderer found for this file type!");
-            EXPECT_EQ(prompter.asked.back().style, unsigned(MB_OK | MB_ICONEXCLAMATION));
-            EXPECT_EQ(view->m_pRenderer->m_pModel, nullptr);
-            continue;
-        }
+        EXPECT_NE(view->m_pRenderer->m_pszDescription, kMeshRenderer) << "the factory gave no volume renderer";
+        EXPECT_EQ(view->m_pRenderer->m_pModel, view->m_pModel);
         EXPECT_GT(CountOtherThan(Canvas(), Inside(), kBlack), 500);
     }
-    if (view->m_pRenderer->m_pszDescription == kMeshRenderer)
-        GTEST_SKIP() << "no volume renderer in the renderer factory yet: volume pixels not checked";
+}
+
+namespace {
+// A renderer choice that names no renderer the factory can make.
+class CNoRendererRunner : public CScriptedDialogRunner {
+public:
+    bool RunRendererDialog(CRendererDialogValues& values) override
+    {
+        values.m_nRendererType = 0;
+        return true;
+    }
+};
+} // namespace
+
+// When the factory makes no renderer for the model: the message, the model
+// kept with the empty renderer, which shows nothing.
+TEST_F(ViewTest, NoRendererForTheModelKeepsItWithTheEmptyRenderer)
+{
+    SettingsGuard settings;
+    settings->m_bAskRenderer = true;
+    CNoRendererRunner choosing;
+    SetDialogRunner(&choosing);
+    Open(view_files::Volume(dir, "cube.vxq", 8));
+    SetDialogRunner(&runner);
+    ASSERT_FALSE(prompter.asked.empty());
+    EXPECT_EQ(prompter.asked.back().text, "No renderer found for this file type!");
+    EXPECT_EQ(prompter.asked.back().style, unsigned(MB_OK | MB_ICONEXCLAMATION));
+    ASSERT_NE(view->m_pModel, nullptr);
+    EXPECT_TRUE(view->m_pModel->IsVolume());
+    ASSERT_NE(view->m_pRenderer, nullptr);
+    EXPECT_EQ(view->m_pRenderer->m_pszDescription, kMeshRenderer);
+    EXPECT_EQ(view->m_pRenderer->m_pModel, nullptr);
+    EXPECT_EQ(LogLines().back(), std::string("Renderer : ") + kMeshRenderer);
+    EXPECT_EQ(CountOtherThan(Canvas(), Inside(), kBlack), 0);
 }
 
 // A capture of two frames: the slider runs 1..2 from 1 and can be used;
@@ -200,11 +228,10 @@ public:
 } // namespace
 
 // Every failed load, an empty series and an exception inside the load
-// included, ends the same way: "Unknown file format!", no model, the empty
-// renderer, the log line "**** Model not loaded ****", the title of the
-// previous file; the busy box stays until the next frame, and the view
-// draws on.
-TEST_F(ViewTest, FailedLoadsLeaveNoModelAndAnEmptyRenderer)
+// included, ends the same way: "Unknown file format!", the log line
+// "**** Model not loaded ****", and the model that was open still open with
+// its renderer, title and picture; the busy box stays until the next frame.
+TEST_F(ViewTest, FailedLoadsKeepTheOpenModel)
 {
     CThrowingRunner throwing;
     struct Case {
@@ -212,18 +239,22 @@ TEST_F(ViewTest, FailedLoadsLeaveNoModelAndAnEmptyRenderer)
         std::string path;
         IDialogRunner* runner;
         std::vector<int> answers;
-        bool busyBoxLeft; // the loader showed it and failed
     };
     const Case cases[] = {
-        {"a native file of garbage", dir.Write("bad.vxq", "not a volume at all"), &runner, {}, true},
-        {"a capture without a usable frame", view_files::Capture(dir, "empty.img", 0), &runner, {}, true},
-        {"a load step that throws", dir.Write("data.raw", std::string(64, '\1')), &throwing, {}, false},
-        {"no loader and no DICOM marker", dir.Write("notes.txt", "hello"), &runner, {IDYES}, true},
+        {"a native file of garbage", dir.Write("bad.vxq", "not a volume at all"), &runner, {}},
+        {"a capture without a usable frame", view_files::Capture(dir, "empty.img", 0), &runner, {}},
+        {"a load step that throws", dir.Write("data.raw", std::string(64, '\1')), &throwing, {}},
+        {"no loader and no DICOM marker", dir.Write("notes.txt", "hello"), &runner, {IDYES}},
     };
+    Open(view_files::Octahedron(dir, "good.vxq"));
+    CModel* model = view->m_pModel;
+    ASSERT_NE(model, nullptr);
+    CRenderer* renderer = view->m_pRenderer.get();
+    view->m_transform.RotateY(0.5f);
+    const wxImage before = Canvas();
+    ASSERT_GT(CountOtherThan(before, Inside(), kBlack), 2000);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        Open(view_files::Octahedron(dir, "good.vxq"));
-        ASSERT_NE(view->m_pModel, nullptr);
         prompter.asked.clear();
         prompter.answers = c.answers;
         SetDialogRunner(c.runner);
@@ -232,24 +263,79 @@ TEST_F(ViewTest, FailedLoadsLeaveNoModelAndAnEmptyRenderer)
         ASSERT_FALSE(prompter.asked.empty());
         EXPECT_EQ(prompter.asked.back().text, "Unknown file format!");
         EXPECT_EQ(prompter.asked.back().style, unsigned(MB_OK | MB_ICONEXCLAMATION));
-        EXPECT_EQ(view->m_pModel, nullptr);
-        EXPECT_EQ(view->m_pModels, nullptr);
-        ASSERT_NE(view->m_pRenderer, nullptr);
-        EXPECT_EQ(view->m_pRenderer->m_pszDescription, kMeshRenderer);
-        EXPECT_EQ(view->m_pRenderer->m_pModel, nullptr);
+        EXPECT_EQ(view->m_pModel, model);
+        EXPECT_EQ(view->m_pRenderer.get(), renderer);
+        EXPECT_EQ(renderer->m_pModel, model);
         EXPECT_EQ(frame->GetTitle(), "Vexilo - [good.vxq]");
-        const auto& log = LogLines();
-        ASSERT_GE(log.size(), 2u);
-        EXPECT_EQ(log[log.size() - 2], "**** Model not loaded ****");
-        EXPECT_EQ(log.back(), std::string("Renderer : ") + kMeshRenderer);
+        EXPECT_EQ(FramePane(*frame), "Frame 1 of 1");
+        EXPECT_EQ(LogLines().back(), "**** Model not loaded ****");
         CStatusDlg* box = view->m_pStatusDlg;
-        EXPECT_EQ(box != nullptr && Showing(box), c.busyBoxLeft);
+        EXPECT_TRUE(box != nullptr && Showing(box));
         ASSERT_TRUE(DrawFrame());
         EXPECT_EQ(view->m_pStatusDlg, nullptr);
         EXPECT_FALSE(Showing(box));
-        // The frame after the box went shows the empty canvas.
-        EXPECT_EQ(CountOtherThan(Canvas(), Inside(), kBlack), 0);
+        // A frame drawn once the box is off the screen.
+        const wxImage after = Canvas();
+        int differing = 0;
+        for (int y = Inside().GetTop(); y <= Inside().GetBottom(); ++y)
+            for (int x = Inside().GetLeft(); x <= Inside().GetRight(); ++x)
+                differing += !(PixelAt(after, x, y) == PixelAt(before, x, y));
+        EXPECT_EQ(differing, 0) << "the same picture, the turn included";
     }
+}
+
+namespace {
+// A dialog runner whose raw dialog runs `during` while it stands for the
+// user, then is cancelled.
+class CPausingRunner : public CScriptedDialogRunner {
+public:
+    std::function<void()> during;
+    bool RunRawDialog(CRawDialogValues&) override
+    {
+        if (during)
+            during();
+        return false;
+    }
+};
+} // namespace
+
+// While there is no renderer (the model closed, a loader's dialog up) the
+// canvas shows the background colour, not what last covered it: a window
+// put over the canvas and taken away again leaves nothing of itself.
+TEST_F(ViewTest, WithoutARendererTheCanvasShowsTheBackground)
+{
+    view->m_crBackground = 0x00FF0000; // blue
+    const Rgb blue{0, 0, 255}, green{0, 255, 0};
+    // What the screen shows of the canvas once a green window over it went.
+    auto uncovered = [&] {
+        auto* cover = new wxFrame(nullptr, wxID_ANY, "cover", view->GetScreenPosition(), view->GetSize(),
+                                  wxBORDER_NONE | wxFRAME_NO_TASKBAR);
+        auto* panel = new wxPanel(cover);
+        panel->SetBackgroundColour(wxColour(0, 255, 0));
+        cover->Show();
+        EXPECT_TRUE(WaitUntil([&] {
+            return panel->IsShownOnScreen() && CountOtherThan(GrabWindow(*panel), wxRect(0, 0, 50, 50), green) == 0;
+        }));
+        PaintCounter painted(*view);
+        cover->Hide();
+        cover->Destroy();
+        EXPECT_TRUE(WaitUntil([&] { return painted.count > 0; }));
+        return GrabWindow(*view);
+    };
+
+    // From the program's start: a loader's dialog up, the file chooser gone.
+    CPausingRunner pausing;
+    wxImage during;
+    pausing.during = [&] { during = uncovered(); };
+    SetDialogRunner(&pausing);
+    Open(dir.Write("data.raw", std::string(64, '\1')));
+    SetDialogRunner(&runner);
+    ASSERT_TRUE(during.IsOk());
+    EXPECT_EQ(CountOtherThan(during, Inside(), blue), 0) << "while the raw dialog is up";
+
+    view->CloseModel();
+    ASSERT_EQ(view->m_pRenderer, nullptr);
+    EXPECT_EQ(CountOtherThan(uncovered(), Inside(), blue), 0) << "after the model closed";
 }
 
 namespace {
@@ -370,7 +456,7 @@ struct ManualClockScope {
 
 // With the frame rate shown, every 10th frame writes "%.2f FPS" on wheel Y
 // at (300, 5): 10 frames over 0.5 s read 20.00; the frames between write
-// nothing.
+// nothing; the next 10 over 2 s read 5.00, with nothing left of 20.00.
 TEST_F(ViewTest, FrameRateReadoutEveryTenthFrame)
 {
     CManualClock clock;
@@ -400,6 +486,22 @@ TEST_F(ViewTest, FrameRateReadoutEveryTenthFrame)
     }
     EXPECT_FLOAT_EQ(view->m_fFps, 20.0f);
     EXPECT_GT(text(), 20);
+
+    // A shorter readout over it shows alone: "5.00 FPS", not "5.00 FPSS".
+    for (int frame = 1; frame <= 10; ++frame) {
+        clock.Advance(0.2);
+        ASSERT_TRUE(DrawFrame());
+    }
+    EXPECT_FLOAT_EQ(view->m_fFps, 5.0f);
+    const wxImage over = GrabWindow(wheel);
+    ASSERT_TRUE(wheelPaints.PaintNow());
+    wheel.DrawLabel(300, 5, "5.00 FPS");
+    const wxImage alone = GrabWindow(wheel);
+    int differing = 0;
+    for (int y = readout.GetTop(); y <= readout.GetBottom(); ++y)
+        for (int x = readout.GetLeft(); x <= readout.GetRight(); ++x)
+            differing += !(PixelAt(over, x, y) == PixelAt(alone, x, y));
+    EXPECT_EQ(differing, 0);
     view->m_bShowFps = false;
 }
 

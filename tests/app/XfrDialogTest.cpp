@@ -1,5 +1,6 @@
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <optional>
 
 #include <wx/button.h>
@@ -11,7 +12,11 @@
 
 #include "TableRenderer.h"
 #include "ViewFixture.h"
+#include "app/ThumbWheel.h"
+#include "app/dialogs/CutPlaneDialog.h"
 #include "app/dialogs/XfrDialog.h"
+#include "render/Tex2DPixelMapRenderer.h"
+#include "render/Tex3DPixelMapRenderer.h"
 #include "render/TransferFunction.h"
 
 using xfr::GraphPoint;
@@ -436,4 +441,96 @@ TEST_F(XfrDialogTest, ClosedBeforeTheVolumeGoes)
     EXPECT_EQ(dlg->Editor().m_pRenderer, nullptr);
     EXPECT_EQ(dlg->Editor().m_pVolume, nullptr);
     EXPECT_TRUE(WaitUntil([] { return EditorsShown() == 0; }));
+}
+
+// With the renderers that colour on upload, Apply builds the textures anew;
+// the zoom set on the wheel and a cut face dragged in stay as they were:
+// across the middle row the cut cube spans the same pixels before and
+// after, in the new colours.
+TEST_F(XfrDialogTest, ApplyKeepsTheZoomAndTheCutFaces)
+{
+    auto cube = std::make_unique<CNativeVolume>(16, 16, 16, 8);
+    for (int z = 0; z < 16; ++z)
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x)
+                cube->SetVoxel(x, y, z, 200);
+    cube->SetVoxelSize(1, 1, 1);
+    const std::string path = dir.File("solid.vxq");
+    ASSERT_TRUE(cube->Save(path));
+    Open(path);
+    ASSERT_NE(view->m_pModel, nullptr);
+    volume = static_cast<CVolume*>(view->m_pModel);
+
+    // The lit run of the canvas's middle row, and the colour at its middle.
+    struct Row {
+        int left = -1, right = -1;
+        Rgb middle;
+    };
+    auto middleRow = [&] {
+        const wxImage shown = Canvas();
+        const wxRect inside = Inside();
+        const int y = inside.GetTop() + inside.GetHeight() / 2;
+        Row row;
+        for (int x = inside.GetLeft(); x <= inside.GetRight(); ++x) {
+            const Rgb c = PixelAt(shown, x, y);
+            if (c.r > 20 || c.g > 20 || c.b > 20) {
+                if (row.left < 0)
+                    row.left = x;
+                row.right = x;
+            }
+        }
+        row.middle = PixelAt(shown, (row.left + row.right) / 2, y);
+        return row;
+    };
+    struct Case {
+        const char* what;
+        std::function<std::unique_ptr<CRenderer>(const wxSize&)> make;
+    };
+    const Case cases[] = {
+        {"2D pixel maps",
+         [&](const wxSize& s) {
+             return std::make_unique<CTex2DPixelMapRenderer>(volume, view->Surface(), s.x, s.y);
+         }},
+        {"3D pixel maps",
+         [&](const wxSize& s) {
+             return std::make_unique<CTex3DPixelMapRenderer>(volume, view->Surface(), s.x, s.y);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        view->m_pRenderer = c.make(view->GetClientSize());
+        view->m_pRenderer->AttachModel(volume);
+        view->OnResetView();
+        ASSERT_TRUE(DrawFrame());
+        Command(ID_MODE_CUTPLANES);
+        ASSERT_NE(view->m_pCutPlaneDlg, nullptr);
+        // Out of the middle row's way.
+        const wxRect screen = wxGetClientDisplayRect();
+        view->m_pCutPlaneDlg->Move(screen.GetRight() - view->m_pCutPlaneDlg->GetSize().x,
+                                   screen.GetBottom() - view->m_pCutPlaneDlg->GetSize().y - 20);
+        // Zoomed in by 25 steps of the wheel: 25 degrees.
+        view->m_wheelZoom.m_nAngle = 25;
+        CThumbWheelEvent zoom(kWmUser + 4, 25u << 16, &view->m_wheelZoom);
+        view->ProcessWindowEvent(zoom);
+        ASSERT_EQ(view->m_pRenderer->m_dFovY, 25.0);
+        // Face 0, on +x, dragged 4 units in.
+        view->m_pRenderer->MoveFace0(-4);
+        const double face = view->m_pRenderer->m_dPlanes[0][3];
+        const Row before = middleRow();
+        ASSERT_GT(before.right, before.left);
+
+        CXfrDialog* dlg = OpenEditor();
+        ASSERT_NE(dlg, nullptr);
+        ASSERT_TRUE(ClickButton(*dlg, "IDC_XFR_NEGATIVE"));
+        ASSERT_TRUE(ClickButton(*dlg, "IDC_XFR_APPLY"));
+        EXPECT_FALSE(view->m_pRenderer->m_bTexturesDirty) << "Apply drew the rebuilt textures";
+        EXPECT_EQ(view->m_pRenderer->m_dFovY, 25.0);
+        EXPECT_EQ(view->m_pRenderer->m_dPlanes[0][3], face);
+        const Row after = middleRow();
+        EXPECT_EQ(after.left, before.left);
+        EXPECT_EQ(after.right, before.right);
+        EXPECT_FALSE(after.middle == before.middle) << "the new table shows";
+        ASSERT_TRUE(ClickButton(*dlg, "wxID_OK"));
+        Command(ID_MODE_NORMAL);
+    }
 }

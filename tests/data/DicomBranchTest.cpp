@@ -43,6 +43,7 @@ struct Opened {
     CScriptedPrompter prompter;
     CPreviewRunner dialogs;
     CRecordingLogOwner owner;
+    std::vector<std::string> lines; // of the message log
 
     Opened(const std::string& path, const std::string& ext, bool yes, std::vector<CScriptedDialogRunner::DcmAnswer> review)
     {
@@ -58,6 +59,7 @@ struct Opened {
         SetDialogRunner(&dialogs);
         CMessageLog* log = CMessageLog::GetInstance(&logOwner);
         series = LoadModelFile(path, ext);
+        lines = log->m_lines;
         delete log;
         SetDialogRunner(nullptr);
     }
@@ -157,17 +159,57 @@ TEST_F(DicomBranchTest, ReviewedValuesAreAppliedOnOk)
     EXPECT_FLOAT_EQ(v->m_fScaleZ, 3.0f);
 }
 
+TEST_F(DicomBranchTest, UnreadableSlicesAreToldOnceAfterTheLoad)
+{
+    // Files cut short inside their pixels still join the series by their
+    // headers; their slices stay black, and the user hears of it once.
+    struct Case {
+        std::vector<int> cut;
+        std::string message;
+    };
+    const Case cases[] = {
+        {{}, ""},
+        {{3}, "1 slice could not be read and is left black!\n\nUnreadable file: im3.dcm"},
+        {{1, 3}, "2 slices could not be read and are left black!\n\nFirst unreadable file: im1.dcm"},
+    };
+    const std::string whole = TempDir::Read(dir.File(FormatName(1)));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        TempDir folder;
+        for (int i = 1; i <= 3; ++i) {
+            std::filesystem::copy_file(dir.File(FormatName(i)), folder.File(FormatName(i)));
+            if (std::find(c.cut.begin(), c.cut.end(), i) != c.cut.end())
+                folder.Write(FormatName(i), TempDir::Read(folder.File(FormatName(i))).substr(0, whole.size() - 100));
+        }
+        Opened o(folder.File(FormatName(2)), "dcm", true, {});
+        CDicomVolume* v = o.Volume();
+        ASSERT_NE(v, nullptr);
+        EXPECT_EQ(v->m_nDimZ, 3);
+        std::vector<std::string> expectedLines;
+        for (int i : c.cut)
+            expectedLines.push_back("Slice " + std::to_string(i) + " of 3 could not be read: " + FormatName(i));
+        EXPECT_EQ(o.lines, expectedLines);
+        if (c.message.empty()) {
+            EXPECT_EQ(o.prompter.asked.size(), 1u) << "only the scan question";
+            continue;
+        }
+        ASSERT_EQ(o.prompter.asked.size(), 2u);
+        EXPECT_EQ(o.prompter.asked[1].text, c.message);
+        EXPECT_EQ(o.prompter.asked[1].style, unsigned(MB_OK | MB_ICONEXCLAMATION));
+    }
+}
+
 TEST_F(DicomBranchTest, WhatIsNotDicomEndsWithoutDialog)
 {
+    // A raw file whose dialog is cancelled never comes here: the open ends
+    // at the cancel.
     dir.Write("plain.jpg", std::string(400, 'x'));
-    dir.Write("volume.raw", std::string(4096, '\0'));
     struct Case {
         std::string file, ext;
     };
     const Case cases[] = {
         {dir.File("plain.jpg"), "jpg"},
         {dir.File("plain.jpg"), ""},
-        {dir.File("volume.raw"), "raw"}, // the raw dialog is cancelled first
         {dir.File("missing.dcm"), "dcm"},
     };
     for (const Case& c : cases) {

@@ -325,8 +325,10 @@ TEST_F(DicomLoaderTest, FolderScanOrdersAndPlacesTheSeries)
          3, 1, 1.0f, {"a", "b", "d"}},
         {"forty in instance order whatever the names", forty, std::nullopt, 40, 1, 1.0f, fortyOrder},
         {"steps of ten", {{"b", 20}, {"a", 30}, {"c", 10}}, std::nullopt, 3, 10, 1.0f, {"c", "b", "a"}},
-        {"1, 3, 4: step 2, the later entry wins", {{"a", 1}, {"b", 3}, {"c", 4}}, std::nullopt, 2, 2, 1.0f,
-         {"a", "c"}},
+        {"1, 3, 4: step 2 would join 3 and 4, so one slice each", {{"a", 1}, {"b", 3}, {"c", 4}}, std::nullopt, 3,
+         2, 1.0f, {"a", "b", "c"}},
+        {"18, 180, 181, 182: step 162 would join three, so one slice each",
+         {{"d", 182}, {"c", 181}, {"b", 180}, {"a", 18}}, std::nullopt, 4, 162, 1.0f, {"a", "b", "c", "d"}},
         {"locations give z whatever the thickness", {{"a", 1, "0.0"}, {"b", 2, "2.5"}, {"c", 3, "5.0"}}, "7", 3, 1,
          2.5f, {"a", "b", "c"}},
         {"first file without a location does not pull z towards 0",
@@ -334,9 +336,9 @@ TEST_F(DicomLoaderTest, FolderScanOrdersAndPlacesTheSeries)
         {"negative instance numbers", {{"a", 1}, {"b", -3}, {"c", -1}}, std::nullopt, 3, 2, 1.0f, {"b", "c", "a"}},
         {"instance numbers beyond six digits", {{"a", 1000004}, {"b", 999998}, {"c", 1000000}, {"d", 1000002}},
          std::nullopt, 4, 2, 1.0f, {"b", "c", "d", "a"}},
-        {"equal numbers: the later name wins", {{"b", 1}, {"a", 1}, {"c", 2}}, std::nullopt, 2, 1, 1.0f,
-         {"b", "c"}},
-        {"one distinct number: step 0, one slice", {{"a", 5}, {"b", 5}}, std::nullopt, 1, 0, 1.0f, {"b"}},
+        {"equal numbers: one slice each, in scan order", {{"b", 1}, {"a", 1}, {"c", 2}}, std::nullopt, 3, 1, 1.0f,
+         {"a", "b", "c"}},
+        {"one distinct number: step 0, one slice each", {{"a", 5}, {"b", 5}}, std::nullopt, 2, 0, 1.0f, {"a", "b"}},
         {"files without a number are left out", {{"a", 2}, {"b", std::nullopt}, {"c", 4}}, std::nullopt, 2, 2, 1.0f,
          {"a", "c"}},
         {"a missing instance leaves its slice zero", {{"a", 1}, {"b", 2}, {"c", 4}}, std::nullopt, 4, 1, 1.0f,
@@ -414,6 +416,123 @@ TEST_F(DicomLoaderTest, RealSeriesLoadsFromItsFolder)
     // Instance 6 is file 2062, the first slice.
     const auto voxels = Voxels(*v);
     EXPECT_EQ(Slice(voxels, *v, 0), Render(folder + "2062", 16, 16, 40, 400, 16));
+}
+
+TEST_F(DicomLoaderTest, RealSeriesWithInstanceGapsLoadsEveryFile)
+{
+    // Instances 18, 180, 181 and 182: the step from the first number (162)
+    // would put the last three into one slice.
+    const std::string folder = kPydicom + "dicomdirtests/77654033/CT2/";
+    const char* const inOrder[] = {"17106", "17136", "17166", "17196"};
+    CDicomLoader loader;
+    Probed p = ProbeFile(loader, folder + "17136", true);
+    ASSERT_TRUE(p.ok);
+    EXPECT_EQ(p.files, 4);
+    EXPECT_EQ(loader.m_nSlices, 4);
+    ASSERT_TRUE(loader.m_bWindowValid);
+    CModelSeries series;
+    CDicomVolume* v = LoadInto(loader, folder + "17136", series);
+    ASSERT_NE(v, nullptr);
+    ASSERT_EQ(v->m_nDimZ, 4);
+    const auto voxels = Voxels(*v);
+    for (int z = 0; z < 4; ++z)
+        EXPECT_EQ(Slice(voxels, *v, z),
+                  Render(folder + inOrder[z], 16, 16, loader.m_nWindowCentre, loader.m_nWindowWidth, 16))
+            << "slice " << z << " should be " << inOrder[z];
+    EXPECT_TRUE(loader.m_lstUnreadable.empty());
+}
+
+TEST_F(DicomLoaderTest, UnknownVRAttributesAreReadByTheirDictionaryVR)
+{
+    // Some writers store every attribute with VR UN; read as text its bytes
+    // come back in hexadecimal ("31\\30" for "10").
+    for (const char* name : {"rtdose_rle_1frame.dcm", "rtdose_rle.dcm"}) {
+        SCOPED_TRACE(name);
+        CDicomLoader loader;
+        Probed p = ProbeFile(loader, kPydicom + name, false);
+        ASSERT_TRUE(p.ok);
+        EXPECT_EQ(p.width, 10);
+        EXPECT_FLOAT_EQ(p.x, 10.0f);
+        EXPECT_FLOAT_EQ(p.y, 10.0f);
+    }
+
+    // A series written so: study, series, instance number, location, pixel
+    // spacing and window all UN. Names run against the instance numbers.
+    const char* const names[] = {"c", "b", "a"};
+    for (int i = 0; i < 3; ++i) {
+        ImageSpec s;
+        s.unknownVR = true;
+        s.instance = i + 1;
+        s.location = std::to_string(2.5 * i);
+        s.thickness = "7";
+        s.pixelSpacing = "0.5\\0.7";
+        s.centre = "1500";
+        s.width = "3000";
+        s.base = 1000 + 50 * i;
+        s.slope = 1;
+        WriteImage(dir.File(names[i]), s);
+    }
+    CDicomLoader loader;
+    Probed p = ProbeFile(loader, dir.File("b"), true);
+    ASSERT_TRUE(p.ok);
+    EXPECT_EQ(p.files, 3);
+    EXPECT_FLOAT_EQ(p.x, 0.7f);
+    EXPECT_FLOAT_EQ(p.y, 0.5f);
+    EXPECT_FLOAT_EQ(p.z, 2.5f) << "from the locations";
+    EXPECT_EQ(loader.m_nWindowCentre, 1500);
+    EXPECT_EQ(loader.m_nWindowWidth, 3000);
+    CModelSeries series;
+    CDicomVolume* v = LoadInto(loader, dir.File("b"), series);
+    ASSERT_NE(v, nullptr);
+    ASSERT_EQ(v->m_nDimZ, 3);
+    const auto voxels = Voxels(*v);
+    for (int z = 0; z < 3; ++z)
+        EXPECT_EQ(Slice(voxels, *v, z), Render(dir.File(names[z]), 8, 8, 1500, 3000, 16)) << "slice " << z;
+
+    // Slice thickness, then spacing between slices, of a single file.
+    struct Case {
+        std::optional<std::string> thickness, spacing;
+        float z;
+    };
+    for (const Case& c : {Case{"3", std::nullopt, 3.0f}, Case{"3", "4", 4.0f}}) {
+        ImageSpec s;
+        s.unknownVR = true;
+        s.thickness = c.thickness;
+        s.spacing = c.spacing;
+        CDicomLoader single;
+        Probed q;
+        WriteAndProbe(single, "single" + std::to_string(c.z), s, q);
+        ASSERT_TRUE(q.ok);
+        EXPECT_FLOAT_EQ(q.z, c.z);
+    }
+}
+
+TEST_F(DicomLoaderTest, BigEndian32BitImagesMatchTheirLittleEndianTwins)
+{
+    // The toolkit reads big-endian 32-bit pixels as pairs of 16-bit words in
+    // the wrong order; the little-endian files hold the same doses.
+    struct Case {
+        const char *bigEndian, *littleEndian;
+    };
+    for (const Case& c : {Case{"rtdose_expb_1frame.dcm", "rtdose_1frame.dcm"}, Case{"rtdose_expb.dcm", "rtdose.dcm"}}) {
+        SCOPED_TRACE(c.bigEndian);
+        CDicomLoader be, le;
+        Probed pb = ProbeFile(be, kPydicom + c.bigEndian, false);
+        Probed pl = ProbeFile(le, kPydicom + c.littleEndian, false);
+        ASSERT_TRUE(pb.ok && pl.ok);
+        EXPECT_EQ(pb.bits, 32);
+        EXPECT_EQ(be.m_dMinValue, le.m_dMinValue);
+        EXPECT_EQ(be.m_dMaxValue, le.m_dMaxValue);
+        EXPECT_EQ(be.m_nWindowCentre, le.m_nWindowCentre);
+        EXPECT_EQ(be.m_nWindowWidth, le.m_nWindowWidth);
+        CModelSeries sb, sl;
+        CDicomVolume* vb = LoadInto(be, kPydicom + c.bigEndian, sb);
+        CDicomVolume* vl = LoadInto(le, kPydicom + c.littleEndian, sl);
+        ASSERT_TRUE(vb && vl);
+        const auto voxels = Voxels(*vl);
+        EXPECT_EQ(Voxels(*vb), voxels);
+        EXPECT_GT(std::count_if(voxels.begin(), voxels.end(), [](std::uint8_t b) { return b != 0; }), 100);
+    }
 }
 
 TEST_F(DicomLoaderTest, OutputDepthAndByteOrder)
@@ -877,14 +996,23 @@ TEST_F(DicomLoaderTest, DamagedFileOfTheSeriesLeavesItsSliceZero)
         folder.Write(FormatName(3), bytes.substr(0, bytes.size() - 1000));
         CDicomLoader loader;
         ASSERT_EQ(ProbeFile(loader, folder.File(FormatName(1)), true).files, 3);
+        CRecordingLogOwner owner;
+        CMessageLog* log = CMessageLog::GetInstance(&owner);
         CModelSeries series;
         CDicomVolume* v = LoadInto(loader, folder.File(FormatName(1)), series);
+        const std::vector<std::string> lines = log->m_lines;
+        delete log;
         ASSERT_NE(v, nullptr);
         ASSERT_EQ(v->m_nDimZ, 3);
         const auto voxels = Voxels(*v);
         EXPECT_EQ(Slice(voxels, *v, 1), Render(folder.File(FormatName(2)), 64, 64, 3000, 6000, 16));
         EXPECT_EQ(Slice(voxels, *v, 2), std::vector<std::uint8_t>(64 * 64 * 2, 0));
         ExpectHistogramOfVoxels(*v);
+        // The user is told which file and slice.
+        EXPECT_EQ(lines, std::vector<std::string>{"Slice 3 of 3 could not be read: im3.dcm"});
+        ASSERT_EQ(loader.m_lstUnreadable.size(), 1u);
+        EXPECT_EQ(loader.m_lstUnreadable[0].slice, 2);
+        EXPECT_EQ(loader.m_lstUnreadable[0].path, folder.File(FormatName(3)));
     }
 }
 
@@ -903,9 +1031,10 @@ public:
 
 TEST_F(DicomLoaderTest, AnyNumberOfThreadsGivesTheSameVolume)
 {
-    // A series with everything that decides what a slice holds: equal
-    // numbers where the later file renders or cannot (colour, cut short), a
-    // missing number, a file of another size, a damaged file alone.
+    // Series with everything that decides what a slice holds: a missing
+    // number, files that cannot be read (colour, cut short), a file of
+    // another size; once placed by the step, once with repeated numbers that
+    // give every file a slice of its own.
     struct File {
         std::string name;
         int instance;
@@ -913,81 +1042,128 @@ TEST_F(DicomLoaderTest, AnyNumberOfThreadsGivesTheSameVolume)
         std::string photometric = "MONOCHROME2";
         bool truncated = false;
     };
-    std::vector<File> files;
+    std::vector<File> stepped;
     for (int i = 1; i <= 24; ++i)
         if (i != 15)
-            files.push_back({"s" + std::string(i < 10 ? "0" : "") + std::to_string(i), i, i == 18 ? 16 : 32,
-                             "MONOCHROME2", i == 20});
-    files.push_back({"s05b", 5});
-    files.push_back({"s09b", 9, 32, "PALETTE COLOR"});
-    files.push_back({"s12b", 12, 32, "MONOCHROME2", true});
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        ImageSpec s;
-        s.instance = files[i].instance;
-        s.rows = s.columns = files[i].size;
-        s.photometric = files[i].photometric;
-        s.base = 40 * int(i);
-        s.slope = 3;
-        s.centre = "2000";
-        s.width = "4000";
-        WriteImage(dir.File(files[i].name), s);
-        if (files[i].truncated) {
-            const std::string bytes = TempDir::Read(dir.File(files[i].name));
-            dir.Write(files[i].name, bytes.substr(0, bytes.size() - 700));
-        }
+            stepped.push_back({"s" + std::string(i < 10 ? "0" : "") + std::to_string(i), i, i == 18 ? 16 : 32,
+                               i == 9 ? "PALETTE COLOR" : "MONOCHROME2", i == 12 || i == 20});
+    std::vector<File> repeated = stepped;
+    repeated.push_back({"s05b", 5});
+    repeated.push_back({"s09b", 9});
+    struct Series {
+        const char* what;
+        std::vector<File> files;
+        // The file of each slice, for the list in instance order and reversed
+        // ("" for none).
+        std::vector<std::string> inOrder, reversed;
+    };
+    Series byStep{"placed by the step", stepped, {}, {}};
+    for (int i = 1; i <= 24; ++i)
+        byStep.inOrder.push_back(i == 15 ? "" : "s" + std::string(i < 10 ? "0" : "") + std::to_string(i));
+    byStep.reversed = byStep.inOrder;
+    Series byFile{"repeated numbers: a slice per file", repeated, {}, {}};
+    for (const File& f : stepped) {
+        byFile.inOrder.push_back(f.name);
+        if (f.instance == 5 || f.instance == 9)
+            byFile.inOrder.push_back(f.name + "b");
     }
+    // Reversed, files with equal numbers come the other way round.
+    byFile.reversed = byFile.inOrder;
+    std::swap(byFile.reversed[4], byFile.reversed[5]);
+    std::swap(byFile.reversed[9], byFile.reversed[10]);
+
     CAppSettings::GetInstance()->m_fMinAlpha = 0.02f; // thresholded per slice as well
     const auto thresholded = [](std::vector<std::uint8_t> v) {
         ThresholdVoxels(v.data(), std::int64_t(v.size() / 2), 2, 0.02f);
         return v;
     };
+    const std::set<std::string> cannotBeRead = {"s09", "s12", "s20"};
 
-    for (bool reversed : {false, true}) {
-        SCOPED_TRACE(reversed ? "list reversed" : "list in instance order");
-        CDicomLoader loader;
-        ASSERT_EQ(ProbeFile(loader, dir.File("s01"), true).files, int(files.size()));
-        ASSERT_EQ(loader.m_nSlices, 24);
-        if (reversed)
-            std::reverse(loader.m_lstSlices.begin(), loader.m_lstSlices.end());
-        const int count = int(loader.m_lstSlices.size());
+    for (const Series& c : {byStep, byFile}) {
+        SCOPED_TRACE(c.what);
+        const int slices = int(c.inOrder.size());
+        TempDir folder;
+        for (std::size_t i = 0; i < c.files.size(); ++i) {
+            const File& f = c.files[i];
+            ImageSpec s;
+            s.instance = f.instance;
+            s.rows = s.columns = f.size;
+            s.photometric = f.photometric;
+            s.base = 40 * int(i);
+            s.slope = 3;
+            s.centre = "2000";
+            s.width = "4000";
+            WriteImage(folder.File(f.name), s);
+            if (f.truncated) {
+                const std::string bytes = TempDir::Read(folder.File(f.name));
+                folder.Write(f.name, bytes.substr(0, bytes.size() - 700));
+            }
+        }
+        for (bool reversed : {false, true}) {
+            SCOPED_TRACE(reversed ? "list reversed" : "list in instance order");
+            CDicomLoader loader;
+            ASSERT_EQ(ProbeFile(loader, folder.File("s01"), true).files, int(c.files.size()));
+            ASSERT_EQ(loader.m_nSlices, slices);
+            if (reversed)
+                std::reverse(loader.m_lstSlices.begin(), loader.m_lstSlices.end());
+            const int count = int(loader.m_lstSlices.size());
+            const std::vector<std::string>& expected = reversed ? c.reversed : c.inOrder;
 
-        loader.m_nDecodeThreads = 1;
-        CModelSeries one;
-        CDicomVolume* reference = LoadInto(loader, dir.File("s01"), one);
-        ASSERT_NE(reference, nullptr);
-        const auto voxels = Voxels(*reference);
-        ExpectHistogramOfVoxels(*reference);
-        // The later entry of equal numbers wins when it renders; when it
-        // cannot, the earlier one is kept.
-        const std::string fifth = reversed ? "s05" : "s05b";
-        EXPECT_EQ(Slice(voxels, *reference, 4), thresholded(Render(dir.File(fifth), 32, 32, 2000, 4000, 16)));
-        EXPECT_EQ(Slice(voxels, *reference, 8), thresholded(Render(dir.File("s09"), 32, 32, 2000, 4000, 16)));
-        EXPECT_EQ(Slice(voxels, *reference, 14), std::vector<std::uint8_t>(32 * 32 * 2, 0));
-        EXPECT_EQ(Slice(voxels, *reference, 17), thresholded(Render(dir.File("s18"), 32, 32, 2000, 4000, 16)));
-        EXPECT_EQ(Slice(voxels, *reference, 19), std::vector<std::uint8_t>(32 * 32 * 2, 0));
+            loader.m_nDecodeThreads = 1;
+            CModelSeries one;
+            CDicomVolume* reference = LoadInto(loader, folder.File("s01"), one);
+            ASSERT_NE(reference, nullptr);
+            const auto voxels = Voxels(*reference);
+            ExpectHistogramOfVoxels(*reference);
+            // s18 is scaled to the size being loaded; the others cannot be read.
+            std::vector<std::int64_t> unreadable;
+            std::vector<std::string> unreadableLines;
+            for (int z = 0; z < slices; ++z) {
+                const std::string& name = expected[std::size_t(z)];
+                const bool lost = cannotBeRead.count(name) != 0;
+                if (lost) {
+                    unreadable.push_back(z);
+                    unreadableLines.push_back("Slice " + std::to_string(z + 1) + " of " + std::to_string(slices) +
+                                              " could not be read: " + name);
+                }
+                EXPECT_EQ(Slice(voxels, *reference, z),
+                          name.empty() || lost ? std::vector<std::uint8_t>(32 * 32 * 2, 0)
+                                               : thresholded(Render(folder.File(name), 32, 32, 2000, 4000, 16)))
+                    << "slice " << z << " should be " << (name.empty() ? "zero" : name);
+            }
+            EXPECT_EQ(unreadable.size(), 3u);
 
-        for (int threads : {2, 3, 8, 64}) {
-            SCOPED_TRACE(std::to_string(threads) + " threads");
-            loader.m_nDecodeThreads = threads;
-            CThreadRecordingLogOwner owner;
-            CMessageLog* log = CMessageLog::GetInstance(&owner);
-            CModelSeries many;
-            CDicomVolume* v = LoadInto(loader, dir.File("s01"), many);
-            delete log;
-            ASSERT_NE(v, nullptr);
-            EXPECT_EQ(Voxels(*v), voxels);
-            ExpectSameHistogram(v->m_histogram, reference->m_histogram);
+            for (int threads : {2, 3, 8, 64}) {
+                SCOPED_TRACE(std::to_string(threads) + " threads");
+                loader.m_nDecodeThreads = threads;
+                CThreadRecordingLogOwner owner;
+                CMessageLog* log = CMessageLog::GetInstance(&owner);
+                CModelSeries many;
+                CDicomVolume* v = LoadInto(loader, folder.File("s01"), many);
+                const std::vector<std::string> lines = log->m_lines;
+                delete log;
+                ASSERT_NE(v, nullptr);
+                EXPECT_EQ(Voxels(*v), voxels);
+                ExpectSameHistogram(v->m_histogram, reference->m_histogram);
+                // The unreadable slices, in slice order whatever thread read them.
+                EXPECT_EQ(lines, unreadableLines);
+                ASSERT_EQ(loader.m_lstUnreadable.size(), unreadable.size());
+                for (std::size_t u = 0; u < unreadable.size(); ++u) {
+                    EXPECT_EQ(loader.m_lstUnreadable[u].slice, unreadable[u]);
+                    EXPECT_EQ(loader.m_lstUnreadable[u].path, folder.File(expected[std::size_t(unreadable[u])]));
+                }
 
-            // Every busy text, in order, from the loading thread.
-            std::vector<std::string> loading, expected;
-            for (int i = 1; i <= count; ++i)
-                expected.push_back("Loading slice " + std::to_string(i) + " of " + std::to_string(count) + " ...");
-            for (const std::string& t : owner.ShownTexts())
-                if (t.rfind("Loading slice ", 0) == 0)
-                    loading.push_back(t);
-            EXPECT_EQ(loading, expected);
-            EXPECT_TRUE(std::all_of(owner.threads.begin(), owner.threads.end(),
-                                    [](std::thread::id id) { return id == std::this_thread::get_id(); }));
+                // Every busy text, in order, from the loading thread.
+                std::vector<std::string> loading, busy;
+                for (int i = 1; i <= count; ++i)
+                    busy.push_back("Loading slice " + std::to_string(i) + " of " + std::to_string(count) + " ...");
+                for (const std::string& t : owner.ShownTexts())
+                    if (t.rfind("Loading slice ", 0) == 0)
+                        loading.push_back(t);
+                EXPECT_EQ(loading, busy);
+                EXPECT_TRUE(std::all_of(owner.threads.begin(), owner.threads.end(),
+                                        [](std::thread::id id) { return id == std::this_thread::get_id(); }));
+            }
         }
     }
 }

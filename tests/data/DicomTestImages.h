@@ -11,6 +11,7 @@
 #include <dcmtk/config/osconfig.h>
 #include <dcmtk/dcmdata/dcdeftag.h>
 #include <dcmtk/dcmdata/dcfilefo.h>
+#include <dcmtk/dcmdata/dcvrobow.h>
 #include <dcmtk/dcmdata/dcuid.h>
 #include <dcmtk/dcmimgle/dcmimage.h>
 #include <gtest/gtest.h>
@@ -28,6 +29,7 @@ struct ImageSpec {
     std::string photometric = "MONOCHROME2";
     int base = 100, slope = 10;
     std::vector<int> pixels; // row by row; when given, in place of the ramp
+    bool unknownVR = false;  // the attributes above written with VR UN, as some writers do
 };
 
 inline void WriteImage(const std::string& path, const ImageSpec& s)
@@ -37,14 +39,24 @@ inline void WriteImage(const std::string& path, const ImageSpec& s)
     char uid[100];
     d->putAndInsertString(DCM_SOPClassUID, UID_SecondaryCaptureImageStorage);
     d->putAndInsertString(DCM_SOPInstanceUID, dcmGenerateUniqueIdentifier(uid, SITE_INSTANCE_UID_ROOT));
-    d->putAndInsertString(DCM_StudyInstanceUID, s.study.c_str());
-    d->putAndInsertString(DCM_SeriesInstanceUID, s.series.c_str());
-    if (s.instance)
-        d->putAndInsertString(DCM_InstanceNumber, std::to_string(*s.instance).c_str());
     auto put = [&](const DcmTagKey& tag, const std::optional<std::string>& v) {
-        if (v)
+        if (!v)
+            return;
+        if (!s.unknownVR) {
             d->putAndInsertString(tag, v->c_str());
+            return;
+        }
+        std::string bytes = *v;
+        if (bytes.size() % 2)
+            bytes += tag == DCM_StudyInstanceUID || tag == DCM_SeriesInstanceUID ? '\0' : ' ';
+        auto* e = new DcmOtherByteOtherWord(DcmTag(tag, EVR_UN));
+        e->putUint8Array(reinterpret_cast<const Uint8*>(bytes.data()), unsigned(bytes.size()));
+        d->insert(e, OFTrue);
     };
+    put(DCM_StudyInstanceUID, s.study);
+    put(DCM_SeriesInstanceUID, s.series);
+    if (s.instance)
+        put(DCM_InstanceNumber, std::to_string(*s.instance));
     put(DCM_SliceLocation, s.location);
     put(DCM_SliceThickness, s.thickness);
     put(DCM_SpacingBetweenSlices, s.spacing);

@@ -1,3 +1,4 @@
+#include <filesystem>
 #include <functional>
 
 #include <gtest/gtest.h>
@@ -22,12 +23,9 @@ TEST(MeshExport, OffAndSmfTexts)
     TempDir dir;
     CObjMesh triangle;
     MakeUnitTriangle(triangle);
+    // No indices are no triangles, whatever the primitive.
     CMesh empty;
-    // A quad list is not offered for export; only its whole triple is written.
-    CMesh quad;
-    MakeUnitTriangle(quad);
-    quad.SetIndexCount(4)[3] = 2;
-    std::fill(quad.m_pIndices.get(), quad.m_pIndices.get() + 3, 1);
+    ASSERT_EQ(empty.m_nPrimitive, kGlQuads);
     struct Row {
         const char* what;
         CMesh* mesh;
@@ -40,11 +38,6 @@ TEST(MeshExport, OffAndSmfTexts)
          "begin\r\nv 0.00000000 0.00000000 0.00000000\r\nv 1.00000000 0.00000000 0.00000000\r\n"
          "v 0.00000000 1.00000000 0.00000000\r\nf 3 2 1\r\nend\r\n"},
         {"empty mesh", &empty, "OFF\r\n0 0 0\r\n", "begin\r\nend\r\n"},
-        {"four indices", &quad,
-         "OFF\r\n3 1 0\r\n0.00000000 0.00000000 0.00000000\r\n1.00000000 0.00000000 0.00000000\r\n"
-         "0.00000000 1.00000000 0.00000000\r\n3 1 1 1\r\n",
-         "begin\r\nv 0.00000000 0.00000000 0.00000000\r\nv 1.00000000 0.00000000 0.00000000\r\n"
-         "v 0.00000000 1.00000000 0.00000000\r\nf 2 2 2\r\nend\r\n"},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
@@ -56,6 +49,49 @@ TEST(MeshExport, OffAndSmfTexts)
     EXPECT_FALSE(triangle.m_bDirty) << "bounds brought up to date";
     EXPECT_FALSE(triangle.SaveOFF(dir.File("no/such/folder.off")));
     EXPECT_FALSE(triangle.SaveSMF(dir.File("no/such/folder.smf")));
+}
+
+// Both formats hold triangles, read from the index list three at a time; a
+// list of anything else would come out as faces joining the wrong corners
+// (a box of six quads as "8 6 0" and eight faces), so it is refused: no file
+// is made, and a file already there keeps its bytes.
+TEST(MeshExport, RefusesWhatIsNotWholeTriangles)
+{
+    TempDir dir;
+    CMesh box;
+    CVector3* v = box.SetVertexCount(8);
+    for (int i = 0; i < 8; ++i)
+        v[i] = {float(i & 1), float((i >> 1) & 1), float(i >> 2)};
+    const int quads[6][4] = {{0, 1, 3, 2}, {4, 6, 7, 5}, {0, 4, 5, 1}, {2, 3, 7, 6}, {0, 2, 6, 4}, {1, 5, 7, 3}};
+    std::int32_t* idx = box.SetIndexCount(24);
+    for (int q = 0; q < 6; ++q)
+        for (int k = 0; k < 4; ++k)
+            idx[4 * q + k] = quads[q][k];
+    box.m_nPrimitive = kGlQuads;
+    box.m_nPolygons = 6;
+    CObjMesh partial;
+    MakeUnitTriangle(partial);
+    partial.SetIndexCount(4)[3] = 0;
+    std::fill(partial.m_pIndices.get(), partial.m_pIndices.get() + 3, 1);
+    struct Row {
+        const char* what;
+        CMesh* mesh;
+    } rows[] = {
+        {"a box of six quads", &box},
+        {"triangles with an index left over", &partial},
+    };
+    using Save = bool (CMesh::*)(const std::string&);
+    const std::pair<const char*, Save> writers[] = {{"OFF", &CMesh::SaveOFF}, {"SMF", &CMesh::SaveSMF}};
+    for (const Row& r : rows)
+        for (const auto& [format, save] : writers) {
+            SCOPED_TRACE(std::string(r.what) + " as " + format);
+            EXPECT_FALSE((r.mesh->*save)(dir.File("new")));
+            EXPECT_FALSE(std::filesystem::exists(dir.File("new")));
+            const std::string old = dir.Write("old", "the user's old file\r\n");
+            EXPECT_FALSE((r.mesh->*save)(old));
+            EXPECT_EQ(TempDir::Read(old), "the user's old file\r\n");
+            EXPECT_EQ(dir.FilesStartingWith(""), std::vector<std::string>{"old"});
+        }
 }
 
 TEST(VolumeExport, RawIsTheVoxelArray)

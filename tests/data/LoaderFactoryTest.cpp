@@ -137,21 +137,40 @@ TEST_F(FactoryTest, RawBranchMeasuresRunsTheDialogAndLoads)
     EXPECT_EQ(shown.front(), "Loading data ... please wait");
 }
 
-TEST_F(FactoryTest, CancelledOrUnopenableRawFallsToDicom)
+TEST_F(FactoryTest, CancelledRawEndsTheOpenAndUnopenableRawStillAsks)
 {
-    // Cancel: the same file goes on to the DICOM question.
+    // Cancel ends the open there: no DICOM question, nothing read, the
+    // caller told; without the flag asked for it ends the same way.
     const std::string path = dir.Write("v.raw", std::string(8, '\x01'));
-    dialogs.rawAnswers = {{false, {}}};
+    dialogs.rawAnswers = {{false, {}}, {false, {}}};
+    bool cancelled = false;
+    EXPECT_EQ(LoadModelFile(path, "raw", &cancelled), nullptr);
+    EXPECT_TRUE(cancelled);
     EXPECT_EQ(LoadModelFile(path, "raw"), nullptr);
-    EXPECT_EQ(prompter.Texts(), std::vector<std::string>{kScanQuestion});
+    EXPECT_EQ(dialogs.rawShown.size(), 2u);
+    EXPECT_TRUE(prompter.asked.empty()) << prompter.asked[0].text;
+    EXPECT_TRUE(owner.ShownTexts().empty()) << "no loader ran";
+
+    // Anything but a cancelled dialog leaves the flag clear.
+    dialogs.rawAnswers = {{true, {}}};
+    EXPECT_EQ(LoadModelFile(path, "raw", &cancelled), nullptr) << "8 bytes are not 128^3";
+    EXPECT_FALSE(cancelled);
+    dialogs.rawShown.clear();
 
     // A file that cannot be opened still reaches the dialog, with size 0, and
     // then fails to load.
     dialogs.rawAnswers = {{true, {}}};
-    EXPECT_EQ(LoadModelFile(dir.File("missing.raw"), "raw"), nullptr);
-    ASSERT_EQ(dialogs.rawShown.size(), 2u);
-    EXPECT_EQ(dialogs.rawShown[1].fileSize, 0u);
-    EXPECT_EQ(prompter.asked.size(), 1u) << "an OK'd raw load that fails does not fall through";
+    EXPECT_EQ(LoadModelFile(dir.File("missing.raw"), "raw", &cancelled), nullptr);
+    EXPECT_FALSE(cancelled);
+    ASSERT_EQ(dialogs.rawShown.size(), 1u);
+    EXPECT_EQ(dialogs.rawShown[0].fileSize, 0u);
+    EXPECT_TRUE(prompter.asked.empty()) << "an OK'd raw load that fails does not fall through";
+
+    // A file no reader takes has failed; nobody cancelled.
+    prompter.answers = {IDNO};
+    EXPECT_EQ(LoadModelFile(dir.Write("notes.txt", "hello"), "txt", &cancelled), nullptr);
+    EXPECT_FALSE(cancelled);
+    EXPECT_EQ(prompter.Texts(), std::vector<std::string>{kScanQuestion});
 }
 
 TEST_F(FactoryTest, FailedOrThrowingLoadersLeaveNothingBehind)

@@ -16,12 +16,14 @@ TEST(CAppSettings, SingletonWithDefaults)
     EXPECT_TRUE(d.m_bUseQuads);
     EXPECT_TRUE(d.m_bLightBoxXfr);
     EXPECT_FALSE(d.m_bAskRenderer || d.m_bUse3DTextures || d.m_bRSnake || d.m_bScanDicomFolder);
-    EXPECT_FLOAT_EQ(d.m_fSegmentLength, 10.0f);
-    EXPECT_FLOAT_EQ(d.m_fExternalWeight, 3.0f);
-    EXPECT_FLOAT_EQ(d.m_fInternalWeight, 4.0f);
-    EXPECT_FLOAT_EQ(d.m_fDampingWeight, -1.0f);
-    EXPECT_FLOAT_EQ(d.m_fPointMass, 1.0f);
-    EXPECT_FLOAT_EQ(d.m_fDelta, 0.005f);
+    // The contour parameters' own defaults are the settings' defaults.
+    const ContourParameters& k = d.m_contour;
+    EXPECT_FLOAT_EQ(k.m_fSegmentLength, 10.0f);
+    EXPECT_FLOAT_EQ(k.m_fExternalWeight, 3.0f);
+    EXPECT_FLOAT_EQ(k.m_fInternalWeight, 4.0f);
+    EXPECT_FLOAT_EQ(k.m_fDampingWeight, -1.0f);
+    EXPECT_FLOAT_EQ(k.m_fPointMass, 1.0f);
+    EXPECT_FLOAT_EQ(k.m_fDelta, 0.005f);
     EXPECT_EQ(d.m_nImageDisplayed, 0);
     EXPECT_EQ(d.m_nContourType, 0);
 }

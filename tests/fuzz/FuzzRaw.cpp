@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     v.m_nDimX = l.x, v.m_nDimY = l.y, v.m_nDimZ = l.z, v.m_nBits = l.bits;
     v.m_bLittleEndian = l.littleEndian, v.m_nOffset = l.offset;
     v.m_fScaleX = l.sx, v.m_fScaleY = l.sy, v.m_fScaleZ = l.sz;
-    // Bit 7: the dialog is cancelled, so the file goes on as DICOM.
+    // Bit 7: the dialog is cancelled, which ends the open unread.
     run.dialogs.rawAnswers = {{(data[0] & 0x80) == 0, v}};
     const std::string path = run.Write("input.raw", {reinterpret_cast<const char*>(data) + 1, size - 1});
     if (auto series = LoadModelFile(path, "raw"))

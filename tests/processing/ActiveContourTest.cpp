@@ -51,7 +51,7 @@ struct Contour {
     explicit Contour(const Points& pts, float length = 10.0f, int w = 100, int h = 100)
         : image(std::vector<std::uint8_t>(std::size_t(w * h), 0).data(), w, h), snake(&image, w, h)
     {
-        snake.m_fSegmentLength = length;
+        snake.m_contour.m_fSegmentLength = length;
         for (auto [x, y] : pts)
             snake.AddPoint(x, y);
     }
@@ -199,7 +199,7 @@ TEST(CActiveContour, DegenerateInputsStayFiniteAndInside)
     };
     for (const Case& k : cases) {
         Contour c({{1, 1}, {1, 9}, {9, 9}, {9, 1}}, 6.0f, k.w, k.h);
-        c.snake.m_fPointMass = k.mass;
+        c.snake.m_contour.m_fPointMass = k.mass;
         for (int i = 0; i < 3; ++i)
             c.snake.Step();
         const float hiX = float(std::max(0, k.w - 2));

@@ -216,20 +216,19 @@ TEST(BuildContours, KindAndParametersFromSettings)
     CAppSettings* s = CAppSettings::GetInstance();
     const CAppSettings saved;
     s->m_nContourType = 1;
-    s->m_fSegmentLength = 7.0f;
-    s->m_fPointMass = 2.5f;
+    s->m_contour.m_fSegmentLength = 7.0f;
+    s->m_contour.m_fPointMass = 2.5f;
     auto img = Labelled({"...", ".#.", ".#."});
     img->BuildContours();
     s->m_nContourType = saved.m_nContourType;
-    s->m_fSegmentLength = saved.m_fSegmentLength;
-    s->m_fPointMass = saved.m_fPointMass;
+    s->m_contour = saved.m_contour;
 
     ASSERT_EQ(img->m_aContours.size(), 1u);
     CSnake& c = *img->m_aContours[0];
     ASSERT_NE(dynamic_cast<CRSnake*>(&c), nullptr);
-    EXPECT_FLOAT_EQ(c.m_fSegmentLength, 7.0f);
-    EXPECT_FLOAT_EQ(c.m_fPointMass, 2.5f);
-    EXPECT_FLOAT_EQ(c.m_fDelta, saved.m_fDelta);
+    EXPECT_FLOAT_EQ(c.m_contour.m_fSegmentLength, 7.0f);
+    EXPECT_FLOAT_EQ(c.m_contour.m_fPointMass, 2.5f);
+    EXPECT_FLOAT_EQ(c.m_contour.m_fDelta, saved.m_contour.m_fDelta);
     EXPECT_EQ(c.m_nWidth, 3);
     EXPECT_EQ(c.m_nHeight, 3);
     // Restricted-snake nodes sit on the lower edge of their pixel.
@@ -249,44 +248,43 @@ TEST(BuildContours, ParametersInEffectStayInTheirRanges)
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
     struct Case {
-        float CAppSettings::*setting;
-        float CSnake::*inEffect;
+        float ContourParameters::*field;
         float value, expected;
     };
     const Case cases[] = {
-        {&CAppSettings::m_fSegmentLength, &CSnake::m_fSegmentLength, 1e-20f, 0.5f},
-        {&CAppSettings::m_fSegmentLength, &CSnake::m_fSegmentLength, -3.0f, 0.5f},
-        {&CAppSettings::m_fSegmentLength, &CSnake::m_fSegmentLength, 5000.0f, 1000.0f},
-        {&CAppSettings::m_fSegmentLength, &CSnake::m_fSegmentLength, nan, 10.0f},
-        {&CAppSettings::m_fSegmentLength, &CSnake::m_fSegmentLength, 0.5f, 0.5f},
-        {&CAppSettings::m_fPointMass, &CSnake::m_fPointMass, 0.0f, 0.001f},
-        {&CAppSettings::m_fPointMass, &CSnake::m_fPointMass, inf, 1e6f},
-        {&CAppSettings::m_fPointMass, &CSnake::m_fPointMass, nan, 1.0f},
-        {&CAppSettings::m_fPointMass, &CSnake::m_fPointMass, 2.5f, 2.5f},
-        {&CAppSettings::m_fDelta, &CSnake::m_fDelta, 0.0f, 1e-6f},
-        {&CAppSettings::m_fDelta, &CSnake::m_fDelta, 1e9f, 10.0f},
-        {&CAppSettings::m_fDelta, &CSnake::m_fDelta, 0.01f, 0.01f},
-        {&CAppSettings::m_fExternalWeight, &CSnake::m_fExternalWeight, -inf, -1e6f},
-        {&CAppSettings::m_fExternalWeight, &CSnake::m_fExternalWeight, nan, 3.0f},
-        {&CAppSettings::m_fInternalWeight, &CSnake::m_fInternalWeight, 3e7f, 1e6f},
-        {&CAppSettings::m_fInternalWeight, &CSnake::m_fInternalWeight, nan, 4.0f},
-        {&CAppSettings::m_fDampingWeight, &CSnake::m_fDampingWeight, -1e30f, -1e6f},
-        {&CAppSettings::m_fDampingWeight, &CSnake::m_fDampingWeight, nan, -1.0f},
-        {&CAppSettings::m_fDampingWeight, &CSnake::m_fDampingWeight, -1e6f, -1e6f},
+        {&ContourParameters::m_fSegmentLength, 1e-20f, 0.5f},
+        {&ContourParameters::m_fSegmentLength, -3.0f, 0.5f},
+        {&ContourParameters::m_fSegmentLength, 5000.0f, 1000.0f},
+        {&ContourParameters::m_fSegmentLength, nan, 10.0f},
+        {&ContourParameters::m_fSegmentLength, 0.5f, 0.5f},
+        {&ContourParameters::m_fPointMass, 0.0f, 0.001f},
+        {&ContourParameters::m_fPointMass, inf, 1e6f},
+        {&ContourParameters::m_fPointMass, nan, 1.0f},
+        {&ContourParameters::m_fPointMass, 2.5f, 2.5f},
+        {&ContourParameters::m_fDelta, 0.0f, 1e-6f},
+        {&ContourParameters::m_fDelta, 1e9f, 10.0f},
+        {&ContourParameters::m_fDelta, 0.01f, 0.01f},
+        {&ContourParameters::m_fExternalWeight, -inf, -1e6f},
+        {&ContourParameters::m_fExternalWeight, nan, 3.0f},
+        {&ContourParameters::m_fInternalWeight, 3e7f, 1e6f},
+        {&ContourParameters::m_fInternalWeight, nan, 4.0f},
+        {&ContourParameters::m_fDampingWeight, -1e30f, -1e6f},
+        {&ContourParameters::m_fDampingWeight, nan, -1.0f},
+        {&ContourParameters::m_fDampingWeight, -1e6f, -1e6f},
     };
     CAppSettings* s = CAppSettings::GetInstance();
     for (int type : {0, 1})
         for (const Case& c : cases) {
             SCOPED_TRACE("type " + std::to_string(type) + ", value " + std::to_string(c.value));
-            const float saved = s->*c.setting;
+            const float saved = s->m_contour.*c.field;
             s->m_nContourType = type;
-            s->*c.setting = c.value;
+            s->m_contour.*c.field = c.value;
             auto img = Labelled({"....", ".##.", ".##.", "...."});
             img->BuildContours();
-            s->*c.setting = saved;
+            s->m_contour.*c.field = saved;
             s->m_nContourType = 0;
             ASSERT_EQ(img->m_aContours.size(), 1u);
-            EXPECT_EQ(img->m_aContours[0].get()->*c.inEffect, c.expected);
+            EXPECT_EQ(img->m_aContours[0]->m_contour.*c.field, c.expected);
         }
 }
 
@@ -303,23 +301,18 @@ std::unique_ptr<CSliceImage> SquareContourWith(const ContourSettings& c)
 {
     CAppSettings* s = CAppSettings::GetInstance();
     const CAppSettings saved;
-    s->m_fSegmentLength = c.segmentLength;
-    s->m_fPointMass = c.pointMass;
-    s->m_fDelta = c.delta;
-    s->m_fExternalWeight = c.externalWeight;
-    s->m_fInternalWeight = c.internalWeight;
-    s->m_fDampingWeight = c.dampingWeight;
+    s->m_contour.m_fSegmentLength = c.segmentLength;
+    s->m_contour.m_fPointMass = c.pointMass;
+    s->m_contour.m_fDelta = c.delta;
+    s->m_contour.m_fExternalWeight = c.externalWeight;
+    s->m_contour.m_fInternalWeight = c.internalWeight;
+    s->m_contour.m_fDampingWeight = c.dampingWeight;
     std::vector<std::string> rows(16, std::string(16, '.'));
     for (int r = 4; r < 12; ++r)
         rows[r].replace(4, 8, 8, '#');
     auto img = Labelled(rows);
     img->BuildContours();
-    s->m_fSegmentLength = saved.m_fSegmentLength;
-    s->m_fPointMass = saved.m_fPointMass;
-    s->m_fDelta = saved.m_fDelta;
-    s->m_fExternalWeight = saved.m_fExternalWeight;
-    s->m_fInternalWeight = saved.m_fInternalWeight;
-    s->m_fDampingWeight = saved.m_fDampingWeight;
+    s->m_contour = saved.m_contour;
     return img;
 }
 

@@ -471,6 +471,32 @@ TEST(CWatershed2D, UniformSliceFloodsByDistance)
     EXPECT_EQ(img.m_aContours[0]->m_nCount, 6); // columns 1..4 traced there and back
 }
 
+TEST(CWatershed2D, LevelAfterAWidePlateauStillJoinsABasin)
+{
+    // Gradient 0 everywhere but one cell of level 5 in the far corner of
+    // the interior, the seeds in the near corner: level 0 floods over 597
+    // steps, its distance byte wrapping twice, and the cells it reaches last
+    // are the ones around the level-5 cell. Their distances must be cleared
+    // for level 5, or the cell finds no reached neighbour and stays masked.
+    constexpr int n = 600;
+    CVolume vol;
+    vol.m_aInPoints = {{1, 1, 0}};
+    vol.m_aOutPoints = {{1, 2, 0}};
+    const std::vector<std::uint8_t> px(std::size_t(n) * n, 99);
+    CSliceImage img(px.data(), n, n);
+    img.m_pGradient = std::make_unique<std::uint8_t[]>(std::size_t(n) * n);
+    img.m_pGradient[std::size_t(n - 2) * n + (n - 2)] = 5;
+    CWatershed ws(&vol);
+    ASSERT_TRUE(ws.Segment2D(&img, 2, 0));
+    std::size_t unlabelled = 0;
+    for (int y = 1; y < n - 1; ++y)
+        for (int x = 1; x < n - 1; ++x) {
+            const std::uint8_t l = img.m_pLabels[std::size_t(y) * n + x];
+            unlabelled += l != CWatershed::kObject && l != CWatershed::kBackground;
+        }
+    EXPECT_EQ(unlabelled, 0u);
+}
+
 TEST(CWatershed2D, DiscPreviewAndRepeatedRuns)
 {
     // A bright disc on a dark slice; one record serves several previews.

@@ -77,7 +77,8 @@ TEST(CFlyThrough, Construction)
 }
 
 // A texture rebuild in fly-through (new options, a table edit) keeps the
-// camera's eye and perspective; outside fly-through it resets the camera.
+// camera's eye and perspective; outside fly-through a new voxel size
+// resets the camera to the volume's new size.
 TEST(CFlyThrough, TextureRebuildKeepsTheCamera)
 {
     Flight f;
@@ -87,8 +88,9 @@ TEST(CFlyThrough, TextureRebuildKeepsTheCamera)
     EXPECT_EQ(r.m_CameraLookAt.eye, CVector3(3, -2, 1));
     EXPECT_EQ(r.m_dNear, 1.0);
     r.m_nRenderMode = kRenderNormal;
+    f.volume->SetVoxelSize(1, 1, 2);
     r.ComputeGeometry();
-    EXPECT_EQ(r.m_CameraLookAt.eye, CVector3(0, 0, 1.75f * r.m_fRadius));
+    EXPECT_EQ(r.m_CameraLookAt.eye, CVector3(0, 0, 1.75f * f.volume->GetSize()));
     EXPECT_NE(r.m_dNear, 1.0);
 }
 

@@ -255,7 +255,7 @@ TEST(CTex3DRenderer, ShellsFromTheLattices)
 // The lattice size comes from the settings: at construction below 2 gives
 // 8 and above 32 gives 32 (5 stays 5); applying the options clamps to
 // 8..32. The setting is written back either way, and only a change of size
-// re-attaches the volume.
+// rebuilds the texture.
 TEST(CTex3DRenderer, LatticeSettingIsClamped)
 {
     struct Case {
@@ -274,7 +274,7 @@ TEST(CTex3DRenderer, LatticeSettingIsClamped)
         r.renderer.OnOptionsChanged();
         EXPECT_EQ(r.renderer.m_nLatticePoints, c.applied) << c.setting;
         EXPECT_EQ(options.s.m_nLatticePoints, c.applied) << c.setting;
-        EXPECT_EQ(r.renderer.m_bTexturesDirty, c.applied != c.made) << c.setting << ": re-attached on a change";
+        EXPECT_EQ(r.renderer.m_bTexturesDirty, c.applied != c.made) << c.setting << ": rebuilt on a change";
         // The last point of the new lattice is its far corner.
         const int n = c.applied;
         EXPECT_GT(r.renderer.m_aVolumeLattice[std::size_t(n * n - 1)].x, 0) << c.setting;

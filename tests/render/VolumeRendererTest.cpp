@@ -56,7 +56,8 @@ int Draws(const CRecordingSurface& s) { return s.CountOf("glBegin") + s.CountOf(
 TEST(CVolumeRenderer, ModeStates)
 {
     const Lines composite = {"Enable BLEND", "BlendEquationEXT FUNC_ADD", "BlendFunc SRC_ALPHA ONE_MINUS_SRC_ALPHA"};
-    const Lines lineState = {"Enable DEPTH_TEST", "Disable CULL_FACE", "Enable LINE_SMOOTH", "Enable POLYGON_SMOOTH"};
+    const Lines lineState = {"Enable DEPTH_TEST", "Disable CULL_FACE", "Enable LINE_SMOOTH",
+                             "Enable POLYGON_SMOOTH", "Disable TEXTURE_2D", "Disable TEXTURE_3D"};
     struct Case {
         int mode;
         const char* extensions;

@@ -308,3 +308,58 @@ TEST(Tex3DRendererGl, EmptySpaceSkippingKeepsThePixels)
                 }
     }
 }
+
+// The line overlays (the multi-planar frames, the cut-plane box and the
+// trajectory) are drawn untextured from the first frame on, although the
+// build of that frame left 3D texturing on: frame 1 shows as many of their
+// pixels as frame 2. The volume is empty, so no slice covers them.
+TEST(Tex3DRendererGl, LineOverlaysOnTheFirstFrame)
+{
+    struct Overlay {
+        int mode;
+        bool trajectory;
+        const char* why;
+    };
+    const Overlay overlays[] = {
+        {kRenderMpr, false, "multi-planar frames"},
+        {kRenderCutPlanes, false, "cut-plane box"},
+        {kRenderNormal, true, "trajectory"},
+    };
+    struct Case {
+        const char* what;
+        std::function<std::unique_ptr<Scene>(CModel*)> make;
+    };
+    const Case cases[] = {
+        {"plain", Scene::Make<CTex3DPlainRenderer>},
+        {"pixel maps", Scene::Make<CTex3DPixelMapRenderer>},
+        {"ATI fragment shader", Scene::Make<CTex3DFragShaderRenderer>},
+    };
+    // Blue lines, or the yellow trajectory.
+    auto lines = [](const Scene& s, bool yellow) {
+        int n = 0;
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 64; ++x) {
+                const Rgba c = s.At(x, y);
+                n += yellow ? c.r > 100 && c.g > 100 && c.b < 60 : c.b > 100 && c.r < 60 && c.g < 60;
+            }
+        return n;
+    };
+    for (const Case& c : cases)
+        for (const Overlay& o : overlays) {
+            auto volume = MakeVolume(16, 16, 16, 8, [](int, int, int) { return 0; });
+            volume->SetEntryPoint({0, 0, 0}, -1, -1, -1);
+            volume->m_bShowTrajectory = o.trajectory;
+            volume->m_qOrientation = AxisAngleToQuat(CVector3(0.3f, 1, 0.2f), 30 * kDegToRad);
+            auto s = c.make(volume.get());
+            s->SetTable(Identity);
+            s->renderer->m_nRenderMode = o.mode;
+            s->renderer->OnModeChanged();
+            const std::string why = std::string(c.what) + ", " + o.why;
+            s->Frame();
+            const int first = lines(*s, o.trajectory);
+            s->Frame();
+            const int second = lines(*s, o.trajectory);
+            EXPECT_GT(second, 20) << why;
+            EXPECT_EQ(first, second) << why;
+        }
+}

@@ -8,13 +8,13 @@
 #include "GuiTest.h"
 #include "ScreenPixels.h"
 #include "app/Vexilo.h"
+#include "data/DialogRunner.h"
 #include "data/Mesh.h"
 #include "data/MessageLog.h"
 #include "data/Volume.h"
 #include "data/VolumeFixtures.h"
-#include "platform/DialogRunner.h"
-#include "support/ScriptedDialogRunner.h"
 #include "res/CommandIds.h"
+#include "support/ScriptedDialogRunner.h"
 #include "support/TempDir.h"
 
 // Files the view opens in these tests, written into the test's folder.

@@ -1,11 +1,10 @@
-#include "platform/DialogRunner.h"
+#include "data/DialogRunner.h"
 
 namespace {
 class CCancellingRunner : public IDialogRunner {
 public:
     bool RunRawDialog(CRawDialogValues&) override { return false; }
     bool RunDcmDialog(CDcmDialogValues&) override { return false; }
-    bool RunRendererDialog(CRendererDialogValues&) override { return false; }
     bool RunRgbDialog(CRgbDialogValues&) override { return false; }
 };
 CCancellingRunner g_cancel;

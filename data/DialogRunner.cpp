@@ -1,5 +1,7 @@
 #include "data/DialogRunner.h"
 
+#include "platform/Installed.h"
+
 namespace {
 class CCancellingRunner : public IDialogRunner {
 public:
@@ -8,13 +10,8 @@ public:
     bool RunRgbDialog(CRgbDialogValues&) override { return false; }
 };
 CCancellingRunner g_cancel;
-IDialogRunner* g_runner = nullptr;
+constinit TInstalled<IDialogRunner> g_runner{g_cancel};
 } // namespace
 
-IDialogRunner& DialogRunner() { return g_runner ? *g_runner : g_cancel; }
-IDialogRunner* SetDialogRunner(IDialogRunner* runner)
-{
-    IDialogRunner* previous = g_runner;
-    g_runner = runner;
-    return previous;
-}
+IDialogRunner& DialogRunner() { return g_runner.Get(); }
+IDialogRunner* SetDialogRunner(IDialogRunner* runner) { return g_runner.Set(runner); }

@@ -1,18 +1,15 @@
 #include "render/RendererDialogRunner.h"
 
+#include "platform/Installed.h"
+
 namespace {
 class CCancellingRunner : public IRendererDialogRunner {
 public:
     bool RunRendererDialog(CRendererDialogValues&) override { return false; }
 };
 CCancellingRunner g_cancel;
-IRendererDialogRunner* g_runner = nullptr;
+constinit TInstalled<IRendererDialogRunner> g_runner{g_cancel};
 } // namespace
 
-IRendererDialogRunner& RendererDialogRunner() { return g_runner ? *g_runner : g_cancel; }
-IRendererDialogRunner* SetRendererDialogRunner(IRendererDialogRunner* runner)
-{
-    IRendererDialogRunner* previous = g_runner;
-    g_runner = runner;
-    return previous;
-}
+IRendererDialogRunner& RendererDialogRunner() { return g_runner.Get(); }
+IRendererDialogRunner* SetRendererDialogRunner(IRendererDialogRunner* runner) { return g_runner.Set(runner); }

@@ -92,19 +92,11 @@ TEST(Tex2DRendererGl, MprShowsTheThreeSlicesUnclipped)
 TEST(Tex2DRendererGl, TexturesHoldTheFlippedVolume)
 {
     const int dx = 3, dy = 5, dz = 3; // pads to 4 x 8 x 4
-    for (const Staging& c : kStagings) {
-        SettingsGuard settings;
-        settings->m_bRescaleTo8Bit = c.rescale;
-        auto volume = Staged(dx, dy, dz, c);
-        auto s = Scene::Make<CTex2DPlainRenderer>(volume.get());
-        s->Frame();
-        const CVolumeRenderer& r = *s->renderer;
+    DrawEachStaging<Scene, CTex2DPlainRenderer>(dx, dy, dz, [&](const Staging& c, const Scene& s) {
+        const CVolumeRenderer& r = *s.renderer;
         const auto& t = static_cast<const CTex2DRenderer&>(r);
-        const bool wide = c.Wide();
-        const GLenum type = wide ? GL_UNSIGNED_SHORT : GL_UNSIGNED_BYTE;
-        auto texel = [&](const std::vector<std::uint8_t>& img, int i) {
-            return wide ? img[2 * i] | img[2 * i + 1] << 8 : img[i];
-        };
+        const GLenum type = c.Type();
+        auto texel = [&](const std::vector<std::uint8_t>& img, int i) { return c.Read(img, std::size_t(i)); };
         auto expected = [&](int x, int row, int z) {
             if (x >= dx || row >= dy || z >= dz)
                 return 0;
@@ -132,7 +124,7 @@ TEST(Tex2DRendererGl, TexturesHoldTheFlippedVolume)
                 for (int row = 0; row < Y; ++row)
                     ASSERT_EQ(texel(img, row + z * Y), expected(x, row, z)) << c.why << " x texture " << x;
         }
-    }
+    });
 }
 
 // RGB texels are the stored blue, green and red bytes with their truncated

@@ -95,14 +95,8 @@ TEST(Tex3DRendererGl, FlatVolumesKeepTheirShape)
 TEST(Tex3DRendererGl, TextureHoldsTheCentredVolume)
 {
     const int dx = 3, dy = 5, dz = 2; // pads to 4 x 8 x 2, offsets 0, 1, 0
-    for (const Staging& c : kStagings) {
-        SettingsGuard settings;
-        settings->m_bRescaleTo8Bit = c.rescale;
-        auto volume = Staged(dx, dy, dz, c);
-        auto s = Scene::Make<CTex3DPlainRenderer>(volume.get());
-        s->Frame();
-        const bool wide = c.Wide();
-        const auto img = Texels(*s->renderer, GL_RED, wide ? GL_UNSIGNED_SHORT : GL_UNSIGNED_BYTE);
+    DrawEachStaging<Scene, CTex3DPlainRenderer>(dx, dy, dz, [&](const Staging& c, const Scene& s) {
+        const auto img = Texels(*s.renderer, GL_RED, c.Type());
         for (int slice = 0; slice < 2; ++slice)
             for (int row = 0; row < 8; ++row)
                 for (int col = 0; col < 4; ++col) {
@@ -110,10 +104,9 @@ TEST(Tex3DRendererGl, TextureHoldsTheCentredVolume)
                     const bool inside = x < dx && y >= 0 && y < dy;
                     const int want = inside ? c.Texel(x, y, z) : 0;
                     const std::size_t i = std::size_t(col + (slice * 8 + row) * 4);
-                    const int got = wide ? img[2 * i] | img[2 * i + 1] << 8 : img[i];
-                    ASSERT_EQ(got, want) << c.why << " texel " << col << "," << row << "," << slice;
+                    ASSERT_EQ(c.Read(img, i), want) << c.why << " texel " << col << "," << row << "," << slice;
                 }
-    }
+    });
 }
 
 // With an alpha column of all 0 the pixel maps upload a texture whose

@@ -3,7 +3,9 @@
 // tables they colour, the planes of the multi-planar view and the stagings
 // of a grey volume.
 #include <cstdint>
+#include <cstddef>
 #include <memory>
+#include <vector>
 
 #include "OffscreenScene.h"
 #include "data/Quaternion.h"
@@ -56,6 +58,12 @@ struct Staging {
     static int Value(int x, int y, int z) { return 1 + x + 4 * y + 20 * z; }
     // What a texel of that voxel holds.
     int Texel(int x, int y, int z) const { return Wide() ? Value(x, y, z) * 257 : Value(x, y, z); }
+    // The type the texels are read back in, and texel i of what was read.
+    GLenum Type() const { return Wide() ? GL_UNSIGNED_SHORT : GL_UNSIGNED_BYTE; }
+    int Read(const std::vector<std::uint8_t>& bytes, std::size_t i) const
+    {
+        return Wide() ? bytes[2 * i] | bytes[2 * i + 1] << 8 : bytes[i];
+    }
 };
 inline const Staging kStagings[] = {{8, true, "8 bits"}, {16, true, "16 bits rescaled"}, {16, false, "16 bits kept"}};
 // A dx x dy x dz volume whose voxels tell their place, at the staging's
@@ -65,4 +73,17 @@ inline std::unique_ptr<CVolume> Staged(int dx, int dy, int dz, const Staging& st
     return MakeVolume(dx, dy, dz, staging.bits, [&](int x, int y, int z) {
         return staging.bits == 16 ? Staging::Value(x, y, z) * 257 : Staging::Value(x, y, z);
     });
+}
+// Draws Staged(dx, dy, dz) of each staging once with R in a scene of type
+// S, the rescale option as the staging says, and hands both to `check`.
+template <class S, class R, class Check> void DrawEachStaging(int dx, int dy, int dz, Check check)
+{
+    for (const Staging& staging : kStagings) {
+        SettingsGuard settings;
+        settings->m_bRescaleTo8Bit = staging.rescale;
+        auto volume = Staged(dx, dy, dz, staging);
+        auto s = S::template Make<R>(volume.get());
+        s->Frame();
+        check(staging, *s);
+    }
 }

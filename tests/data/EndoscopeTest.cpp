@@ -500,7 +500,8 @@ TEST(CEndoscopeModel, EveryFrameShownKeepsTheBuiltTubesWithinTheirBudget)
         std::size_t bytes = 0;
         for (const auto& m : series) {
             const auto& e = static_cast<const CEndoscopeModel&>(*m);
-            bytes += 2 * sizeof(CVector3) * std::size_t(e.m_nVertices) + sizeof(std::int32_t) * std::size_t(e.m_nIndices);
+            bytes += 2 * sizeof(CVector3) * std::size_t(e.m_nVertices);
+            bytes += sizeof(std::int32_t) * std::size_t(e.m_nIndices);
             bytes += e.m_pCentreline ? sizeof(CVector3) * std::size_t(e.m_nRings + 1) : 0;
             bytes += sizeof(CVector3) * e.m_lstSamples.capacity();
         }

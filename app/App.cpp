@@ -9,9 +9,10 @@
 #include "app/Resources.h"
 #include "app/Vexilo.h"
 #include "app/dialogs/AboutDlg.h"
+#include "data/DialogRunner.h"
 #include "data/Volume.h"
-#include "platform/DialogRunner.h"
 #include "platform/Prompter.h"
+#include "render/RendererDialogRunner.h"
 #include "res/CommandIds.h"
 
 wxIMPLEMENT_APP_NO_MAIN(CVexiloApp);
@@ -59,6 +60,7 @@ bool CVexiloApp::InitPlatform()
     SetAppDisplayName(kFrameTitle);
     SetPrompter(&m_prompter);
     SetDialogRunner(&m_dialogRunner);
+    SetRendererDialogRunner(&m_dialogRunner);
     SetKeyState(&m_keyState);
     if (!LoadResources()) {
         VxMessageBox("Resource files not found in " + ResourceDir(), MB_OK | MB_ICONEXCLAMATION);

@@ -1,9 +1,10 @@
 #pragma once
-#include "platform/DialogRunner.h"
+#include "data/DialogRunner.h"
+#include "render/RendererDialogRunner.h"
 
 // The dialogs that the loader factory, the renderer factory and the view's
 // import run, as the program's own modal windows.
-class CAppDialogRunner : public IDialogRunner {
+class CAppDialogRunner : public IDialogRunner, public IRendererDialogRunner {
 public:
     bool RunRawDialog(CRawDialogValues& values) override;
     bool RunDcmDialog(CDcmDialogValues& values) override;

@@ -7,8 +7,8 @@
 #include <wx/scrolwin.h>
 #include <wx/string.h>
 
-#include "app/LightBoxPicture.h"
 #include "app/ScrollBarNoKbd.h"
+#include "app/logic/LightBoxPicture.h"
 #include "data/Vector3.h"
 #include "render/Renderer.h"
 

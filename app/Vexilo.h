@@ -7,8 +7,8 @@
 #include <wx/glcanvas.h>
 #include <wx/timer.h>
 
-#include "app/PerfTimer.h"
 #include "app/ThumbWheel.h"
+#include "app/logic/PerfTimer.h"
 #include "data/Model.h"
 #include "platform/LogOwner.h"
 #include "platform/Types.h"

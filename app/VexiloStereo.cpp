@@ -1,10 +1,10 @@
 // The 3D view's stereo windows and its cut-plane window: opening and closing
 // them with their commands, and what the stereo attributes pass on.
 #include "app/Vexilo.h"
-#include "app/ViewModes.h"
 #include "app/dialogs/CutPlaneDialog.h"
 #include "app/dialogs/StereoDlg.h"
 #include "app/dialogs/StereoToolsDlg.h"
+#include "app/logic/ViewModes.h"
 #include "render/StereoGeometry.h"
 
 CStereoDlg* CVexilo::StereoWindow() const { return static_cast<CStereoDlg*>(m_pStereoDlg); }

@@ -1,7 +1,7 @@
 // The 3D view's transfer-function command and its editor window.
 #include "app/Vexilo.h"
-#include "app/ViewModes.h"
 #include "app/dialogs/XfrDialog.h"
+#include "app/logic/ViewModes.h"
 #include "data/Volume.h"
 #include "render/TransferFunction.h"
 

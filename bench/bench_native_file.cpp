@@ -5,10 +5,10 @@
 #include <filesystem>
 #include <string>
 
+#include "data/DialogRunner.h"
 #include "data/NativeLoader.h"
 #include "data/RawLoader.h"
 #include "data/Volume.h"
-#include "platform/DialogRunner.h"
 
 namespace {
 constexpr int kSize = 256;

@@ -4,10 +4,10 @@
 #include <dcmtk/dcmimgle/dcmimage.h>
 
 #include "data/AppSettings.h"
+#include "data/DialogRunner.h"
 #include "data/DicomLoader.h"
-#include "data/MessageLog.h"
 #include "data/LoaderFactory.h"
-#include "platform/DialogRunner.h"
+#include "data/MessageLog.h"
 #include "platform/Format.h"
 #include "platform/Prompter.h"
 

@@ -1,5 +1,6 @@
 #include "data/LoaderFactory.h"
 
+#include "data/DialogRunner.h"
 #include "data/DicomBranch.h"
 #include "data/EndoscopeLoader.h"
 #include "data/MessageLog.h"
@@ -7,7 +8,6 @@
 #include "data/ObjLoader.h"
 #include "data/OffLoader.h"
 #include "data/RawLoader.h"
-#include "platform/DialogRunner.h"
 #include "platform/File.h"
 
 namespace {

@@ -3,8 +3,8 @@
 #include <utility>
 
 #include "data/DataLock.h"
+#include "data/DialogRunner.h"
 #include "data/Volume.h"
-#include "platform/DialogRunner.h"
 #include "platform/File.h"
 
 CRawLoader::CRawLoader(const CRawDialogValues& v)

@@ -1,5 +1,7 @@
 #include "platform/KeyState.h"
 
+#include "platform/Installed.h"
+
 namespace {
 class CNoKeys : public IKeyState {
 public:
@@ -7,14 +9,8 @@ public:
 };
 
 CNoKeys g_noKeys;
-IKeyState* g_keys = nullptr;
+constinit TInstalled<IKeyState> g_keys{g_noKeys};
 } // namespace
 
-IKeyState& KeyState() { return g_keys ? *g_keys : g_noKeys; }
-
-IKeyState* SetKeyState(IKeyState* keys)
-{
-    IKeyState* previous = g_keys;
-    g_keys = keys;
-    return previous;
-}
+IKeyState& KeyState() { return g_keys.Get(); }
+IKeyState* SetKeyState(IKeyState* keys) { return g_keys.Set(keys); }

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/Installed.h"
+
 namespace {
 class CSilentPrompter : public IPrompter {
 public:
@@ -16,13 +18,8 @@ public:
 };
 
 CSilentPrompter g_silent;
-IPrompter* g_prompter = nullptr;
+constinit TInstalled<IPrompter> g_prompter{g_silent};
 } // namespace
 
-IPrompter& Prompter() { return g_prompter ? *g_prompter : g_silent; }
-IPrompter* SetPrompter(IPrompter* prompter)
-{
-    IPrompter* previous = g_prompter;
-    g_prompter = prompter;
-    return previous;
-}
+IPrompter& Prompter() { return g_prompter.Get(); }
+IPrompter* SetPrompter(IPrompter* prompter) { return g_prompter.Set(prompter); }

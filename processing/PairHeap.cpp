@@ -80,7 +80,7 @@ void CPairHeap::Clear()
 void CPairHeap::Reallocate(std::size_t capacity)
 {
     capacity = std::max(capacity, m_nSize);
-    LargeArray<Slot> slots = MakeLargeArray<Slot>(capacity + 1);
+    LargeArray<Slot> slots = MakeLargeArray<Slot>(capacity + 1, Pages::Huge);
     if (m_nSize)
         std::copy(&m_pSlots[1], &m_pSlots[m_nSize + 1], &slots[1]);
     m_pSlots = std::move(slots);

@@ -148,7 +148,7 @@ std::unique_ptr<CRenderer> CreateRenderer(CModel* model, IGlSurface* dc, int wid
         ProbeExtensions(dc, v, fragShader);
         if (settings->m_bAskRenderer) {
             // The dialog has no Cancel; Escape keeps what it showed.
-            DialogRunner().RunRendererDialog(v);
+            RendererDialogRunner().RunRendererDialog(v);
             if (v.m_bRescaleStored)
                 settings->m_bRescaleTo8Bit = v.m_bRescale != 0;
         } else {

@@ -1,9 +1,9 @@
 #pragma once
 #include <memory>
 
-#include "platform/DialogRunner.h"
 #include "platform/GlSurface.h"
 #include "render/Renderer.h"
+#include "render/RendererDialogRunner.h"
 
 class CAppSettings;
 class CModel;

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "app/LightBoxPicture.h"
 #include "app/dialogs/SliceArea.h"
+#include "app/logic/LightBoxPicture.h"
 #include "data/Volume.h"
 
 class CSliceImage;

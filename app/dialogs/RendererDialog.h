@@ -1,7 +1,7 @@
 #pragma once
 #include <wx/dialog.h>
 
-#include "platform/DialogRunner.h"
+#include "render/RendererDialogRunner.h"
 
 class wxRadioButton;
 

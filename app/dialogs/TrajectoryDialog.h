@@ -2,8 +2,8 @@
 #include <wx/bitmap.h>
 #include <wx/dialog.h>
 
-#include "app/LightBoxPicture.h"
 #include "app/dialogs/SliceArea.h"
+#include "app/logic/LightBoxPicture.h"
 #include "data/Vector3.h"
 
 class CVexilo;

@@ -42,6 +42,24 @@ TEST(StartUp, RemovesTheCacheFilesOfEndedProcesses)
     wxGetApp().ProcessIdle();
 }
 
+namespace {
+// Idle passes take a signal up; true when they closed and deleted the frame.
+// The fixture's frame is gone either way, so that its tear-down finds none.
+bool WaitForTheFrameToGo(const wxWeakRef<CMainFrame>& alive, CMainFrame*& frame, CVexilo*& view)
+{
+    const bool gone = WaitUntil([&] {
+        wxGetApp().ProcessIdle();
+        return !alive;
+    });
+    if (alive)
+        alive->Destroy();
+    frame = nullptr;
+    view = nullptr;
+    wxGetApp().ProcessIdle();
+    return gone;
+}
+} // namespace
+
 // SIGTERM, SIGINT and SIGHUP close the program as File > Exit does: the
 // frame closes, the volume goes and its cache files with it. The handlers
 // found before are put back by then, so a second signal does what it did
@@ -73,15 +91,7 @@ TEST_F(ViewTest, ExitSignalsCloseTheProgramAsExitDoes)
         const wxWeakRef<CMainFrame> alive(frame);
         raise(signal);
         // The frame closes, and is deleted with its view and the volume.
-        const bool gone = WaitUntil([&] {
-            wxGetApp().ProcessIdle();
-            return !alive;
-        });
-        if (alive)
-            alive->Destroy();
-        frame = nullptr;
-        view = nullptr;
-        wxGetApp().ProcessIdle();
+        const bool gone = WaitForTheFrameToGo(alive, frame, view);
         sigaction(signal, nullptr, &after);
         wxGetApp().m_exitSignals.Uninstall();
         sigaction(signal, &before, nullptr);
@@ -107,14 +117,6 @@ TEST_F(ViewTest, ExitSignalWaitsForTheModalDialog)
     EXPECT_FALSE(frame->IsBeingDeleted());
     const wxWeakRef<CMainFrame> alive(frame);
     wxModalDialogHook::CallExit(&dialog);
-    EXPECT_TRUE(WaitUntil([&] {
-        wxGetApp().ProcessIdle();
-        return !alive;
-    }));
-    if (alive)
-        alive->Destroy();
-    frame = nullptr;
-    view = nullptr;
-    wxGetApp().ProcessIdle();
+    EXPECT_TRUE(WaitForTheFrameToGo(alive, frame, view));
     wxGetApp().m_exitSignals.Uninstall();
 }

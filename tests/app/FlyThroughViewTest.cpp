@@ -9,15 +9,34 @@
 #include "data/AppSettings.h"
 
 namespace {
-// The view in fly-through over an opened 8^3 volume drawn from a 3D
-// texture, its camera made as the fly-through command makes it, on a clock
-// and with keys and joysticks that the test moves.
-class FlyThroughViewTest : public ViewTest {
+// The view on a clock and with keys and joysticks that the test moves.
+class FlightInputsTest : public ViewTest {
 protected:
     void SetUp() override
     {
         SetClock(&clock);
         ViewTest::SetUp();
+    }
+    void TearDown() override
+    {
+        keys.down.clear();
+        ViewTest::TearDown();
+        SetClock(nullptr);
+    }
+
+    CManualClock clock;
+    CSettableKeyState keys;
+    CSettableJoysticks sticks;
+    CInputScope input{&keys, &sticks};
+};
+
+// The view in fly-through over an opened 8^3 volume drawn from a 3D
+// texture, its camera made as the fly-through command makes it.
+class FlyThroughViewTest : public FlightInputsTest {
+protected:
+    void SetUp() override
+    {
+        FlightInputsTest::SetUp();
         if (HasFatalFailure())
             return;
         // The frame's settings, which go with it.
@@ -38,14 +57,9 @@ protected:
     void TearDown() override
     {
         view->m_bLeftButton = false;
-        ViewTest::TearDown();
-        SetClock(nullptr);
+        FlightInputsTest::TearDown();
     }
 
-    CManualClock clock;
-    CSettableKeyState keys;
-    CSettableJoysticks sticks;
-    CInputScope input{&keys, &sticks};
     CVolume* volume = nullptr;
 };
 } // namespace
@@ -163,12 +177,11 @@ namespace {
 // voxels thick of 200, the inside empty), entered through the command, the
 // eye off the centre. The box is large enough that the renderer's own
 // camera puts its near plane 72 units out, far beyond an eye inside.
-class FlightInABoxTest : public ViewTest {
+class FlightInABoxTest : public FlightInputsTest {
 protected:
     void SetUp() override
     {
-        SetClock(&clock);
-        ViewTest::SetUp();
+        FlightInputsTest::SetUp();
         if (HasFatalFailure())
             return;
         m_use3D = CAppSettings::GetInstance()->m_bUse3DTextures;
@@ -178,9 +191,7 @@ protected:
     {
         CAppSettings::GetInstance()->m_bUse3DTextures = m_use3D;
         CAppSettings::GetInstance()->m_nLatticePoints = m_lattice;
-        keys.down.clear();
-        ViewTest::TearDown();
-        SetClock(nullptr);
+        FlightInputsTest::TearDown();
     }
     void Fly(bool use3D)
     {
@@ -222,11 +233,6 @@ protected:
         ASSERT_TRUE(DrawFrame());
         keys.down.clear();
     }
-
-    CManualClock clock;
-    CSettableKeyState keys;
-    CSettableJoysticks sticks;
-    CInputScope input{&keys, &sticks};
 
 private:
     bool m_use3D = false;

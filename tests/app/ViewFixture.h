@@ -1,5 +1,4 @@
 #pragma once
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -8,13 +7,14 @@
 #include "GuiTest.h"
 #include "ScreenPixels.h"
 #include "app/Vexilo.h"
+#include "data/DialogRunner.h"
 #include "data/Mesh.h"
 #include "data/MessageLog.h"
 #include "data/Volume.h"
 #include "data/VolumeFixtures.h"
-#include "platform/DialogRunner.h"
-#include "support/ScriptedDialogRunner.h"
 #include "res/CommandIds.h"
+#include "support/EndoscopeCapture.h"
+#include "support/ScriptedDialogRunner.h"
 #include "support/TempDir.h"
 
 // Files the view opens in these tests, written into the test's folder.
@@ -75,26 +75,11 @@ inline std::string Volume(const TempDir& dir, const std::string& name, int bits)
 // An endoscope capture of the third version with `frames` valid frames.
 inline std::string Capture(const TempDir& dir, const std::string& name, int frames)
 {
-    auto put = [](std::string& s, std::size_t at, auto value) { std::memcpy(&s[at], &value, sizeof value); };
-    const unsigned char id[16] = {0x26, 0x8F, 0xF2, 0xD2, 0xB4, 0x38, 0x94, 0x4F,
-                                  0x85, 0x7A, 0x98, 0xE1, 0x6B, 0xF7, 0x5A, 0x93};
-    std::string head(reinterpret_cast<const char*>(id), 16);
-    std::string rest(97, '\0');
-    put(rest, 76, std::int32_t(7));
-    std::string file = head + rest;
+    std::string file = capture::Head3();
     for (int f = 0; f < frames; ++f) {
-        std::string frame(651, '\0');
-        for (int s = 0; s < 2; ++s) {
-            frame[6 + s] = 1; // sensor valid
-            put(frame, 22 + 12 * s, 1.0f);
-            put(frame, 30 + 12 * s, float(3 + s + f));
-            put(frame, s == 0 ? 222 : 230, 1.0f); // directions (0, 0, 1) and (0, 1, 0)
-        }
-        for (int k = 0; k < 15; ++k)
-            put(frame, 406 + 4 * k, float(k + 1) * 0.25f);
-        put(frame, 496, 0.5f);
-        frame[616] = 1; // frame valid
-        file += frame;
+        // Directions (0, 0, 1) and (0, 1, 0).
+        const capture::Sensor first{true, 1, 0, float(3 + f), 0, 0, 1}, second{true, 1, 0, float(4 + f), 0, 1, 0};
+        file += capture::FrameV(3, {first, second}, true, {0.5f, 0, 0});
     }
     return dir.Write(name, file);
 }

@@ -13,6 +13,7 @@
 #include "platform/Clock.h"
 #include "support/ManualClock.h"
 #include "support/VolumeScenes.h"
+#include "render/RendererDialogRunner.h"
 #include "render/RendererFactory.h"
 
 namespace {
@@ -142,7 +143,7 @@ TEST_F(ViewTest, OpenVolumesShowThem)
 
 namespace {
 // A renderer choice that names no renderer the factory can make.
-class CNoRendererRunner : public CScriptedDialogRunner {
+class CNoRendererRunner : public IRendererDialogRunner {
 public:
     bool RunRendererDialog(CRendererDialogValues& values) override
     {
@@ -159,9 +160,9 @@ TEST_F(ViewTest, NoRendererForTheModelKeepsItWithTheEmptyRenderer)
     SettingsGuard settings;
     settings->m_bAskRenderer = true;
     CNoRendererRunner choosing;
-    SetDialogRunner(&choosing);
+    IRendererDialogRunner* const program = SetRendererDialogRunner(&choosing);
     Open(view_files::Volume(dir, "cube.vxq", 8));
-    SetDialogRunner(&runner);
+    SetRendererDialogRunner(program);
     ASSERT_FALSE(prompter.asked.empty());
     EXPECT_EQ(prompter.asked.back().text, "No renderer found for this file type!");
     EXPECT_EQ(prompter.asked.back().style, unsigned(MB_OK | MB_ICONEXCLAMATION));

@@ -176,7 +176,8 @@ TEST(KilledProgram, SigtermClosesItAsExitDoesAndLeavesNoCacheFile)
 
     ASSERT_EQ(kill(vexilo.Pid(), SIGTERM), 0);
     const int status = vexilo.Wait();
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
-        << (WIFSIGNALED(status) ? "killed by signal " + std::to_string(WTERMSIG(status)) : "status " + std::to_string(status));
+    const std::string how = WIFSIGNALED(status) ? "killed by signal " + std::to_string(WTERMSIG(status))
+                                                : "status " + std::to_string(status);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << how;
     EXPECT_TRUE(CacheFiles(tmp).empty());
 }

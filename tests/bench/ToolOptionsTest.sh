@@ -3,8 +3,9 @@
 # option, and neither writes a file: each runs in an empty folder that must
 # stay empty.
 # Usage: ToolOptionsTest.sh RENDER_SNAPSHOT DECIMATE_MESH BENCH_VOLUME_RENDER BENCH_DICOM BENCH_VOLUME
+#        FRAGMENT_MEMORY BENCH_HUGE_PAGES
 set -euo pipefail
-snapshot="$1" decimate="$2" volume_render="$3" dicom="$4" volume="$5"
+snapshot="$1" decimate="$2" volume_render="$3" dicom="$4" volume="$5" fragment="$6" huge_pages="$7"
 tmp="$(mktemp -d)"
 trap 'rm -rf "$tmp"' EXIT
 
@@ -53,6 +54,12 @@ check 0 "usage:" "$decimate" torus --help
 check 2 "unknown option --out" "$decimate" torus --out
 check 2 "usage:" "$decimate" run v.raw i.raw ten out
 
+# Refused before it takes any memory.
+check 0 "usage:" "$fragment" --help
+check 2 "unknown option --bogus" "$fragment" --floor=512 --bogus
+check 2 "bad value in --floor=lots" "$fragment" --floor=lots
+check 2 "bad value in --cap=" "$fragment" --cap=
+
 # Google Benchmark's own flags; the renderer benchmark's modes beside them.
 check 0 "--compare" "$volume_render" --help
 check 0 "benchmark_filter" "$volume_render" --help
@@ -61,6 +68,7 @@ check 2 "bad value in --compare=0" "$volume_render" --compare=0
 check nonzero "unrecognized command-line flag: --bogus" "$volume_render" --bogus --benchmark_filter=none
 check nonzero "unrecognized command-line flag: --bogus" "$dicom" --bogus --benchmark_filter=none
 check nonzero "unrecognized command-line flag: --bogus" "$volume" --bogus --benchmark_filter=none
+check nonzero "unrecognized command-line flag: --bogus" "$huge_pages" --bogus --benchmark_filter=none
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures check(s) failed"

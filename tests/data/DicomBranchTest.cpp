@@ -9,11 +9,11 @@
 
 #include "DicomTestImages.h"
 #include "data/AppSettings.h"
+#include "data/DialogRunner.h"
 #include "data/DicomLoader.h"
-#include "data/MessageLog.h"
 #include "data/LoaderFactory.h"
+#include "data/MessageLog.h"
 #include "data/Volume.h"
-#include "platform/DialogRunner.h"
 #include "platform/Prompter.h"
 #include "support/RecordingLogOwner.h"
 #include "support/ScriptedDialogRunner.h"

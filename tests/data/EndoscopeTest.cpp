@@ -1,6 +1,5 @@
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <filesystem>
 #include <limits>
 #include <numbers>
@@ -14,91 +13,21 @@
 #include "data/EndoscopeModel.h"
 #include "data/LoaderFactory.h"
 #include "platform/Prompter.h"
+#include "support/EndoscopeCapture.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
 
 namespace {
 constexpr double kPi = std::numbers::pi;
 
-// A little-endian record of a fixed size, written field by field.
-struct Record {
-    explicit Record(std::size_t size) : bytes(size, '\0') {}
-    template <class T> Record& Put(std::size_t at, T value)
-    {
-        std::memcpy(&bytes[at], &value, sizeof value); // the build machine is little-endian
-        return *this;
-    }
-    Record& Put3f(std::size_t at, float x, float y, float z) { return Put(at, x).Put(at + 4, y).Put(at + 8, z); }
-    std::string bytes;
-};
-
-std::string Header1(std::int16_t sensors, double tip, std::initializer_list<double> lengths)
-{
-    Record h(183);
-    h.Put(0, std::uint32_t(0xF1290001)).Put(37, sensors).Put(39, tip);
-    std::size_t at = 47;
-    for (double l : lengths)
-        h.Put(at, l), at += 8;
-    return h.bytes;
-}
-
-struct Item {
-    float x, y, z, theta, phi;
-    bool valid;
-};
-std::string Frame1(std::initializer_list<Item> items, std::int16_t marker)
-{
-    Record f(380);
-    std::size_t at = 4;
-    for (const Item& i : items) {
-        f.Put3f(at, i.x, i.y, i.z).Put(at + 12, i.theta).Put(at + 16, i.phi).Put(at + 20, std::uint8_t(i.valid));
-        at += 21;
-    }
-    f.Put(340, marker);
-    return f.bytes;
-}
-
-std::string Marker(double x, double y, double z)
-{
-    Record m(410);
-    m.Put(123, x).Put(131, y).Put(139, z);
-    return m.bytes;
-}
-
-struct Sensor {
-    bool valid;
-    float px, py, pz, dx, dy, dz;
-};
-// A frame record of version 2 (shift 0, 654 bytes) or 3 (shift 4, 651 bytes).
-// Without lengths the segments are 0.25, 0.5, ... 3.75.
-std::string FrameV(int version, const std::vector<Sensor>& sensors, bool frameValid, float target,
-                   bool extension = false, const std::vector<float>& lengths = {})
-{
-    const std::size_t s = version == 3 ? 4 : 0;
-    Record f(version == 3 ? 651 : 654);
-    int i = 0;
-    for (const Sensor& v : sensors) {
-        f.Put(2 + s + i, std::uint8_t(v.valid));
-        f.Put3f(18 + s + 12 * i, v.px, v.py, v.pz);
-        f.Put3f(210 + s + 12 * i, v.dx, v.dy, v.dz);
-        ++i;
-    }
-    for (int k = 0; k < 15; ++k)
-        f.Put(402 + s + 4 * k, lengths.empty() ? float(k + 1) * 0.25f : lengths[std::size_t(k)]);
-    f.Put3f(492 + s, target, 2 * target, 3 * target);
-    f.Put(612 + s, std::uint8_t(frameValid));
-    if (version == 3)
-        f.Put(650, std::uint8_t(extension));
-    return f.bytes + (extension ? std::string(21, '\x7f') : "");
-}
-
-std::string Head2() { return Record(4).Put(0, std::uint32_t(0x7149331A)).bytes + Record(101).Put(80, 7).bytes; }
-std::string Head3()
-{
-    const unsigned char id[16] = {0x26, 0x8F, 0xF2, 0xD2, 0xB4, 0x38, 0x94, 0x4F,
-                                  0x85, 0x7A, 0x98, 0xE1, 0x6B, 0xF7, 0x5A, 0x93};
-    return std::string(reinterpret_cast<const char*>(id), 16) + Record(97).Put(76, 7).bytes;
-}
+using capture::Frame1;
+using capture::FrameV;
+using capture::Head2;
+using capture::Head3;
+using capture::Header1;
+using capture::Item;
+using capture::Marker;
+using capture::Sensor;
 
 // Sensors 1 apart along u, but for one gap of 1e-6; the target lies on the
 // line beyond the last one. Its tube has the most rings a tube may have.
@@ -571,7 +500,8 @@ TEST(CEndoscopeModel, EveryFrameShownKeepsTheBuiltTubesWithinTheirBudget)
         std::size_t bytes = 0;
         for (const auto& m : series) {
             const auto& e = static_cast<const CEndoscopeModel&>(*m);
-            bytes += 2 * sizeof(CVector3) * std::size_t(e.m_nVertices) + sizeof(std::int32_t) * std::size_t(e.m_nIndices);
+            bytes += 2 * sizeof(CVector3) * std::size_t(e.m_nVertices);
+            bytes += sizeof(std::int32_t) * std::size_t(e.m_nIndices);
             bytes += e.m_pCentreline ? sizeof(CVector3) * std::size_t(e.m_nRings + 1) : 0;
             bytes += sizeof(CVector3) * e.m_lstSamples.capacity();
         }

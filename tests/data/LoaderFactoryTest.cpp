@@ -4,11 +4,11 @@
 
 #include "FileBytes.h"
 #include "data/AppSettings.h"
+#include "data/DialogRunner.h"
 #include "data/LoaderFactory.h"
 #include "data/MessageLog.h"
 #include "data/NativeMesh.h"
 #include "data/Volume.h"
-#include "platform/DialogRunner.h"
 #include "platform/File.h"
 #include "platform/Prompter.h"
 #include "support/RecordingLogOwner.h"

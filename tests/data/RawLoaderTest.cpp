@@ -4,9 +4,9 @@
 
 #include "FileBytes.h"
 #include "data/DataLock.h"
+#include "data/DialogRunner.h"
 #include "data/RawLoader.h"
 #include "data/Volume.h"
-#include "platform/DialogRunner.h"
 #include "support/TempDir.h"
 
 namespace {

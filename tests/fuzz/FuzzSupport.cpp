@@ -11,9 +11,9 @@
 #include <dcmtk/config/osconfig.h>
 #include <dcmtk/oflog/oflog.h>
 
+#include "data/DialogRunner.h"
 #include "data/MessageLog.h"
 #include "data/Volume.h"
-#include "platform/DialogRunner.h"
 #include "platform/Prompter.h"
 
 namespace fuzz {

@@ -7,8 +7,8 @@
 #include <gtest/gtest.h>
 
 #include "FuzzSupport.h"
+#include "data/DialogRunner.h"
 #include "data/MessageLog.h"
-#include "platform/DialogRunner.h"
 #include "platform/Prompter.h"
 #include "platform/TempFile.h"
 

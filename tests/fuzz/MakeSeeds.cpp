@@ -4,7 +4,6 @@
 // The committed corpora were made with it, beside files of real data sets.
 // Usage: fuzz_make_seeds OUT_FOLDER
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -16,6 +15,7 @@
 #include "data/Volume.h"
 #include "render/MeshRenderer.h"
 #include "render/TransferFunction.h"
+#include "support/EndoscopeCapture.h"
 #include "support/TriangleMesh.h"
 
 namespace fs = std::filesystem;
@@ -63,71 +63,27 @@ std::unique_ptr<CNativeVolume> Patterned(int x, int y, int z, int bits)
     return v;
 }
 
-// Little-endian records, written field by field.
-struct Record {
-    explicit Record(std::size_t size) : bytes(size, '\0') {}
-    template <class T> Record& Put(std::size_t at, T value)
-    {
-        std::memcpy(&bytes[at], &value, sizeof value);
-        return *this;
-    }
-    Record& Put3f(std::size_t at, float x, float y, float z) { return Put(at, x).Put(at + 4, y).Put(at + 8, z); }
-    std::string bytes;
-};
+using capture::Head2;
+using capture::Head3;
+using capture::Header1;
+using capture::Marker;
 
-std::string Header1(std::int16_t sensors, double tip, std::vector<double> lengths)
-{
-    Record h(183);
-    h.Put(0, std::uint32_t(0xF1290001)).Put(37, sensors).Put(39, tip);
-    std::size_t at = 47;
-    for (double l : lengths)
-        h.Put(at, l), at += 8;
-    return h.bytes;
-}
-
+// A version 1 frame of `items` valid sensors along a short line.
 std::string Frame1(int items, std::int16_t marker)
 {
-    Record f(380);
+    std::vector<capture::Item> line;
     for (int i = 0; i < items; ++i)
-        f.Put3f(4 + 21 * i, 0.01f * float(i), 0.02f * float(i), 0.09f * float(i))
-            .Put(4 + 21 * i + 12, 0.1f * float(i))
-            .Put(4 + 21 * i + 16, 0.2f)
-            .Put(4 + 21 * i + 20, std::uint8_t(1));
-    f.Put(340, marker);
-    return f.bytes;
+        line.push_back({0.01f * float(i), 0.02f * float(i), 0.09f * float(i), 0.1f * float(i), 0.2f, true});
+    return capture::Frame1(line, marker);
 }
 
-std::string Marker(double x, double y, double z)
-{
-    Record m(410);
-    m.Put(123, x).Put(131, y).Put(139, z);
-    return m.bytes;
-}
-
+// A version 2 or 3 frame of `sensors` valid sensors along a short line.
 std::string FrameV(int version, int sensors, bool valid, bool extension)
 {
-    const std::size_t s = version == 3 ? 4 : 0;
-    Record f(version == 3 ? 651 : 654);
-    for (int i = 0; i < sensors; ++i) {
-        f.Put(2 + s + i, std::uint8_t(1));
-        f.Put3f(18 + s + 12 * i, 0.1f * float(i), 0.0f, 0.05f * float(i));
-        f.Put3f(210 + s + 12 * i, 0.0f, 0.0f, 1.0f);
-    }
-    for (int k = 0; k < 15; ++k)
-        f.Put(402 + s + 4 * k, float(k + 1) * 0.25f);
-    f.Put3f(492 + s, 0.5f, 1.0f, 1.5f);
-    f.Put(612 + s, std::uint8_t(valid));
-    if (version == 3)
-        f.Put(650, std::uint8_t(extension));
-    return f.bytes + (extension ? std::string(21, '\x7f') : "");
-}
-
-std::string Head2() { return Record(4).Put(0, std::uint32_t(0x7149331A)).bytes + Record(101).Put(80, 7).bytes; }
-std::string Head3()
-{
-    const unsigned char id[16] = {0x26, 0x8F, 0xF2, 0xD2, 0xB4, 0x38, 0x94, 0x4F,
-                                  0x85, 0x7A, 0x98, 0xE1, 0x6B, 0xF7, 0x5A, 0x93};
-    return std::string(reinterpret_cast<const char*>(id), 16) + Record(97).Put(76, 7).bytes;
+    std::vector<capture::Sensor> line;
+    for (int i = 0; i < sensors; ++i)
+        line.push_back({true, 0.1f * float(i), 0.0f, 0.05f * float(i), 0.0f, 0.0f, 1.0f});
+    return capture::FrameV(version, line, valid, 0.5f, extension);
 }
 
 std::string Cut(std::initializer_list<std::string> pieces)

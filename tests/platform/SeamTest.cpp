@@ -1,13 +1,11 @@
 #include <gtest/gtest.h>
 
 #include "platform/Clock.h"
-#include "platform/DialogRunner.h"
 #include "platform/Format.h"
 #include "platform/LogOwner.h"
 #include "platform/Prompter.h"
 #include "support/ManualClock.h"
 #include "support/RecordingLogOwner.h"
-#include "support/ScriptedDialogRunner.h"
 #include "support/ScriptedPrompter.h"
 
 TEST(Prompter, ScriptedAnswersAndDefaultsAreRecorded)
@@ -41,25 +39,6 @@ TEST(Prompter, ScopeRestoresPrevious)
     VxMessageBox("y");
     EXPECT_EQ(inner.Texts().size(), 1u);
     EXPECT_EQ(outer.Texts(), std::vector<std::string>{"y"});
-}
-
-TEST(DialogRunner, DefaultCancelsAndScriptedRunnerAppliesValues)
-{
-    CRawDialogValues v;
-    v.fileSize = 2097152;
-    EXPECT_FALSE(DialogRunner().RunRawDialog(v));
-
-    CScriptedDialogRunner r;
-    SetDialogRunner(&r);
-    CRawDialogValues answer;
-    answer.m_nDimX = 64;
-    r.rawAnswers = {{true, answer}, {false, {}}};
-    EXPECT_TRUE(DialogRunner().RunRawDialog(v));
-    EXPECT_EQ(v.m_nDimX, 64);
-    EXPECT_EQ(v.fileSize, 2097152u) << "the file size shown is kept";
-    EXPECT_FALSE(DialogRunner().RunRawDialog(v));
-    EXPECT_EQ(r.rawShown.size(), 2u);
-    SetDialogRunner(nullptr);
 }
 
 TEST(LogOwner, RecorderKeepsStatusOrder)

@@ -2,18 +2,15 @@
 
 #include "RecordedVolume.h"
 #include "data/Mesh.h"
-#include "platform/DialogRunner.h"
 #include "render/MeshRenderer.h"
+#include "render/RendererDialogRunner.h"
 #include "render/RendererFactory.h"
 
 namespace {
 // Answers the renderer choice with a fixed type and classification (or
 // leaves the values alone) and records what it was shown.
-class CChoosingRunner : public IDialogRunner {
+class CChoosingRunner : public IRendererDialogRunner {
 public:
-    bool RunRawDialog(CRawDialogValues&) override { return false; }
-    bool RunDcmDialog(CDcmDialogValues&) override { return false; }
-    bool RunRgbDialog(CRgbDialogValues&) override { return false; }
     bool RunRendererDialog(CRendererDialogValues& values) override
     {
         shown.push_back(values);
@@ -32,8 +29,8 @@ public:
 
 // Installs a runner for a scope.
 struct RunnerScope {
-    explicit RunnerScope(IDialogRunner* r) { SetDialogRunner(r); }
-    ~RunnerScope() { SetDialogRunner(nullptr); }
+    explicit RunnerScope(IRendererDialogRunner* r) { SetRendererDialogRunner(r); }
+    ~RunnerScope() { SetRendererDialogRunner(nullptr); }
 };
 
 struct Made {

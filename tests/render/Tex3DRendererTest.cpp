@@ -9,6 +9,7 @@
 #include "render/Tex3DPalettedRenderer.h"
 #include "render/Tex3DPlainRenderer.h"
 #include "support/ScriptedPrompter.h"
+#include "support/VolumeScenes.h"
 
 namespace {
 using Lines = std::vector<std::string>;
@@ -32,18 +33,6 @@ public:
         return false;
     }
     bool fail = true;
-};
-
-// The lattice and quad options a test changes, put back when it ends.
-struct SliceOptions {
-    CAppSettings& s = *CAppSettings::GetInstance();
-    int lattice = s.m_nLatticePoints;
-    bool quads = s.m_bUseQuads;
-    ~SliceOptions()
-    {
-        s.m_nLatticePoints = lattice;
-        s.m_bUseQuads = quads;
-    }
 };
 
 std::unique_ptr<CVolume> Filled(int dx, int dy, int dz, int value = 9)

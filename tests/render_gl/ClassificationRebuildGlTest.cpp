@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "OffscreenScene.h"
+#include "TextureFamilies.h"
 #include "data/AppSettings.h"
 #include "data/Quaternion.h"
 #include "render/Tex2DFragProgRenderer.h"
@@ -27,13 +27,6 @@ struct Scene : TOffscreenScene<Scene, CVolumeRenderer> {
             }
         return lit;
     }
-};
-
-// The lattice size a test changes, put back when it ends.
-struct LatticeOption {
-    CAppSettings& s = *CAppSettings::GetInstance();
-    int lattice = s.m_nLatticePoints;
-    ~LatticeOption() { s.m_nLatticePoints = lattice; }
 };
 } // namespace
 
@@ -59,7 +52,7 @@ TEST(ClassificationRebuildGl, KeepsTheZoomAndTheCutFaces)
     auto table = [](std::uint32_t rgb) {
         return [rgb](int i) { return i >= 150 ? rgb << 8 | 0xFFu : 0u; };
     };
-    LatticeOption option;
+    SliceOptions option;
     auto volume = MakeVolume(16, 16, 16, 8, [](int, int, int) { return 200; });
     volume->m_qOrientation = AxisAngleToQuat(CVector3(0.3f, 1, 0), 25 * kDegToRad);
     for (const Case& c : cases)

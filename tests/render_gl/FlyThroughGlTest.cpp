@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "OffscreenScene.h"
+#include "TextureFamilies.h"
 #include "data/AppSettings.h"
 #include "render/FlyThrough.h"
 #include "render/Tex2DPixelMapRenderer.h"
@@ -40,13 +40,6 @@ std::unique_ptr<CVolume> HollowBox()
         return wall ? 200 : 0;
     });
 }
-
-// The slice shape a test changes, put back when it ends.
-struct QuadsOption {
-    CAppSettings& s = *CAppSettings::GetInstance();
-    bool quads = s.m_bUseQuads;
-    ~QuadsOption() { s.m_bUseQuads = quads; }
-};
 
 // The camera at `eye` looking along `look`, up as near to +y as it goes.
 void Aim(CFlyThrough& camera, CVector3 eye, CVector3 look)
@@ -99,11 +92,11 @@ TEST(FlyThroughGl, EveryPixelSeesAWallFromInside)
         {{-20, 8, 3}, {0.3f, -1, 0.2f}, "down across the height"},
     };
     auto volume = HollowBox();
-    QuadsOption option;
+    SliceOptions option;
     for (const Renderer& r : renderers) {
         option.s.m_bUseQuads = r.quads;
         auto s = r.make(volume.get());
-        s->SetTable([](int i) { return std::uint32_t(i) * 0x01010101u; });
+        s->SetTable(Identity);
         s->Frame();
         s->renderer->m_nRenderMode = kRenderFlyThrough;
         s->renderer->OnModeChanged();

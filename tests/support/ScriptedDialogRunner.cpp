@@ -33,12 +33,6 @@ bool CScriptedDialogRunner::RunDcmDialog(CDcmDialogValues& values)
     return a.ok;
 }
 
-bool CScriptedDialogRunner::RunRendererDialog(CRendererDialogValues& values)
-{
-    rendererShown.push_back(values);
-    return true;
-}
-
 bool CScriptedDialogRunner::RunRgbDialog(CRgbDialogValues& values)
 {
     ++rgbShown;

@@ -1,7 +1,7 @@
 #pragma once
 #include <vector>
 
-#include "platform/DialogRunner.h"
+#include "data/DialogRunner.h"
 
 // Test runner: each call takes the next scripted answer (OK with the given
 // values, or Cancel) and records what it was shown.
@@ -19,7 +19,6 @@ public:
     };
     bool RunRawDialog(CRawDialogValues& values) override;
     bool RunDcmDialog(CDcmDialogValues& values) override;
-    bool RunRendererDialog(CRendererDialogValues& values) override;
     // The next answer of rgbAnswers: OK with its values, or Cancel.
     bool RunRgbDialog(CRgbDialogValues& values) override;
 
@@ -33,5 +32,4 @@ public:
     std::vector<DcmAnswer> dcmAnswers;
     std::vector<CRawDialogValues> rawShown;
     std::vector<CDcmDialogValues> dcmShown;
-    std::vector<CRendererDialogValues> rendererShown;
 };

@@ -34,6 +34,19 @@ private:
     bool m_ask, m_use3D, m_rescale;
 };
 
+// The slice options a test changes (quads or shells, the lattice size), put
+// back when it ends.
+struct SliceOptions {
+    CAppSettings& s = *CAppSettings::GetInstance();
+    bool quads = s.m_bUseQuads;
+    int lattice = s.m_nLatticePoints;
+    ~SliceOptions()
+    {
+        s.m_bUseQuads = quads;
+        s.m_nLatticePoints = lattice;
+    }
+};
+
 // A grey volume whose voxel (x, y, z) is value(x, y, z).
 inline std::unique_ptr<CVolume> MakeVolume(int dx, int dy, int dz, int bits,
                                            const std::function<int(int, int, int)>& value)

@@ -1,4 +1,4 @@
-#include "app/PerfTimer.h"
+#include "app/logic/PerfTimer.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "app/LightBoxPicture.h"
+#include "app/logic/LightBoxPicture.h"
 
 #include <algorithm>
 #include <array>

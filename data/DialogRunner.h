@@ -4,8 +4,10 @@
 
 class DicomImage;
 
-// The modal dialogs that the loader factory and the renderer factory open.
-// The application runs the real windows; tests script the values.
+// The modal dialogs that the loaders open (and the view's slice-folder
+// import, which feeds the slice loaders). The application runs the real
+// windows; tests script the values. The renderer choice has its own seam in
+// render/RendererDialogRunner.h.
 
 // Raw import: the nine values the loader takes, plus the file length shown.
 struct CRawDialogValues {
@@ -29,17 +31,6 @@ struct CDcmDialogValues {
     DicomImage* m_pPreviewImage = nullptr;
 };
 
-// Renderer choice: capabilities in, type and classification out.
-struct CRendererDialogValues {
-    int m_nRendererType = 0;
-    int m_nClassification = 0;
-    bool m_bIsMesh = false, m_bRgb = false;
-    int m_nBits = 8;
-    bool m_b3D = false, m_bTexShader = false, m_bPaletted = false, m_bFragProgram = false;
-    int m_bRescale = 0;
-    bool m_bRescaleStored = false; // OK pressed: the rescale choice goes to the settings
-};
-
 // RGB or 16-bit slice-folder import: what the slice loaders take. After OK
 // the folder holds the search pattern (folder, separator, wildcard).
 struct CRgbDialogValues {
@@ -57,7 +48,6 @@ public:
     // Each returns true when the dialog ended with OK.
     virtual bool RunRawDialog(CRawDialogValues& values) = 0;
     virtual bool RunDcmDialog(CDcmDialogValues& values) = 0;
-    virtual bool RunRendererDialog(CRendererDialogValues& values) = 0;
     // The view's import dialog, run through here so that tests script it too.
     virtual bool RunRgbDialog(CRgbDialogValues& values) = 0;
 };

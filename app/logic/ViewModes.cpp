@@ -1,4 +1,4 @@
-#include "app/ViewModes.h"
+#include "app/logic/ViewModes.h"
 
 #include "platform/Prompter.h"
 #include "render/Renderer.h"

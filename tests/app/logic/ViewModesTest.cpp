@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/ViewModes.h"
+#include "app/logic/ViewModes.h"
 #include "platform/Prompter.h"
 #include "render/Renderer.h"
 #include "render/StereoGeometry.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/PerfTimer.h"
+#include "app/logic/PerfTimer.h"
 #include "platform/Clock.h"
 #include "support/ManualClock.h"
 

@@ -15,7 +15,8 @@ constexpr int kGaussianSize = 9;
 
 std::unique_ptr<std::uint8_t[]> NewBuffer(int size)
 {
-    return std::make_unique<std::uint8_t[]>(std::size_t(size));
+    // A negative size would wrap to an impossible allocation.
+    return std::make_unique<std::uint8_t[]>(std::size_t(std::max(size, 0)));
 }
 
 // trunc((v - lo) * (1 / range) * 255) with range = hi - lo, 1 when flat.

@@ -5,6 +5,9 @@
 # Usage: TestArgumentsTest.sh SOURCE_DIR
 set -euo pipefail
 src="$1"
+# The script's own default build folder: CI runs this test from a stage
+# that names its build folder in the environment.
+unset BUILD_DIR
 tmp="$(mktemp -d)"
 trap 'rm -rf "$tmp"' EXIT
 mkdir -p "$tmp/tree/scripts" "$tmp/bin"

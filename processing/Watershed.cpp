@@ -339,6 +339,8 @@ bool CWatershed::Flood()
         FloodLevels<26>();
     else
         FloodLevels<8>();
+    if (m_pQueue.overflowed)
+        return false;
     ResolveDividingLines();
     return true;
 }
@@ -415,6 +417,7 @@ void CWatershed::AllocateWork()
     m_pQueue.items = MakeLargeArray<std::int32_t>(m_nCount);
     m_pQueue.capacity = std::int32_t(m_nCount);
     m_pQueue.count = m_pQueue.read = m_pQueue.write = 0;
+    m_pQueue.overflowed = false;
     std::fill(std::begin(m_anLevelStart), std::end(m_anLevelStart), 0);
 }
 
@@ -595,6 +598,8 @@ void CWatershed::FloodLevels()
         queue.Push(kFictitious);
         int current = 1;
         for (;;) {
+            if (queue.overflowed) [[unlikely]]
+                return;
             std::int32_t p = queue.Pop();
             if (p == kFictitious) {
                 if (queue.count == 0)

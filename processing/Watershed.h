@@ -24,11 +24,14 @@ public:
     // Ends one distance step in the queue; never a cell index.
     static constexpr std::int32_t kFictitious = -1;
 
-    // Neither can fill, so a push is never dropped. The stack takes each
-    // cell at most once (per level in the flood), and only interior cells
-    // are flooded. The queue holds two distance steps of one level's front;
-    // a cell is queued again only where its one-byte distance wraps to 0,
-    // so the front stays far below the cell count that is its capacity.
+    // The stack cannot fill: it takes each cell at most once (per level in
+    // the flood), and only interior cells are flooded. The queue holds two
+    // distance steps of one level's front, each cell once, except at a step
+    // where the one-byte distance wraps to 0: a cell queued there still
+    // reads as unqueued, and each of its neighbours in the front may queue
+    // it again. Real fronts stay far below the cell count that is its
+    // capacity, but nothing bounds a crafted one, so a full queue fails the
+    // flood instead of writing past the ring.
     struct Stack {
         LargeArray<std::int32_t> items;
         std::int32_t capacity = 0;
@@ -46,9 +49,13 @@ public:
         std::int32_t count = 0;
         std::int32_t read = 0;
         std::int32_t write = 0;
+        bool overflowed = false;
         void Push(std::int32_t v)
         {
-            assert(count < capacity);
+            if (count == capacity) [[unlikely]] {
+                overflowed = true;
+                return;
+            }
             items[write] = v;
             if (++write == capacity)
                 write = 0;
@@ -79,7 +86,8 @@ public:
     // Segments one slice of the volume, perpendicular to `axis` at `slice`;
     // the labels stay in the image, which then gets its contours.
     bool Segment2D(CSliceImage* image, int axis, int slice);
-    // False when the seeds give no object seed or no background seed.
+    // False when the seeds give no object seed or no background seed, or
+    // when the flood's queue overflowed.
     bool Flood();
 
     bool PlaceSeeds();

@@ -178,6 +178,26 @@ TEST(CWatershed3D, FictitiousItemIsNoCell)
     EXPECT_EQ(At(*v, 264, 41, 1), 127);
 }
 
+// Where the distance byte wraps a cell may be queued once per neighbour, so
+// the flood's queue can meet its capacity: the push that would overwrite the
+// ring's oldest item is refused and marked, which fails the flood.
+TEST(CWatershed, FullQueueRefusesThePushAndKeepsItsItems)
+{
+    CWatershed::Queue q;
+    q.capacity = 3;
+    q.items = MakeLargeArray<std::int32_t>(3);
+    q.Push(1);
+    EXPECT_EQ(q.Pop(), 1);
+    for (std::int32_t v : {2, 3, 4})
+        q.Push(v); // the ring wraps past its end
+    EXPECT_FALSE(q.overflowed);
+    q.Push(5);
+    EXPECT_TRUE(q.overflowed);
+    ASSERT_EQ(q.count, 3);
+    for (std::int32_t v : {2, 3, 4})
+        EXPECT_EQ(q.Pop(), v);
+}
+
 // Runs the shared steps on a volume the way Segment3D sets them up.
 struct Grid {
     explicit Grid(CVolume& v) : vol(v), ws(&v)

@@ -579,6 +579,7 @@ void CDicomLoader::ApplyChanges(int width, int height, int bits, float scaleX, f
 
 std::unique_ptr<CDicomVolume> CDicomLoader::ReadVolume()
 {
+    m_lstUnreadable.clear();
     const int bits = m_nBits <= 8 ? 8 : 16;
     if (m_nSlices < 1 || m_nSlices > std::numeric_limits<int>::max())
         return nullptr;
@@ -629,7 +630,6 @@ std::unique_ptr<CDicomVolume> CDicomLoader::ReadVolume()
         for (; shown < count && (shown == 0 || ready[std::size_t(shown - 1)] <= targetsRead); ++shown)
             CMessageLog::ShowStatus(FormatString("Loading slice %d of %d ...", shown + 1, count).c_str(), true);
     };
-    m_lstUnreadable.clear();
     showUpTo(0);
     for (std::size_t t = 0; t < targets.size(); ++t) {
         const bool written = readers.Wait(t);

@@ -1013,6 +1013,10 @@ TEST_F(DicomLoaderTest, DamagedFileOfTheSeriesLeavesItsSliceZero)
         ASSERT_EQ(loader.m_lstUnreadable.size(), 1u);
         EXPECT_EQ(loader.m_lstUnreadable[0].slice, 2);
         EXPECT_EQ(loader.m_lstUnreadable[0].path, folder.File(FormatName(3)));
+        // A load that fails next names none of these files.
+        loader.m_nSlices = 0;
+        EXPECT_EQ(loader.ReadVolume(), nullptr);
+        EXPECT_TRUE(loader.m_lstUnreadable.empty());
     }
 }
 

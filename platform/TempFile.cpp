@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -33,15 +34,32 @@ std::string CreateTempFileName(const std::string& prefix, const std::string& fol
     return std::string(buf.data());
 }
 
+namespace {
+// A process id names a process on one machine only, and a temporary folder
+// may be shared between machines.
+std::string HostName()
+{
+    char buf[256] = {};
+    if (::gethostname(buf, sizeof buf - 1) != 0 || buf[0] == '\0')
+        return "localhost";
+    std::string host(buf);
+    for (char& c : host)
+        if (c == '/')
+            c = '_';
+    return host;
+}
+} // namespace
+
 std::string CreateOwnedTempFileName(const std::string& prefix, const std::string& folder)
 {
-    return CreateTempFileName(prefix + std::to_string(::getpid()) + "-", folder);
+    return CreateTempFileName(prefix + std::to_string(::getpid()) + "-" + HostName() + "-", folder);
 }
 
 namespace {
-// The owner's process id of a name "<prefix><pid>-XXXXXX" (six letters or
-// digits, as mkstemp makes them), or 0 for any other name.
-pid_t OwnerOf(const std::string& name, const std::string& prefix)
+// The owner's process id of a name "<prefix><pid>-<host>-XXXXXX" (six
+// letters or digits, as mkstemp makes them) made on this host, or 0 for any
+// other name.
+pid_t OwnerOf(const std::string& name, const std::string& prefix, const std::string& host)
 {
     if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0)
         return 0;
@@ -49,10 +67,13 @@ pid_t OwnerOf(const std::string& name, const std::string& prefix)
     const char* end = name.data() + name.size();
     pid_t pid = 0;
     auto [dash, ec] = std::from_chars(first, end, pid);
-    if (ec != std::errc() || dash == first || *first == '0' || pid <= 0 || end - dash != 7 || *dash != '-')
+    if (ec != std::errc() || dash == first || *first == '0' || pid <= 0 || *dash != '-')
         return 0;
-    for (const char* p = dash + 1; p != end; ++p)
-        if (!(('0' <= *p && *p <= '9') || ('A' <= *p && *p <= 'Z') || ('a' <= *p && *p <= 'z')))
+    const std::string_view rest(dash + 1, std::size_t(end - dash - 1));
+    if (rest.size() != host.size() + 7 || rest.substr(0, host.size()) != host || rest[host.size()] != '-')
+        return 0;
+    for (char c : rest.substr(host.size() + 1))
+        if (!(('0' <= c && c <= '9') || ('A' <= c && c <= 'Z') || ('a' <= c && c <= 'z')))
             return 0;
     return pid;
 }
@@ -63,9 +84,10 @@ bool Running(pid_t pid) { return ::kill(pid, 0) == 0 || errno == EPERM; }
 int RemoveOrphanedTempFiles(const std::string& prefix, const std::string& folder)
 {
     int removed = 0;
+    const std::string host = HostName();
     std::error_code ec;
     for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        const pid_t pid = OwnerOf(it->path().filename().string(), prefix);
+        const pid_t pid = OwnerOf(it->path().filename().string(), prefix, host);
         if (pid == 0)
             continue;
         // Only plain files of this user: a link or another user's file in a

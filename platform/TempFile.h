@@ -6,13 +6,13 @@ std::string GetTempFolder();
 // Creates a new, empty, uniquely named file "<folder>/<prefix>XXXXXX" and
 // returns its path, or an empty string when none could be created.
 std::string CreateTempFileName(const std::string& prefix, const std::string& folder = GetTempFolder());
-// The same, named "<folder>/<prefix><pid>-XXXXXX" with the calling process's
-// id, so that the files of a process that was killed can be told from those
-// of one still running.
+// The same, named "<folder>/<prefix><pid>-<host>-XXXXXX" with the calling
+// process's id and its machine's name, so that the files of a process that
+// was killed can be told from those of one still running.
 std::string CreateOwnedTempFileName(const std::string& prefix, const std::string& folder = GetTempFolder());
-// Removes the files named as CreateOwnedTempFileName names them whose process
-// no longer runs; returns how many. Other names, files of running processes
-// and files of other users are left alone.
+// Removes the files named as CreateOwnedTempFileName names them on this
+// machine whose process no longer runs; returns how many. Other names, files
+// of other machines, of running processes and of other users are left alone.
 int RemoveOrphanedTempFiles(const std::string& prefix, const std::string& folder = GetTempFolder());
 
 // Writes a file beside its target and renames it over the target only when

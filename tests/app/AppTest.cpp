@@ -23,9 +23,13 @@ TEST(StartUp, RemovesTheCacheFilesOfEndedProcesses)
     if (child == 0)
         _exit(0);
     ASSERT_EQ(waitpid(child, nullptr, 0), child);
+    char machine[256] = {};
+    ASSERT_EQ(gethostname(machine, sizeof machine - 1), 0);
+    const std::string host = "-" + std::string(machine) + "-";
     const std::string dead = std::to_string(child), live = std::to_string(getpid());
-    const std::string gone[] = {"~vx" + dead + "-x1Y2z3", "~vx" + dead + "-A4b5C6"};
-    const std::string kept[] = {"~vx" + live + "-x1Y2z3", "~vxx1Y2z3", "~dcm" + dead + "-x1Y2z3", "notes.txt"};
+    const std::string gone[] = {"~vx" + dead + host + "x1Y2z3", "~vx" + dead + host + "A4b5C6"};
+    const std::string kept[] = {"~vx" + live + host + "x1Y2z3", "~vx" + dead + "-x1Y2z3", "~vxx1Y2z3",
+                                "~dcm" + dead + host + "x1Y2z3", "notes.txt"};
     for (const std::string& n : gone)
         dir.Write(n, "swap");
     for (const std::string& n : kept)

@@ -120,7 +120,15 @@ TEST(TempFiles, OrphansOfEndedProcessesAreRemoved)
     const std::string name = std::filesystem::path(own).filename().string();
     const std::string pid = std::to_string(getpid());
     ASSERT_EQ(name.rfind("~vx" + pid + "-", 0), 0u) << name;
-    ASSERT_EQ(name.size(), 3 + pid.size() + 7);
+    ASSERT_GT(name.size(), 3 + pid.size() + 1 + 7);
+    // "~vx<pid>-<host>-XXXXXX": the same process id on another machine is
+    // another process.
+    const std::string host = name.substr(3 + pid.size() + 1, name.size() - (3 + pid.size() + 1) - 7);
+    char machine[256] = {};
+    ASSERT_EQ(gethostname(machine, sizeof machine - 1), 0);
+    EXPECT_EQ(host, machine);
+    ASSERT_EQ(name[name.size() - 7], '-');
+    const std::string other = host == "elsewhere" ? "elsewhere2" : "elsewhere";
 
     // A process that has ended: a child reaped before the files are made.
     const pid_t child = fork();
@@ -135,34 +143,37 @@ TEST(TempFiles, OrphansOfEndedProcessesAreRemoved)
         std::string name;
         bool removed;
     };
+    const std::string h = "-" + host + "-";
     const Case cases[] = {
-        {"~vx" + dead + "-aB3dE9", true},
-        {"~vx" + dead + "-ZZZZZZ", true},
-        {"~vx" + pid + "-Qw3rty", false},   // this process
-        {"~vx" + parent + "-Qw3rty", false}, // a running one
-        {"~vx" + dead + "-aB3dE", false},    // not as mkstemp names: foreign
-        {"~vx" + dead + "-aB3dE99", false},
-        {"~vx" + dead + "-aB.dE9", false},
-        {"~vx" + dead + "aB3dE9", false},
-        {"~vx0" + dead + "-aB3dE9", false},
-        {"~vx-" + dead + "-aB3dE9", false},
+        {"~vx" + dead + h + "aB3dE9", true},
+        {"~vx" + dead + h + "ZZZZZZ", true},
+        {"~vx" + pid + h + "Qw3rty", false},    // this process
+        {"~vx" + parent + h + "Qw3rty", false}, // a running one
+        {"~vx" + dead + "-" + other + "-aB3dE9", false}, // another machine's
+        {"~vx" + dead + "-aB3dE9", false},      // no machine named
+        {"~vx" + dead + h + "aB3dE", false},    // not as mkstemp names: foreign
+        {"~vx" + dead + h + "aB3dE99", false},
+        {"~vx" + dead + h + "aB.dE9", false},
+        {"~vx" + dead + host + "-aB3dE9", false},
+        {"~vx0" + dead + h + "aB3dE9", false},
+        {"~vx-" + dead + h + "aB3dE9", false},
         {"~vxaB3dE9", false},       // made without an owner
-        {"~vx99999999999999999999-aB3dE9", false},
-        {"~dcm" + dead + "-aB3dE9", false}, // another prefix
-        {"x~vx" + dead + "-aB3dE9", false},
+        {"~vx99999999999999999999" + h + "aB3dE9", false},
+        {"~dcm" + dead + h + "aB3dE9", false}, // another prefix
+        {"x~vx" + dead + h + "aB3dE9", false},
     };
     for (const Case& c : cases)
         dir.Write(c.name, "data");
     // A folder and a link named like orphans are not files to remove.
-    std::filesystem::create_directory(dir.File("~vx" + dead + "-Folder"));
-    std::filesystem::create_symlink(dir.File(cases[2].name), dir.File("~vx" + dead + "-Linked"));
+    std::filesystem::create_directory(dir.File("~vx" + dead + h + "Folder"));
+    std::filesystem::create_symlink(dir.File(cases[2].name), dir.File("~vx" + dead + h + "Linked"));
 
     EXPECT_EQ(RemoveOrphanedTempFiles("~vx"), 2);
     for (const Case& c : cases)
         EXPECT_EQ(std::filesystem::exists(dir.File(c.name)), !c.removed) << c.name;
     EXPECT_TRUE(std::filesystem::exists(own));
-    EXPECT_TRUE(std::filesystem::is_directory(dir.File("~vx" + dead + "-Folder")));
-    EXPECT_TRUE(std::filesystem::is_symlink(dir.File("~vx" + dead + "-Linked")));
+    EXPECT_TRUE(std::filesystem::is_directory(dir.File("~vx" + dead + h + "Folder")));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.File("~vx" + dead + h + "Linked")));
     EXPECT_EQ(RemoveOrphanedTempFiles("~vx", dir.File("no-such-folder")), 0);
 }
 

@@ -35,15 +35,19 @@ std::string ResourceDirFor(const std::string& executable, const std::string& bui
 
 std::string ResourceDir()
 {
-    std::error_code ec;
-    std::string exe = fs::read_symlink("/proc/self/exe", ec).string();
-    if (ec)
-        exe = wxStandardPaths::Get().GetExecutablePath().ToStdString();
+    // Asked for every bitmap; the answer cannot change while the program runs.
+    static const std::string dir = [] {
+        std::error_code ec;
+        std::string exe = fs::read_symlink("/proc/self/exe", ec).string();
+        if (ec)
+            exe = wxStandardPaths::Get().GetExecutablePath().ToStdString();
 #ifdef VEXILO_RES_DIR
-    return ResourceDirFor(exe, VEXILO_RES_DIR);
+        return ResourceDirFor(exe, VEXILO_RES_DIR);
 #else
-    return ResourceDirFor(exe, "");
+        return ResourceDirFor(exe, "");
 #endif
+    }();
+    return dir;
 }
 
 bool LoadResources()

@@ -234,7 +234,7 @@ void CVexilo::ClearWithoutRenderer(wxDC* dc)
     // Nothing else draws on the canvas until a renderer is made (a loader's
     // dialog may be up meanwhile), and the window system keeps whatever
     // covered it last: a closed file chooser would stay in the view.
-    const wxColour background(m_crBackground & 0xFF, (m_crBackground >> 8) & 0xFF, (m_crBackground >> 16) & 0xFF);
+    const wxColour background(GetRValue(m_crBackground), GetGValue(m_crBackground), GetBValue(m_crBackground));
     auto clear = [&](wxDC& on) {
         on.SetBackground(wxBrush(background));
         on.Clear();

@@ -2,6 +2,8 @@
 
 #include <chrono>
 
+#include "platform/Installed.h"
+
 double CSteadyClock::Seconds() const
 {
     using namespace std::chrono;
@@ -10,8 +12,8 @@ double CSteadyClock::Seconds() const
 
 namespace {
 CSteadyClock g_steady;
-IClock* g_clock = nullptr;
+constinit TInstalled<IClock> g_clock{g_steady};
 } // namespace
 
-IClock& Clock() { return g_clock ? *g_clock : g_steady; }
-void SetClock(IClock* clock) { g_clock = clock; }
+IClock& Clock() { return g_clock.Get(); }
+void SetClock(IClock* clock) { g_clock.Set(clock); }

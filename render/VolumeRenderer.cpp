@@ -75,8 +75,8 @@ void CVolumeRenderer::ComputeBoxGeometry()
     if (fitted)
         return;
     // The fly-through camera owns the look-at and the perspective in mode 4:
-    // a texture rebuild there (options, a table edit) must not put the eye
-    // back outside the volume until the next camera step.
+    // a new box there (a new voxel size, a trim) must not put the eye back
+    // outside the volume until the next camera step.
     if (m_nRenderMode != kRenderFlyThrough)
         ResetCamera();
     SetClipExtents(m_fRadius / 2.0, half.x, half.y, half.z);

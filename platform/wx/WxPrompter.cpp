@@ -100,13 +100,12 @@ bool CWxPrompter::ChooseColour(COLORREF& colour)
     wxColourData data;
     // Opened with its custom colours and any colour allowed.
     data.SetChooseFull(true);
-    data.SetColour(wxColour(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF));
+    data.SetColour(wxColour(GetRValue(colour), GetGValue(colour), GetBValue(colour)));
     wxColourDialog dlg(DialogParent(), &data);
     if (dlg.ShowModal() != wxID_OK)
         return false;
     wxColour c = dlg.GetColourData().GetColour();
-    colour = static_cast<COLORREF>(c.Red()) | (static_cast<COLORREF>(c.Green()) << 8) |
-             (static_cast<COLORREF>(c.Blue()) << 16);
+    colour = MakeColorRef(c.Red(), c.Green(), c.Blue());
     return true;
 }
 

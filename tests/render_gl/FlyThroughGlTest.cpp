@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "TextureFamilies.h"
+#include "bench/FlyThroughAim.h"
 #include "data/AppSettings.h"
 #include "render/FlyThrough.h"
 #include "render/Tex2DPixelMapRenderer.h"
@@ -39,21 +40,6 @@ std::unique_ptr<CVolume> HollowBox()
         const bool wall = x < 2 || x >= 62 || y < 2 || y >= 30 || z < 2 || z >= 14;
         return wall ? 200 : 0;
     });
-}
-
-// The camera at `eye` looking along `look`, up as near to +y as it goes.
-void Aim(CFlyThrough& camera, CVector3 eye, CVector3 look)
-{
-    look.Normalize();
-    CVector3 right = Cross(look, CVector3(0, 1, 0));
-    if (right.Length() < 1e-3f)
-        right = Cross(look, CVector3(0, 0, 1));
-    right.Normalize();
-    camera.m_vEye = eye;
-    camera.m_vDir = look;
-    camera.m_vRight = right;
-    camera.m_vUp = Cross(right, look);
-    camera.ApplyCamera();
 }
 } // namespace
 
@@ -103,7 +89,8 @@ TEST(FlyThroughGl, EveryPixelSeesAWallFromInside)
         bool left = false, right = false;
         CFlyThrough camera(s->renderer.get(), ViewButtons{&left, &right}, volume.get());
         for (const View& v : views) {
-            Aim(camera, v.eye, v.look);
+            camera.m_vEye = v.eye;
+            bench::AimFlyThrough(camera, v.look);
             s->Frame();
             EXPECT_EQ(s->Lit(40), 64 * 64) << r.what << ", " << v.why;
         }

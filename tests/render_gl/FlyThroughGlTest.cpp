@@ -29,18 +29,6 @@ struct Scene : TOffscreenScene<Scene, CVolumeRenderer> {
         return lit;
     }
 };
-
-// A closed box of 64 x 32 x 16 voxels whose walls, two voxels thick, hold
-// 200 and whose inside is empty: from any eye inside, every ray meets a
-// wall. Its diagonal of 73.3 puts mid depth of the fly-through frustum at
-// 37.7, where the frustum is 20 units wide.
-std::unique_ptr<CVolume> HollowBox()
-{
-    return MakeVolume(64, 32, 16, 8, [](int x, int y, int z) {
-        const bool wall = x < 2 || x >= 62 || y < 2 || y >= 30 || z < 2 || z >= 14;
-        return wall ? 200 : 0;
-    });
-}
 } // namespace
 
 // From inside the box the fly-through lights every pixel, for both texture
@@ -77,6 +65,8 @@ TEST(FlyThroughGl, EveryPixelSeesAWallFromInside)
         {{25, 10, -5}, {-1, 0.3f, 0.3f}, "along a diagonal"},
         {{-20, 8, 3}, {0.3f, -1, 0.2f}, "down across the height"},
     };
+    // The box's diagonal of 73.3 puts mid depth of the fly-through frustum
+    // at 37.7, where the frustum is 20 units wide.
     auto volume = HollowBox();
     SliceOptions option;
     for (const Renderer& r : renderers) {

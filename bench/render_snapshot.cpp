@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "FlyThroughAim.h"
 #include "Phantoms.h"
 #include "PngWriter.h"
 #include "data/AppSettings.h"
@@ -182,16 +183,7 @@ int main(int argc, char** argv)
         auto* volume = static_cast<CVolume*>(model);
         volume->SetEntryPoint(eye, -1, -1, -1);
         camera = std::make_unique<CFlyThrough>(renderer.get(), ViewButtons{&left, &right}, volume);
-        // Up stays as near to +y as the direction lets it.
-        look.Normalize();
-        CVector3 side = Cross(look, CVector3(0, 1, 0));
-        if (side.Length() < 1e-3f)
-            side = Cross(look, CVector3(0, 0, 1));
-        side.Normalize();
-        camera->m_vDir = look;
-        camera->m_vRight = side;
-        camera->m_vUp = Cross(side, look);
-        camera->ApplyCamera();
+        bench::AimFlyThrough(*camera, look);
     }
     renderer->BeginFrame(&surface, 0, nullptr);
     renderer->Render(&surface, true);

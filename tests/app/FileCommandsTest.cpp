@@ -26,16 +26,6 @@ std::unique_ptr<CModelSeries> LoadBack(const std::string& path, const std::strin
     return LoadModelFile(path, extension);
 }
 
-// Pixels of `rect` in which two pictures differ.
-int Differing(const wxImage& a, const wxImage& b, const wxRect& rect)
-{
-    int n = 0;
-    for (int y = rect.GetTop(); y <= rect.GetBottom(); ++y)
-        for (int x = rect.GetLeft(); x <= rect.GetRight(); ++x)
-            n += !(PixelAt(a, x, y) == PixelAt(b, x, y));
-    return n;
-}
-
 std::string FramePaneText(CMainFrame& frame)
 {
     frame.UpdateStatusIndicators();

@@ -6,6 +6,7 @@
 #include "render/FlyThrough.h"
 #include "support/ManualClock.h"
 #include "support/SettableInput.h"
+#include "support/VolumeScenes.h"
 #include "data/AppSettings.h"
 
 namespace {
@@ -179,35 +180,12 @@ namespace {
 // camera puts its near plane 72 units out, far beyond an eye inside.
 class FlightInABoxTest : public FlightInputsTest {
 protected:
-    void SetUp() override
-    {
-        FlightInputsTest::SetUp();
-        if (HasFatalFailure())
-            return;
-        m_use3D = CAppSettings::GetInstance()->m_bUse3DTextures;
-        m_lattice = CAppSettings::GetInstance()->m_nLatticePoints;
-    }
-    void TearDown() override
-    {
-        CAppSettings::GetInstance()->m_bUse3DTextures = m_use3D;
-        CAppSettings::GetInstance()->m_nLatticePoints = m_lattice;
-        FlightInputsTest::TearDown();
-    }
     void Fly(bool use3D)
     {
+        // The frame's settings, which go with it.
         CAppSettings::GetInstance()->m_bUse3DTextures = use3D;
         CAppSettings::GetInstance()->m_nLatticePoints = 8;
-        auto box = std::make_unique<CNativeVolume>(64, 32, 16, 8);
-        for (int z = 0; z < 16; ++z)
-            for (int y = 0; y < 32; ++y)
-                for (int x = 0; x < 64; ++x) {
-                    const bool wall = x < 2 || x >= 62 || y < 2 || y >= 30 || z < 2 || z >= 14;
-                    box->SetVoxel(x, y, z, wall ? 200 : 0);
-                }
-        box->SetVoxelSize(1, 1, 1);
-        const std::string path = dir.File("box.vxq");
-        ASSERT_TRUE(box->Save(path));
-        Open(path);
+        Open(view_files::Saved(dir, "box.vxq", *HollowBox<CNativeVolume>()));
         ASSERT_NE(view->m_pModel, nullptr);
         ASSERT_TRUE(DrawFrame());
         Command(ID_MODE_FLYTHROUGH);
@@ -233,10 +211,6 @@ protected:
         ASSERT_TRUE(DrawFrame());
         keys.down.clear();
     }
-
-private:
-    bool m_use3D = false;
-    std::int32_t m_lattice = 8;
 };
 } // namespace
 

@@ -42,6 +42,16 @@ inline int CountOtherThan(const wxImage& image, const wxRect& rect, Rgb colour)
     return n;
 }
 
+// Pixels of `rect` in which two pictures differ.
+inline int Differing(const wxImage& a, const wxImage& b, const wxRect& rect)
+{
+    int n = 0;
+    for (int y = rect.GetTop(); y <= rect.GetBottom(); ++y)
+        for (int x = rect.GetLeft(); x <= rect.GetRight(); ++x)
+            n += !(PixelAt(a, x, y) == PixelAt(b, x, y));
+    return n;
+}
+
 // Pixels of `rect` darker than the wheels' grey edge: text.
 inline int CountDark(const wxImage& image, const wxRect& rect)
 {

@@ -427,11 +427,7 @@ TEST_F(StereoTest, ReplacedVolumeShowsInThePairInTheNewMode)
         stereo->UpdateFrustums();
         const wxImage fresh = Screen();
         EXPECT_GT(CountOtherThan(fresh, wxRect(0, 0, 300, 150), Rgb{0, 0, 0}), 1000);
-        int differ = 0;
-        for (int y = 0; y < 150; ++y)
-            for (int x = 0; x < 301; ++x)
-                differ += !(PixelAt(shown, x, y) == PixelAt(fresh, x, y));
-        EXPECT_EQ(differ, 0) << "the pair as the renderer's camera gives it";
+        EXPECT_EQ(Differing(shown, fresh, wxRect(0, 0, 301, 150)), 0) << "the pair as the renderer's camera gives it";
         wxGetApp().m_bContinuousRedraw = false;
     }
 }

@@ -62,14 +62,20 @@ inline std::string QuadBox(const TempDir& dir, const std::string& name)
     return path;
 }
 
+// `volume` as a native volume file.
+inline std::string Saved(const TempDir& dir, const std::string& name, CVolume& volume)
+{
+    const std::string path = dir.File(name);
+    EXPECT_TRUE(volume.Save(path));
+    return path;
+}
+
 // A patterned volume of 8 x 8 x 8 voxels as a native volume file.
 inline std::string Volume(const TempDir& dir, const std::string& name, int bits)
 {
     auto volume = MakePatterned<CNativeVolume>(8, 8, 8, bits);
     volume->SetVoxelSize(1, 1, 1);
-    const std::string path = dir.File(name);
-    EXPECT_TRUE(volume->Save(path));
-    return path;
+    return Saved(dir, name, *volume);
 }
 
 // An endoscope capture of the third version with `frames` valid frames.

@@ -498,11 +498,7 @@ TEST_F(ViewTest, FrameRateReadoutEveryTenthFrame)
     ASSERT_TRUE(wheelPaints.PaintNow());
     wheel.DrawLabel(300, 5, "5.00 FPS");
     const wxImage alone = GrabWindow(wheel);
-    int differing = 0;
-    for (int y = readout.GetTop(); y <= readout.GetBottom(); ++y)
-        for (int x = readout.GetLeft(); x <= readout.GetRight(); ++x)
-            differing += !(PixelAt(over, x, y) == PixelAt(alone, x, y));
-    EXPECT_EQ(differing, 0);
+    EXPECT_EQ(Differing(over, alone, readout), 0);
     view->m_bShowFps = false;
 }
 

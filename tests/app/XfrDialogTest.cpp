@@ -18,6 +18,7 @@
 #include "render/Tex2DPixelMapRenderer.h"
 #include "render/Tex3DPixelMapRenderer.h"
 #include "render/TransferFunction.h"
+#include "support/VolumeScenes.h"
 
 using xfr::GraphPoint;
 using Points = std::vector<TfPoint>;
@@ -449,15 +450,8 @@ TEST_F(XfrDialogTest, ClosedBeforeTheVolumeGoes)
 // after, in the new colours.
 TEST_F(XfrDialogTest, ApplyKeepsTheZoomAndTheCutFaces)
 {
-    auto cube = std::make_unique<CNativeVolume>(16, 16, 16, 8);
-    for (int z = 0; z < 16; ++z)
-        for (int y = 0; y < 16; ++y)
-            for (int x = 0; x < 16; ++x)
-                cube->SetVoxel(x, y, z, 200);
-    cube->SetVoxelSize(1, 1, 1);
-    const std::string path = dir.File("solid.vxq");
-    ASSERT_TRUE(cube->Save(path));
-    Open(path);
+    Open(view_files::Saved(dir, "solid.vxq",
+                           *MakeVolume<CNativeVolume>(16, 16, 16, 8, [](int, int, int) { return 200; })));
     ASSERT_NE(view->m_pModel, nullptr);
     volume = static_cast<CVolume*>(view->m_pModel);
 

@@ -496,6 +496,7 @@ TEST(CEndoscopeModel, EveryFrameShownKeepsTheBuiltTubesWithinTheirBudget)
     ASSERT_EQ(series.size(), std::size_t(kFrames));
 
     // Bytes held by the models' arrays, counted from their sizes.
+    // Follows the model's own count (TubeBytes) on purpose; the AllocationWatch peak is the independent bound.
     const auto held = [&] {
         std::size_t bytes = 0;
         for (const auto& m : series) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "TextureFamilies.h"
+#include "bench/FlyThroughAim.h"
 #include "data/AppSettings.h"
 #include "render/FlyThrough.h"
 #include "render/Tex2DPixelMapRenderer.h"
@@ -28,33 +29,6 @@ struct Scene : TOffscreenScene<Scene, CVolumeRenderer> {
         return lit;
     }
 };
-
-// A closed box of 64 x 32 x 16 voxels whose walls, two voxels thick, hold
-// 200 and whose inside is empty: from any eye inside, every ray meets a
-// wall. Its diagonal of 73.3 puts mid depth of the fly-through frustum at
-// 37.7, where the frustum is 20 units wide.
-std::unique_ptr<CVolume> HollowBox()
-{
-    return MakeVolume(64, 32, 16, 8, [](int x, int y, int z) {
-        const bool wall = x < 2 || x >= 62 || y < 2 || y >= 30 || z < 2 || z >= 14;
-        return wall ? 200 : 0;
-    });
-}
-
-// The camera at `eye` looking along `look`, up as near to +y as it goes.
-void Aim(CFlyThrough& camera, CVector3 eye, CVector3 look)
-{
-    look.Normalize();
-    CVector3 right = Cross(look, CVector3(0, 1, 0));
-    if (right.Length() < 1e-3f)
-        right = Cross(look, CVector3(0, 0, 1));
-    right.Normalize();
-    camera.m_vEye = eye;
-    camera.m_vDir = look;
-    camera.m_vRight = right;
-    camera.m_vUp = Cross(right, look);
-    camera.ApplyCamera();
-}
 } // namespace
 
 // From inside the box the fly-through lights every pixel, for both texture
@@ -91,6 +65,8 @@ TEST(FlyThroughGl, EveryPixelSeesAWallFromInside)
         {{25, 10, -5}, {-1, 0.3f, 0.3f}, "along a diagonal"},
         {{-20, 8, 3}, {0.3f, -1, 0.2f}, "down across the height"},
     };
+    // The box's diagonal of 73.3 puts mid depth of the fly-through frustum
+    // at 37.7, where the frustum is 20 units wide.
     auto volume = HollowBox();
     SliceOptions option;
     for (const Renderer& r : renderers) {
@@ -103,7 +79,8 @@ TEST(FlyThroughGl, EveryPixelSeesAWallFromInside)
         bool left = false, right = false;
         CFlyThrough camera(s->renderer.get(), ViewButtons{&left, &right}, volume.get());
         for (const View& v : views) {
-            Aim(camera, v.eye, v.look);
+            camera.m_vEye = v.eye;
+            bench::AimFlyThrough(camera, v.look);
             s->Frame();
             EXPECT_EQ(s->Lit(40), 64 * 64) << r.what << ", " << v.why;
         }

@@ -48,10 +48,10 @@ struct SliceOptions {
 };
 
 // A grey volume whose voxel (x, y, z) is value(x, y, z).
-inline std::unique_ptr<CVolume> MakeVolume(int dx, int dy, int dz, int bits,
-                                           const std::function<int(int, int, int)>& value)
+template <class V = CVolume>
+std::unique_ptr<V> MakeVolume(int dx, int dy, int dz, int bits, const std::function<int(int, int, int)>& value)
 {
-    auto v = std::make_unique<CVolume>(dx, dy, dz, bits);
+    auto v = std::make_unique<V>(dx, dy, dz, bits);
     for (int z = 0; z < dz; ++z)
         for (int y = 0; y < dy; ++y)
             for (int x = 0; x < dx; ++x)
@@ -79,4 +79,15 @@ inline std::unique_ptr<CRgbVolume> MakeRgbVolume(int dx, int dy, int dz,
             }
     v->SetVoxelSize(1, 1, 1);
     return v;
+}
+
+// A closed box of 64 x 32 x 16 voxels whose walls, two voxels thick, hold
+// 200 and whose inside is empty: from any eye inside, every ray meets a
+// wall.
+template <class V = CVolume> std::unique_ptr<V> HollowBox()
+{
+    return MakeVolume<V>(64, 32, 16, 8, [](int x, int y, int z) {
+        const bool wall = x < 2 || x >= 62 || y < 2 || y >= 30 || z < 2 || z >= 14;
+        return wall ? 200 : 0;
+    });
 }

@@ -9,7 +9,8 @@
 // factory take 3D textures, --shells draws them as shells of an N x N
 // lattice instead of flat quads. Mode 4 starts the fly-through camera at
 // the point of --eye (the centre by default), looking down -z or along
-// --look.
+// --look; the volume is not turned then, as the program's fly-through
+// starts with the turn reset.
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -169,7 +170,11 @@ int main(int argc, char** argv)
     // starts it.
     if (model->IsVolume())
         static_cast<CVolume*>(model)->SetEntryPoint(CVector3(0, 0, 0), -1, -1, -1);
-    // A turn about an axis between y and x shows the volume's depth.
+    // A turn about an axis between y and x shows the volume's depth. The
+    // fly-through is drawn unturned: the view resets its turn as the mode
+    // starts, and an eye inside a turned box may stand outside it.
+    if (mode == kRenderFlyThrough)
+        turn = 0.0f;
     model->m_qOrientation = AxisAngleToQuat(CVector3(0.3f, 1.0f, 0.0f), turn * kDegToRad);
     renderer->m_nRenderMode = mode;
     renderer->OnModeChanged();
